@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Quillon need, when missing.
+# Usage: scripts/deps.sh run|test
+set -euo pipefail
+
+mode=${1:-test}
+run_packages=(cmake make g++ g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
+  wine wine64 wine32:i386 xvfb x11-utils fp-utils zip)
+test_packages=("${run_packages[@]}" googletest libbenchmark-dev clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64 imagemagick xdotool nsis)
+if [ "$mode" = run ]; then packages=("${run_packages[@]}"); else packages=("${test_packages[@]}"); fi
+
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  as_root dpkg --add-architecture i386
+fi
+as_root apt-get update -qq
+as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,28 @@
+// Unit0: storage of the program-wide variables.
+#include "app/Unit0.h"
+
+namespace ql::Unit0 {
+
+AnsiString ProgramFolder;
+AnsiString UndoFolder;
+AnsiString WindowsFolder;
+AnsiString ProfileFolder;
+bool ShowMinimized = false;
+bool DisableMemoryManagement = false;
+bool MemoryBusy = false;
+MemoryFigures CurrentMemory;
+std::int32_t CpuLoad = 0;
+
+void Reset() {
+  ProgramFolder.clear();
+  UndoFolder.clear();
+  WindowsFolder.clear();
+  ProfileFolder.clear();
+  ShowMinimized = false;
+  DisableMemoryManagement = false;
+  MemoryBusy = false;
+  CurrentMemory = MemoryFigures{};
+  CpuLoad = 0;
+}
+
+}  // namespace ql::Unit0

@@ -1,0 +1,64 @@
+// System port: version, memory, load counters, memory blocks, known folders, code page.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/text.h"
+
+namespace ql {
+
+struct VersionInfo {
+  std::uint32_t platformId = 2;  // VER_PLATFORM_WIN32_NT
+  std::uint32_t major = 6;
+  std::uint32_t minor = 1;
+};
+
+struct MemoryStatus {
+  std::uint64_t totalPhysical = 0;
+  std::uint64_t availablePhysical = 0;
+};
+
+namespace csidl {
+constexpr int kInternetCache = 0x20;
+constexpr int kAppData = 0x1A;
+}  // namespace csidl
+
+class System {
+ public:
+  virtual ~System() = default;
+  virtual VersionInfo Version() = 0;
+  virtual bool ReadMemoryStatus(MemoryStatus& status) = 0;  // the extended status
+  // NtQuerySystemInformation; returns its status (0 is success).
+  virtual std::int32_t QuerySystemInformation(std::uint32_t infoClass, void* buffer,
+                                              std::uint32_t size) = 0;
+  virtual std::uint32_t ProcessorCount() = 0;
+  virtual void* HeapAllocate(std::size_t bytes) = 0;  // null on failure
+  virtual void HeapRelease(void* block) = 0;
+  virtual void* CommitBlock(
+      std::size_t bytes) = 0;  // VirtualAlloc commit, no caching; null on failure
+  virtual void ReleaseBlock(void* block) = 0;
+  virtual void SleepMs(std::uint32_t milliseconds) = 0;
+  virtual AnsiString WindowsDirectory() = 0;  // as the system gives it, no trailing "\" added
+  virtual AnsiString ShellFolderPath(int csidl) = 0;  // current path; empty on failure
+  virtual AnsiString ExecutablePath() = 0;            // full path of the running executable
+};
+
+// Local time: a fraction of a day, and the time of day in the user's long time format.
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual double TimeOfDay() = 0;
+  virtual AnsiString LongTimeText() = 0;
+};
+
+// The system's ANSI code page: upper-casing by its rules and conversion to and from UTF-16.
+class CodePage {
+ public:
+  virtual ~CodePage() = default;
+  virtual AnsiString UpperCase(const AnsiString& text) = 0;
+  virtual WideString ToWide(const AnsiString& text) = 0;
+  virtual AnsiString FromWide(const WideString& text) = 0;
+};
+
+}  // namespace ql
