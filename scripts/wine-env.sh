@@ -8,13 +8,25 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 
+# Debian's "wine" wrapper prefers the 32-bit loader, which a kernel without 32-bit support cannot
+# start; such a machine runs 64-bit Windows programs only, through the 64-bit loader.
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  export QUILLON_WINE_32BIT=1
+  export WINELOADER=/usr/lib/wine/wine
+else
+  export QUILLON_WINE_32BIT=0
+  export WINELOADER=/usr/lib/wine/wine64
+fi
+quillon_wine() { "$WINELOADER" "$@"; }
+quillon_wineserver() { /usr/lib/wine/wineserver64 "$@" 2>/dev/null || wineserver "$@"; }
+
 # Creates the prefix once; later calls find it ready.
 quillon_wine_prefix() {
   mkdir -p "$HOME"
   if [ ! -f "$WINEPREFIX/.quillon-ready" ]; then
     rm -rf "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
-    wineserver -w
+    quillon_wine wineboot.exe -i >/dev/null 2>&1
+    quillon_wineserver -w
     touch "$WINEPREFIX/.quillon-ready"
   fi
 }
