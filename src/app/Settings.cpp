@@ -1,0 +1,94 @@
+// Settings store: the settings values under the user's key, the startup and compatibility
+// entries, and the program's two folders.
+#include "app/Settings.h"
+
+#include "registry/PathResolution.h"
+#include "registry/RegUnit.h"
+
+namespace ql {
+
+namespace {
+
+// A value the program can read: a REG_DWORD of four bytes; any non-zero number is true.
+bool ReadStoredBool(Registry& registry, RegHandle key, const char* name, bool& flag) {
+  std::uint32_t type = regtype::kNone;
+  Bytes data;
+  if (!registry.QueryValue(key, name, type, &data) || type != regtype::kDword || data.size() != 4)
+    return false;
+  flag = data[0] != 0 || data[1] != 0 || data[2] != 0 || data[3] != 0;
+  return true;
+}
+
+// A missing value, or one of another type or size, is (re)written with the default, so the store
+// shows what the program uses.
+void LoadBoolSetting(Registry& registry, RegHandle key, bool writable, const BoolSetting& setting) {
+  if (ReadStoredBool(registry, key, setting.valueName, *setting.variable))
+    return;
+  if (writable)
+    registry.SetValue(key, setting.valueName, regtype::kDword, DwordData(setting.defaultValue));
+}
+
+AnsiString FolderOf(const AnsiString& path) {
+  const std::size_t backslash = path.rfind('\\');
+  if (backslash != AnsiString::npos)
+    return path.substr(0, backslash);
+  const std::size_t colon = path.rfind(':');
+  return colon == AnsiString::npos ? AnsiString() : path.substr(0, colon + 1);
+}
+
+AnsiString WithTrailingBackslash(const AnsiString& path) {
+  return !path.empty() && path.back() == '\\' ? path : path + "\\";
+}
+
+}  // namespace
+
+void LoadSettings(Registry& registry) {
+  for (const BoolSetting& setting : kBoolSettings)
+    *setting.variable = setting.defaultValue;
+  RegKey key(registry);
+  const bool writable = key.Create(kCurrentUser, SettingsKey, FullAccess64);
+  if (!writable && !key.Open(kCurrentUser, SettingsKey, regaccess::kRead))
+    return;
+  for (const BoolSetting& setting : kBoolSettings)
+    LoadBoolSetting(registry, key.Get(), writable, setting);
+}
+
+bool SetStartupEntry(Registry& registry, System& system, bool enable) {
+  RegKey key(registry);
+  if (!key.Open(kCurrentUser, NormalizeKeyPath(kRunKey), FullAccess64))
+    return false;
+  if (enable) {
+    const AnsiString executable = system.ExecutablePath();
+    return !executable.empty() && registry.SetValue(key.Get(), kStartupValueName, regtype::kString,
+                                                    StringData(executable));
+  }
+  std::uint32_t type = regtype::kNone;
+  if (!registry.QueryValue(key.Get(), kStartupValueName, type, nullptr))
+    return true;
+  return registry.DeleteValue(key.Get(), kStartupValueName);
+}
+
+bool StartupEntryExists(Registry& registry) {
+  return ValueExists(registry, kCurrentUser, kRunKey, kStartupValueName);
+}
+
+void EnsureCompatibilityEntry(Registry& registry, System& system) {
+  if (system.Version().major <= 5)  // before Windows Vista
+    return;
+  const AnsiString executable = system.ExecutablePath();
+  // An empty name would be the Layers key's default value, not an entry for this program.
+  if (executable.empty() || ValueExists(registry, kCurrentUser, kLayersKey, executable))
+    return;
+  // A refused write only means the program will not ask for elevation; it still starts.
+  TryWriteStringValue(registry, kCurrentUser, kLayersKey, executable, kCompatibilityFlags);
+}
+
+void InitProgramFolders(Registry& registry, Files& files, System& system) {
+  Unit0::ProgramFolder = FolderOf(system.ExecutablePath());
+  const AnsiString appData = ReadStringValue(registry, kCurrentUser, kShellFoldersKey, "AppData");
+  Unit0::UndoFolder = WithTrailingBackslash(appData) + "Quillon\\";
+  if (!ForceDirectories(files, Unit0::UndoFolder))
+    Unit0::UndoFolder = Unit0::ProgramFolder + "\\";
+}
+
+}  // namespace ql

@@ -1,0 +1,61 @@
+// Settings store: the settings values under the user's key, the startup and compatibility
+// entries, and the program's two folders.
+#pragma once
+
+#include <array>
+
+#include "app/Unit0.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+#include "platform/text.h"
+
+namespace ql {
+
+// Under HKEY_CURRENT_USER.
+constexpr char SettingsKey[] = "SOFTWARE\\Kestrelworks\\Quillon";
+constexpr char kRunKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kStartupValueName[] = "Quillon";
+constexpr char kLayersKey[] =
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
+constexpr char kCompatibilityFlags[] = "RUNASADMIN ELEVATECREATEPROCESS";
+constexpr char kShellFoldersKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+constexpr char kShowMinimizedValue[] = "ShowMinimized";
+constexpr char kDisableMemoryManagementValue[] = "DisableMemoryManagement";
+
+// One boolean setting: its value name under SettingsKey, its default and the program-wide
+// variable that mirrors it.
+struct BoolSetting {
+  const char* valueName;
+  bool defaultValue;
+  bool* variable;
+};
+
+// Every setting, in the order LoadSettings reads them.
+inline constexpr std::array<BoolSetting, 2> kBoolSettings = {{
+    {kShowMinimizedValue, false, &Unit0::ShowMinimized},
+    {kDisableMemoryManagementValue, false, &Unit0::DisableMemoryManagement},
+}};
+
+// Sets the variables to their defaults, then reads each value of SettingsKey (created when
+// missing); a missing value, or one that is not a four-byte REG_DWORD, is written with its
+// default. When the key cannot be created the values are only read, and when it cannot be opened
+// at all the defaults stay. Never throws for registry trouble: the program must start.
+void LoadSettings(Registry& registry);
+
+// Writes or removes the Run key's value "Quillon" (the executable's full path). The Run key is
+// not created. True when the entry is now as asked.
+bool SetStartupEntry(Registry& registry, System& system, bool enable);
+bool StartupEntryExists(Registry& registry);
+
+// On Windows Vista and later, asks the system to run the program elevated from the next start on,
+// unless a value for this executable is already there (whatever its data).
+void EnsureCompatibilityEntry(Registry& registry, System& system);
+
+// Sets Unit0's ProgramFolder and UndoFolder, creating the undo folder and its parents; falls back
+// to the program folder when the undo folder cannot be created.
+void InitProgramFolders(Registry& registry, Files& files, System& system);
+
+}  // namespace ql

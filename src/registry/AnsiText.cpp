@@ -1,0 +1,32 @@
+// Small rules on the program's 8-bit text that the registry helpers and the path resolution share.
+#include "registry/AnsiText.h"
+
+namespace ql {
+
+namespace {
+
+bool IsControlOrBlank(char c) {
+  return static_cast<unsigned char>(c) <= 32;
+}
+
+}  // namespace
+
+AnsiString TrimControlsAndBlanks(const AnsiString& text) {
+  std::size_t first = 0;
+  std::size_t last = text.size();
+  while (first < last && IsControlOrBlank(text[first]))
+    ++first;
+  while (last > first && IsControlOrBlank(text[last - 1]))
+    --last;
+  return text.substr(first, last - first);
+}
+
+AnsiString UpperCaseAsciiLetters(AnsiString text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z')
+      c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+}  // namespace ql
