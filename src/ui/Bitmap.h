@@ -1,0 +1,48 @@
+// A plain RGB bitmap, and Windows bitmap files (BMP) decoded from and encoded to bytes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/text.h"
+#include "ui/Geometry.h"
+
+namespace ql::ui {
+
+// Pixels in rows from the top; (0, 0) is the top-left corner.
+class Bitmap {
+ public:
+  Bitmap() = default;
+  // Negative sizes count as 0.
+  Bitmap(int width, int height, Color fill = colors::kBlack);
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  bool Empty() const { return width_ == 0 || height_ == 0; }
+  // Reading outside the bitmap gives black; writing outside it does nothing.
+  Color Pixel(int x, int y) const;
+  void SetPixel(int x, int y, Color color);
+  bool operator==(const Bitmap& other) const {
+    return width_ == other.width_ && height_ == other.height_ && pixels_ == other.pixels_;
+  }
+
+ private:
+  bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<Color> pixels_;
+};
+
+// Decodes a bitmap file: uncompressed 24 or 32 bits per pixel, rows bottom-up or top-down.
+// Anything else, and any file too short for what its headers promise, gives nothing; sizes above
+// 16384 pixels are refused rather than allocated.
+std::optional<Bitmap> DecodeBmp(const Bytes& file);
+
+constexpr int kPixelsPerMetre = 2834;  // 72 dots per inch
+
+// A complete bitmap file: file header, 40-byte information header, 24 bits per pixel, rows
+// bottom-up and padded to 4 bytes, 2834 pixels per metre, no palette.
+Bytes EncodeBmp(const Bitmap& bitmap);
+
+}  // namespace ql::ui
