@@ -1,0 +1,93 @@
+// In-memory file system: drives, folders, files with attributes and contents, searches.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "platform/files.h"
+
+namespace ql {
+
+// Paths are "X:\A\B" (forward slashes work too); names compare without regard to letter case
+// (Windows-1252 letters). Paths are normalised as Windows does: empty components, "." and ".."
+// are resolved, a component ending in one "." loses it, and trailing dots and blanks of the last
+// component are dropped. Drive C: exists from the start.
+//
+// Searches: the last component of a pattern may hold * and ?; "*.*" also matches names without a
+// dot. Every folder but a drive root yields "." and ".." first (when the pattern matches them),
+// then its entries in creation order. The attribute mask is ignored, as FindFirstFile ignores it.
+// An entry removed while a search is open is not returned by it any more.
+//
+// Refusals: RemoveFile fails on folders, read-only files, missing files and held files;
+// WriteWholeFile fails on read-only, hidden, system and held files (CreateFile with
+// CREATE_ALWAYS refuses to replace a hidden or system file it was not told about) and on names
+// with characters Windows does not allow.
+class FakeFiles : public Files {
+ public:
+  FakeFiles();
+  ~FakeFiles() override;
+  FakeFiles(const FakeFiles&) = delete;
+  FakeFiles& operator=(const FakeFiles&) = delete;
+
+  // The port.
+  bool FindFirst(const AnsiString& pattern, std::uint32_t attributeMask, FindHandle& search,
+                 FindEntry& entry) override;
+  bool FindNext(FindHandle search, FindEntry& entry) override;
+  void FindClose(FindHandle search) override;
+  bool GetAttributes(const AnsiString& path, std::uint32_t& attributes) override;
+  bool RemoveFile(const AnsiString& path) override;
+  bool MakeDirectory(const AnsiString& path) override;
+  bool ReadWholeFile(const AnsiString& path, Bytes& bytes) override;
+  bool WriteWholeFile(const AnsiString& path, const Bytes& bytes) override;
+  std::unique_ptr<HeldFile> HoldForReading(const AnsiString& path) override;
+
+  // Test helpers: they create missing parent folders and ignore attributes.
+  bool AddDrive(const AnsiString& drive);  // "D:"
+  bool AddFolder(const AnsiString& path, std::uint32_t attributes = fileattr::kDirectory);
+  bool AddFile(const AnsiString& path, const Bytes& contents = Bytes(),
+               std::uint32_t attributes = fileattr::kArchive);
+  bool AddTextFile(const AnsiString& path, const AnsiString& text,
+                   std::uint32_t attributes = fileattr::kArchive);
+  // A reparse-point folder (directory | reparse point) whose entries are those of target, so a
+  // walk that follows it can come back to where it started.
+  bool AddJunction(const AnsiString& path, const AnsiString& target);
+  bool SetAttributes(const AnsiString& path, std::uint32_t attributes);
+  bool Exists(const AnsiString& path) const;
+  bool IsFile(const AnsiString& path) const;
+  bool IsFolder(const AnsiString& path) const;
+  std::optional<Bytes> Contents(const AnsiString& path) const;
+  AnsiString Text(const AnsiString& path) const;    // empty when missing
+  StringList List(const AnsiString& folder) const;  // names in creation order, no "." or ".."
+  bool Erase(const AnsiString& path);               // a file, or a folder with everything in it
+
+  // Runs after a search produced an entry, before FindFirst or FindNext returns it.
+  void SetSearchHook(std::function<void(const FindEntry&)> hook) { searchHook_ = std::move(hook); }
+  std::size_t OpenSearchCount() const { return searches_.size(); }
+  std::size_t MaxOpenSearchCount() const { return maxOpenSearches_; }
+  std::size_t InvalidCloseCount() const { return invalidCloses_; }
+  std::size_t RemoveCount() const { return removeCount_; }  // successful RemoveFile calls
+
+  struct Node;
+
+ private:
+  struct Search;
+
+  Node* Resolve(const AnsiString& path) const;
+  Node* ParentFor(const AnsiString& path, AnsiString& name) const;
+  Node* CreateFolders(const AnsiString& path);
+  Node* PlaceFile(const AnsiString& path, std::uint32_t attributes);
+  bool Produce(Search& search, FindEntry& entry);
+
+  std::map<AnsiString, std::shared_ptr<Node>> drives_;  // "C:" upper case
+  std::map<FindHandle, std::unique_ptr<Search>> searches_;
+  FindHandle nextSearch_ = 0x100;
+  std::function<void(const FindEntry&)> searchHook_;
+  std::size_t maxOpenSearches_ = 0;
+  std::size_t invalidCloses_ = 0;
+  std::size_t removeCount_ = 0;
+};
+
+}  // namespace ql

@@ -1,0 +1,16 @@
+// One of each in-memory adapter, wired together.
+#include "platform/fake/FakePlatform.h"
+
+namespace ql {
+
+FakePlatform::FakePlatform() : launcher(system) {
+  files.AddFolder(system.WindowsDirectory());
+  files.AddFolder(system.ShellFolderPath(csidl::kAppData));
+  files.AddFolder(system.ShellFolderPath(csidl::kInternetCache));
+}
+
+Platform FakePlatform::platform() {
+  return Platform{registry, files, processes, system, clock, codePage, shell, launcher, pump};
+}
+
+}  // namespace ql

@@ -1,0 +1,402 @@
+// In-memory registry: a key tree per root, handles that map to keys.
+#include "platform/fake/FakeRegistry.h"
+
+#include <algorithm>
+
+#include "platform/fake/FakeCodePage.h"
+
+namespace ql {
+namespace {
+
+constexpr std::uint32_t kViewBits = 0x0300;  // KEY_WOW64_64KEY | KEY_WOW64_32KEY
+constexpr std::uint32_t kSetValue = 0x0002;
+constexpr std::uint32_t kCreateSubKey = 0x0004;
+constexpr std::uint32_t kEnumerateSubKeys = 0x0008;
+constexpr std::uint32_t kDelete = 0x10000;
+
+// The sort and comparison key of a name: its upper case, as UTF-16 units, so that names order
+// the way Windows orders them.
+WideString FoldName(const AnsiString& name) {
+  WideString folded;
+  folded.reserve(name.size());
+  for (char c : name)
+    folded.push_back(Char1252ToWide(UpperCase1252(static_cast<unsigned char>(c))));
+  return folded;
+}
+
+AnsiString CutAtNul(const AnsiString& name) {
+  return name.substr(0, name.find('\0'));
+}
+
+bool SplitPath(const AnsiString& path, StringList& parts) {
+  parts.clear();
+  AnsiString cleaned = CutAtNul(path);
+  if (!cleaned.empty() && cleaned.back() == '\\')
+    cleaned.pop_back();
+  if (cleaned.empty())
+    return true;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t end = cleaned.find('\\', start);
+    parts.push_back(cleaned.substr(start, end - start));
+    if (parts.back().empty())
+      return false;
+    if (end == AnsiString::npos)
+      return true;
+    start = end + 1;
+  }
+}
+
+bool Refuses(std::uint32_t denied, std::uint32_t access) {
+  return (denied & (access & ~kViewBits)) != 0;
+}
+
+}  // namespace
+
+struct FakeRegistry::Node : std::enable_shared_from_this<Node> {
+  AnsiString name;
+  Node* parent = nullptr;
+  std::map<WideString, std::shared_ptr<Node>> children;  // sorted by folded name
+  std::vector<RegValue> values;                          // in creation order
+  std::uint32_t denied = 0;
+  bool deleted = false;
+
+  Node* Child(const AnsiString& childName) const {
+    const auto it = children.find(FoldName(childName));
+    return it == children.end() ? nullptr : it->second.get();
+  }
+  Node* AddChild(const AnsiString& childName) {
+    auto child = std::make_shared<Node>();
+    child->name = childName;
+    child->parent = this;
+    Node* raw = child.get();
+    children[FoldName(childName)] = std::move(child);
+    return raw;
+  }
+  RegValue* Value(const AnsiString& valueName) {
+    const WideString folded = FoldName(valueName);
+    for (RegValue& value : values) {
+      if (FoldName(value.name) == folded)
+        return &value;
+    }
+    return nullptr;
+  }
+  void Put(const AnsiString& valueName, std::uint32_t type, const Bytes& data) {
+    if (RegValue* existing = Value(valueName)) {
+      existing->type = type;
+      existing->data = data;
+    } else {
+      values.push_back(RegValue{valueName, type, data});
+    }
+  }
+  bool Remove(const AnsiString& valueName) {
+    const WideString folded = FoldName(valueName);
+    const auto it = std::find_if(values.begin(), values.end(), [&](const RegValue& value) {
+      return FoldName(value.name) == folded;
+    });
+    if (it == values.end())
+      return false;
+    values.erase(it);
+    return true;
+  }
+  void MarkDeleted() {
+    deleted = true;
+    for (auto& entry : children) {
+      entry.second->MarkDeleted();
+      entry.second->parent = nullptr;
+    }
+  }
+  // Unlinks this key from its parent; open handles keep the node alive, marked deleted.
+  void Detach() {
+    MarkDeleted();
+    std::shared_ptr<Node> keepAlive = shared_from_this();
+    parent->children.erase(FoldName(name));
+    parent = nullptr;
+  }
+  std::size_t CountBelow() const {
+    std::size_t count = children.size();
+    for (const auto& entry : children)
+      count += entry.second->CountBelow();
+    return count;
+  }
+};
+
+FakeRegistry::FakeRegistry() {
+  for (RegRoot root : {kClassesRoot, kCurrentUser, kLocalMachine})
+    roots_[root] = std::make_shared<Node>();
+}
+
+FakeRegistry::~FakeRegistry() = default;
+
+FakeRegistry::Node* FakeRegistry::Root(RegRoot root) const {
+  const auto it = roots_.find(root);
+  return it == roots_.end() ? nullptr : it->second.get();
+}
+
+FakeRegistry::Node* FakeRegistry::Find(RegRoot root, const AnsiString& path) const {
+  StringList parts;
+  Node* node = Root(root);
+  if (node == nullptr || !SplitPath(path, parts))
+    return nullptr;
+  for (const AnsiString& part : parts) {
+    node = node->Child(part);
+    if (node == nullptr)
+      return nullptr;
+  }
+  return node;
+}
+
+FakeRegistry::Node* FakeRegistry::FindOrCreate(RegRoot root, const AnsiString& path,
+                                               bool checkAccess) {
+  StringList parts;
+  Node* node = Root(root);
+  if (node == nullptr || !SplitPath(path, parts))
+    return nullptr;
+  for (const AnsiString& part : parts) {
+    Node* child = node->Child(part);
+    if (child == nullptr) {
+      if (checkAccess && Refuses(node->denied, kCreateSubKey))
+        return nullptr;
+      child = node->AddChild(part);
+    }
+    node = child;
+  }
+  return node;
+}
+
+std::shared_ptr<FakeRegistry::Node> FakeRegistry::Shared(Node* node) const {
+  return node->shared_from_this();
+}
+
+RegHandle FakeRegistry::AddHandle(Node* node, std::uint32_t access) {
+  const RegHandle handle = nextHandle_;
+  nextHandle_ += 4;
+  handles_[handle] = Handle{Shared(node), access};
+  maxOpenHandles_ = std::max(maxOpenHandles_, handles_.size());
+  ++totalOpens_;
+  return handle;
+}
+
+FakeRegistry::Node* FakeRegistry::Usable(RegHandle key, std::uint32_t neededAccess) const {
+  const auto it = handles_.find(key);
+  if (it == handles_.end() || it->second.node->deleted)
+    return nullptr;
+  if ((it->second.access & neededAccess) != neededAccess)
+    return nullptr;
+  return it->second.node.get();
+}
+
+bool FakeRegistry::OpenKey(RegRoot root, const AnsiString& path, std::uint32_t access,
+                           RegHandle& key) {
+  key = 0;
+  Node* node = Find(root, path);
+  if (node == nullptr || Refuses(node->denied, access))
+    return false;
+  key = AddHandle(node, access);
+  return true;
+}
+
+bool FakeRegistry::CreateKey(RegRoot root, const AnsiString& path, std::uint32_t access,
+                             RegHandle& key) {
+  key = 0;
+  Node* existing = Find(root, path);
+  Node* node = existing != nullptr ? existing : FindOrCreate(root, path, true);
+  if (node == nullptr || Refuses(node->denied, access))
+    return false;
+  key = AddHandle(node, access);
+  return true;
+}
+
+void FakeRegistry::CloseKey(RegHandle key) {
+  if (handles_.erase(key) == 0)
+    ++invalidCloses_;
+}
+
+bool FakeRegistry::QueryInfoKey(RegHandle key, RegKeyInfo& info) {
+  const Node* node = Usable(key, regaccess::kQueryValue);
+  if (node == nullptr)
+    return false;
+  info = RegKeyInfo{};
+  info.subKeys = static_cast<std::uint32_t>(node->children.size());
+  info.values = static_cast<std::uint32_t>(node->values.size());
+  for (const auto& entry : node->children)
+    info.maxSubKeyLength = std::max<std::uint32_t>(
+        info.maxSubKeyLength, static_cast<std::uint32_t>(entry.second->name.size()));
+  for (const RegValue& value : node->values)
+    info.maxValueNameLength = std::max<std::uint32_t>(
+        info.maxValueNameLength, static_cast<std::uint32_t>(value.name.size()));
+  return true;
+}
+
+bool FakeRegistry::EnumKey(RegHandle key, std::uint32_t index, AnsiString& name) {
+  const Node* node = Usable(key, kEnumerateSubKeys);
+  if (node == nullptr || index >= node->children.size())
+    return false;
+  name = std::next(node->children.begin(), index)->second->name;
+  return true;
+}
+
+bool FakeRegistry::EnumValue(RegHandle key, std::uint32_t index, AnsiString& name) {
+  const Node* node = Usable(key, regaccess::kQueryValue);
+  if (node == nullptr || index >= node->values.size())
+    return false;
+  name = node->values[index].name;
+  return true;
+}
+
+bool FakeRegistry::QueryValue(RegHandle key, const AnsiString& name, std::uint32_t& type,
+                              Bytes* data) {
+  Node* node = Usable(key, regaccess::kQueryValue);
+  const RegValue* value = node == nullptr ? nullptr : node->Value(CutAtNul(name));
+  if (value == nullptr)
+    return false;
+  type = value->type;
+  if (data != nullptr)
+    *data = value->data;
+  return true;
+}
+
+bool FakeRegistry::SetValue(RegHandle key, const AnsiString& name, std::uint32_t type,
+                            const Bytes& data) {
+  Node* node = Usable(key, kSetValue);
+  if (node == nullptr)
+    return false;
+  node->Put(CutAtNul(name), type, data);
+  return true;
+}
+
+bool FakeRegistry::DeleteValue(RegHandle key, const AnsiString& name) {
+  Node* node = Usable(key, kSetValue);
+  return node != nullptr && node->Remove(CutAtNul(name));
+}
+
+namespace {
+
+// Deletes bottom-up what the user may delete; true when the key itself went.
+bool DeleteAsUser(FakeRegistry::Node* node) {
+  if (Refuses(node->denied, kEnumerateSubKeys))
+    return false;
+  std::vector<FakeRegistry::Node*> children;
+  for (const auto& entry : node->children)
+    children.push_back(entry.second.get());
+  bool allGone = true;
+  for (FakeRegistry::Node* child : children)
+    allGone = DeleteAsUser(child) && allGone;
+  if (!allGone || Refuses(node->denied, kDelete))
+    return false;
+  node->Detach();
+  return true;
+}
+
+}  // namespace
+
+bool FakeRegistry::DeleteTreeAsUser(RegRoot root, const AnsiString& path) {
+  Node* node = Find(root, path);
+  return node != nullptr && node->parent != nullptr && DeleteAsUser(node);
+}
+
+bool FakeRegistry::AddKey(RegRoot root, const AnsiString& path) {
+  return FindOrCreate(root, path, false) != nullptr;
+}
+
+bool FakeRegistry::SetValue(RegRoot root, const AnsiString& path, const AnsiString& name,
+                            std::uint32_t type, const Bytes& data) {
+  Node* node = FindOrCreate(root, path, false);
+  if (node == nullptr)
+    return false;
+  node->Put(CutAtNul(name), type, data);
+  return true;
+}
+
+bool FakeRegistry::SetString(RegRoot root, const AnsiString& path, const AnsiString& name,
+                             const AnsiString& text, std::uint32_t type) {
+  Bytes data(text.begin(), text.end());
+  data.push_back(0);
+  return SetValue(root, path, name, type, data);
+}
+
+bool FakeRegistry::SetDword(RegRoot root, const AnsiString& path, const AnsiString& name,
+                            std::uint32_t value) {
+  Bytes data;
+  for (int shift = 0; shift < 32; shift += 8)
+    data.push_back(static_cast<std::uint8_t>(value >> shift));
+  return SetValue(root, path, name, regtype::kDword, data);
+}
+
+bool FakeRegistry::SetQword(RegRoot root, const AnsiString& path, const AnsiString& name,
+                            std::uint64_t value) {
+  Bytes data;
+  for (int shift = 0; shift < 64; shift += 8)
+    data.push_back(static_cast<std::uint8_t>(value >> shift));
+  return SetValue(root, path, name, regtype::kQword, data);
+}
+
+bool FakeRegistry::HasKey(RegRoot root, const AnsiString& path) const {
+  return Find(root, path) != nullptr;
+}
+
+bool FakeRegistry::HasValue(RegRoot root, const AnsiString& path, const AnsiString& name) const {
+  return GetValue(root, path, name).has_value();
+}
+
+std::optional<RegValue> FakeRegistry::GetValue(RegRoot root, const AnsiString& path,
+                                               const AnsiString& name) const {
+  Node* node = Find(root, path);
+  const RegValue* value = node == nullptr ? nullptr : node->Value(CutAtNul(name));
+  if (value == nullptr)
+    return std::nullopt;
+  return *value;
+}
+
+AnsiString FakeRegistry::GetString(RegRoot root, const AnsiString& path,
+                                   const AnsiString& name) const {
+  const std::optional<RegValue> value = GetValue(root, path, name);
+  if (!value || (value->type != regtype::kString && value->type != regtype::kExpandString))
+    return AnsiString();
+  const AnsiString text(value->data.begin(), value->data.end());
+  return CutAtNul(text);
+}
+
+StringList FakeRegistry::SubKeyNames(RegRoot root, const AnsiString& path) const {
+  StringList names;
+  if (const Node* node = Find(root, path)) {
+    for (const auto& entry : node->children)
+      names.push_back(entry.second->name);
+  }
+  return names;
+}
+
+std::vector<RegValue> FakeRegistry::Values(RegRoot root, const AnsiString& path) const {
+  const Node* node = Find(root, path);
+  return node == nullptr ? std::vector<RegValue>() : node->values;
+}
+
+bool FakeRegistry::DeleteTree(RegRoot root, const AnsiString& path) {
+  Node* node = Find(root, path);
+  if (node == nullptr || node->parent == nullptr)
+    return false;
+  node->Detach();
+  return true;
+}
+
+bool FakeRegistry::RemoveValue(RegRoot root, const AnsiString& path, const AnsiString& name) {
+  Node* node = Find(root, path);
+  return node != nullptr && node->Remove(CutAtNul(name));
+}
+
+bool FakeRegistry::DenyAccess(RegRoot root, const AnsiString& path, std::uint32_t mask) {
+  Node* node = Find(root, path);
+  if (node == nullptr)
+    return false;
+  node->denied = mask;
+  return true;
+}
+
+std::size_t FakeRegistry::KeyCount() const {
+  std::size_t count = 0;
+  for (const auto& root : roots_)
+    count += root.second->CountBelow();
+  return count;
+}
+
+}  // namespace ql
