@@ -1,0 +1,194 @@
+// File-system adapter: FindFirstFileA and friends, run with WOW64 file-system redirection off.
+#include <windows.h>
+
+#include "platform/win32/SystemFunction.h"
+#include "platform/win32/UniqueHandle.h"
+#include "platform/win32/Win32Platform.h"
+
+namespace ql::win32 {
+namespace {
+
+using DisableRedirection = BOOL(WINAPI*)(PVOID*);
+using RevertRedirection = BOOL(WINAPI*)(PVOID);
+
+struct RedirectionFunctions {
+  DisableRedirection disable = nullptr;
+  RevertRedirection revert = nullptr;
+};
+
+// Looked up once: the functions are missing before Windows XP x64 and on old 32-bit systems.
+const RedirectionFunctions& Redirection() {
+  static const RedirectionFunctions functions = [] {
+    RedirectionFunctions found{
+        LookUpFunction<DisableRedirection>("kernel32.dll", "Wow64DisableWow64FsRedirection"),
+        LookUpFunction<RevertRedirection>("kernel32.dll", "Wow64RevertWow64FsRedirection")};
+    if (found.disable == nullptr || found.revert == nullptr)
+      found = RedirectionFunctions{};
+    return found;
+  }();
+  return functions;
+}
+
+// Turns redirection off for the current thread while it lives. In a 64-bit process, or a 32-bit
+// process on 32-bit Windows, the call fails and nothing changes.
+class NativeFileSystem {
+ public:
+  NativeFileSystem() {
+    const RedirectionFunctions& functions = Redirection();
+    active_ = functions.disable != nullptr && functions.disable(&previous_) != FALSE;
+  }
+  NativeFileSystem(const NativeFileSystem&) = delete;
+  NativeFileSystem& operator=(const NativeFileSystem&) = delete;
+  ~NativeFileSystem() {
+    if (active_)
+      Redirection().revert(previous_);
+  }
+
+ private:
+  PVOID previous_ = nullptr;
+  bool active_ = false;
+};
+
+constexpr std::uint32_t kSpecialKinds =
+    fileattr::kHidden | fileattr::kSystem | fileattr::kVolumeLabel | fileattr::kDirectory;
+
+// Hidden, system, volume-label and directory entries are returned only when the search mask
+// asks for their kind; ordinary files always are.
+bool MatchesMask(const WIN32_FIND_DATAA& data, std::uint32_t mask) {
+  return (data.dwFileAttributes & kSpecialKinds & ~mask) == 0;
+}
+
+FindEntry ToEntry(const WIN32_FIND_DATAA& data) {
+  return FindEntry{AnsiString(data.cFileName, strnlen(data.cFileName, MAX_PATH)),
+                   data.dwFileAttributes};
+}
+
+// A search remembers its mask so that FindNext applies the same filter.
+struct Search {
+  UniqueFind handle;
+  std::uint32_t mask = 0;
+};
+
+bool NextMatching(Search& search, FindEntry& entry) {
+  WIN32_FIND_DATAA data{};
+  while (FindNextFileA(search.handle.get(), &data) != FALSE) {
+    if (MatchesMask(data, search.mask)) {
+      entry = ToEntry(data);
+      return true;
+    }
+  }
+  return false;
+}
+
+class Win32HeldFile final : public HeldFile {
+ public:
+  explicit Win32HeldFile(UniqueHandleFile file) : file_(std::move(file)) {}
+
+ private:
+  UniqueHandleFile file_;
+};
+
+UniqueHandleFile OpenFile(const AnsiString& path, DWORD access, DWORD share, DWORD disposition) {
+  return UniqueHandleFile(CreateFileA(path.c_str(), access, share, nullptr, disposition,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+}  // namespace
+
+bool Win32Files::FindFirst(const AnsiString& pattern, std::uint32_t attributeMask,
+                           FindHandle& search, FindEntry& entry) {
+  search = 0;
+  NativeFileSystem native;
+  WIN32_FIND_DATAA data{};
+  auto found = std::make_unique<Search>();
+  found->mask = attributeMask;
+  found->handle.reset(FindFirstFileA(pattern.c_str(), &data));
+  if (!found->handle)
+    return false;
+  if (MatchesMask(data, attributeMask))
+    entry = ToEntry(data);
+  else if (!NextMatching(*found, entry))
+    return false;
+  search = reinterpret_cast<FindHandle>(found.release());
+  return true;
+}
+
+bool Win32Files::FindNext(FindHandle search, FindEntry& entry) {
+  if (search == 0)
+    return false;
+  NativeFileSystem native;
+  return NextMatching(*reinterpret_cast<Search*>(search), entry);
+}
+
+void Win32Files::FindClose(FindHandle search) {
+  delete reinterpret_cast<Search*>(search);
+}
+
+bool Win32Files::GetAttributes(const AnsiString& path, std::uint32_t& attributes) {
+  NativeFileSystem native;
+  const DWORD found = GetFileAttributesA(path.c_str());
+  if (found == INVALID_FILE_ATTRIBUTES)
+    return false;
+  attributes = found;
+  return true;
+}
+
+bool Win32Files::RemoveFile(const AnsiString& path) {
+  NativeFileSystem native;
+  return DeleteFileA(path.c_str()) != FALSE;
+}
+
+bool Win32Files::MakeDirectory(const AnsiString& path) {
+  NativeFileSystem native;
+  return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+}
+
+bool Win32Files::ReadWholeFile(const AnsiString& path, Bytes& bytes) {
+  NativeFileSystem native;
+  const UniqueHandleFile file =
+      OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+  LARGE_INTEGER size{};
+  if (!file || GetFileSizeEx(file.get(), &size) == FALSE || size.QuadPart > 0x7FFFFFFF)
+    return false;
+  Bytes content(static_cast<std::size_t>(size.QuadPart));
+  std::size_t done = 0;
+  while (done < content.size()) {
+    DWORD read = 0;
+    if (ReadFile(file.get(), content.data() + done, static_cast<DWORD>(content.size() - done),
+                 &read, nullptr) == FALSE)
+      return false;
+    if (read == 0)
+      break;  // the file shrank while it was read
+    done += read;
+  }
+  content.resize(done);
+  bytes = std::move(content);
+  return true;
+}
+
+bool Win32Files::WriteWholeFile(const AnsiString& path, const Bytes& bytes) {
+  NativeFileSystem native;
+  const UniqueHandleFile file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+  if (!file)
+    return false;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD written = 0;
+    if (WriteFile(file.get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
+                  &written, nullptr) == FALSE ||
+        written == 0)
+      return false;
+    done += written;
+  }
+  return true;
+}
+
+std::unique_ptr<HeldFile> Win32Files::HoldForReading(const AnsiString& path) {
+  NativeFileSystem native;
+  UniqueHandleFile file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+  if (!file)
+    return nullptr;
+  return std::make_unique<Win32HeldFile>(std::move(file));
+}
+
+}  // namespace ql::win32

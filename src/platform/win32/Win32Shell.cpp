@@ -1,0 +1,39 @@
+// Shell and launcher adapters: ShellExecuteA "open", and CreateProcessA with a bounded wait.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "platform/win32/UniqueHandle.h"
+#include "platform/win32/Win32Platform.h"
+
+namespace ql::win32 {
+
+void Win32Shell::Open(const AnsiString& target, WindowId owner) {
+  ShellExecuteA(reinterpret_cast<HWND>(owner), "open", target.c_str(), nullptr, nullptr,
+                SW_SHOWNORMAL);
+}
+
+// The program goes only into the application name; the command line is passed exactly as given
+// (regedit takes a first token without a leading blank as its own name), in a writable copy
+// because CreateProcessA may change it.
+bool Win32Launcher::Run(const AnsiString& program, const AnsiString& commandLine,
+                        const LaunchOptions& options) {
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  if (options.hidden) {
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+  }
+  PROCESS_INFORMATION started{};
+  if (CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, options.creationFlags,
+                     nullptr, nullptr, &startup, &started) == FALSE)
+    return false;
+  const UniqueHandleNull process(started.hProcess);
+  const UniqueHandleNull thread(started.hThread);
+  WaitForSingleObject(process.get(), options.waitMilliseconds);
+  return true;
+}
+
+}  // namespace ql::win32
