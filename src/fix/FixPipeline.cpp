@@ -1,0 +1,137 @@
+// The fix pipeline: scan texts, undo captures, registry editor command lines and fix files.
+#include "fix/FixPipeline.h"
+
+#include "app/Unit0.h"
+#include "registry/PathResolution.h"
+#include "registry/RegUnit.h"
+
+namespace ql {
+
+namespace {
+
+AnsiString WithTrailingBackslash(const AnsiString& folder) {
+  if (folder.empty() || folder.back() == '\\')
+    return folder;
+  return folder + "\\";
+}
+
+AnsiString Quoted(const AnsiString& text) {
+  return "\"" + text + "\"";
+}
+
+}  // namespace
+
+void RunRegEdit(Launcher& launcher, const AnsiString& windowsFolder, const AnsiString& arguments) {
+  launcher.Run(windowsFolder + "regedit.exe", arguments, LaunchOptions{});
+}
+
+AnsiString UndoImportArguments(const AnsiString& undoScriptPath) {
+  return " " + Quoted(undoScriptPath);
+}
+
+void FixPipeline::RefreshFolders() {
+  Unit0::WindowsFolder = WithTrailingBackslash(platform_.system.WindowsDirectory());
+  const AnsiString appData = platform_.system.ShellFolderPath(csidl::kAppData);
+  const std::size_t lastBackslash = appData.rfind('\\');
+  Unit0::ProfileFolder = WithTrailingBackslash(
+      lastBackslash == AnsiString::npos ? AnsiString() : appData.substr(0, lastBackslash + 1));
+}
+
+void FixPipeline::PrepareFixScripts() {
+  std::uint32_t number = 1;
+  while (FileExists(platform_.files,
+                    Unit0::UndoFolder + kUndoFilePrefix + std::to_string(number) + ".reg"))
+    ++number;
+  state_.UndoFileName = kUndoFilePrefix + std::to_string(number) + ".reg";
+  state_.LogFileName = kLogFilePrefix + std::to_string(number) + ".txt";
+  state_.UndoScript.clear();
+  AppendUndoLine(kUndoScriptHeader);
+  AppendUndoLine("");
+  state_.FixScript = {kFixScriptHeader, ""};
+  state_.ReportLog = {"Quillon report file. " + platform_.clock.LongTimeText(), ""};
+}
+
+void FixPipeline::SaveValueToUndo(RegRoot root, const AnsiString& keyPath,
+                                  const AnsiString& valueName) {
+  AnsiString path = keyPath;
+  if (path.size() > 1 && path.back() == '\\')
+    path.pop_back();
+  RegKey key(platform_.registry);
+  if (!key.Open(root, NormalizeKeyPath(path), FullAccess64))
+    return;
+  AppendUndoLine(KeyLine(root, path));
+  std::uint32_t type = regtype::kNone;
+  Bytes data;
+  if (platform_.registry.QueryValue(key.Get(), valueName, type, &data))
+    AppendUndoLine(UndoValueLine(valueName, type, data, platform_.codePage));
+  key.Close();
+  AppendUndoLine("");
+}
+
+void FixPipeline::ExportKeyToUndo(RegRoot root, const AnsiString& keyPath) {
+  if (!keyExports_)
+    return;
+  const AnsiString exportPath = Unit0::UndoFolder + kExportFileName;
+  // A file left by an earlier run would otherwise be taken for this key's export.
+  platform_.files.RemoveFile(exportPath);
+  RunRegEdit(platform_.launcher, Unit0::WindowsFolder,
+             "/s /e " + Quoted(exportPath) + " " + Quoted(RootName(root) + keyPath));
+  if (!FileExists(platform_.files, exportPath))
+    return;
+  Bytes bytes;
+  if (platform_.files.ReadWholeFile(exportPath, bytes)) {
+    const WideStringList lines = SplitLines(DecodeScriptFile(bytes, platform_.codePage));
+    if (lines.size() > 2)
+      state_.UndoScript.insert(state_.UndoScript.end(), lines.begin() + 2, lines.end());
+  }
+  platform_.files.RemoveFile(exportPath);
+}
+
+void FixPipeline::WriteFixFiles() {
+  WriteFixFilesOnly();
+  const AnsiString fixPath = Unit0::UndoFolder + kFixScriptFileName;
+  // Held open for reading only, so that nothing can change the script between our check of
+  // its contents and the registry editor's import.
+  const std::unique_ptr<HeldFile> held = platform_.files.HoldForReading(fixPath);
+  Bytes written;
+  if (!held || !platform_.files.ReadWholeFile(fixPath, written) ||
+      written != EncodeAnsiLines(state_.FixScript))
+    throw FileCreateError("Cannot open file \"" + fixPath + "\" for the import.");
+  RunRegEdit(platform_.launcher, Unit0::WindowsFolder, " /s " + Quoted(fixPath));
+}
+
+void FixPipeline::WriteFixFilesOnly() {
+  CompleteReportLog();
+  WriteFile(Unit0::UndoFolder + state_.LogFileName, EncodeAnsiLines(state_.ReportLog));
+  WriteFile(Unit0::UndoFolder + state_.UndoFileName, EncodeUtf16Lines(state_.UndoScript));
+  const AnsiString fixPath = Unit0::UndoFolder + kFixScriptFileName;
+  if (FileExists(platform_.files, fixPath))
+    platform_.files.RemoveFile(fixPath);
+  WriteFile(fixPath, EncodeAnsiLines(state_.FixScript));
+}
+
+void FixPipeline::CompleteReportLog() {
+  StringList& log = state_.ReportLog;
+  for (std::size_t category = 0; category + 1 < kCategoryCount; ++category) {
+    const StringList& errors = state_.CategoryErrors[category];
+    if (errors.empty())
+      continue;
+    log.insert(log.end(), errors.begin(), errors.end());
+    log.push_back("");
+  }
+  const StringList& last = state_.CategoryErrors[kCategoryCount - 1];
+  log.insert(log.end(), last.begin(), last.end());
+  log.push_back("");
+  log.push_back("Summary: " + std::to_string(state_.ErrorCount) + " errors fixed");
+}
+
+void FixPipeline::WriteFile(const AnsiString& path, const Bytes& bytes) {
+  if (!platform_.files.WriteWholeFile(path, bytes))
+    throw FileCreateError("Cannot create file \"" + path + "\".");
+}
+
+void FixPipeline::AppendUndoLine(const AnsiString& line) {
+  state_.UndoScript.push_back(platform_.codePage.ToWide(line));
+}
+
+}  // namespace ql

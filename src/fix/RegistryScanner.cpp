@@ -1,0 +1,428 @@
+// The registry scanner's checks: class root, program lists, startup, fonts, help and sounds.
+#include "fix/RegistryScanner.h"
+
+#include <map>
+
+#include "app/Unit0.h"
+#include "registry/RegUnit.h"
+
+namespace ql {
+
+namespace {
+
+bool Contains(const AnsiString& text, const char* part) {
+  return text.find(part) != AnsiString::npos;
+}
+
+bool ContainsExeOrDll(const AnsiString& text) {
+  return Contains(text, "EXE") || Contains(text, "DLL");
+}
+
+}  // namespace
+
+// ---- Walking and recording ----
+
+void RegistryScanner::Walk(const StringList& names, Examine examine, bool skipEmptyNames) {
+  folders_ = CurrentPathFolders();
+  std::map<AnsiString, int> occurrences;
+  for (const AnsiString& name : names)
+    ++occurrences[platform_.codePage.UpperCase(name)];
+  ambiguousNames_.clear();
+  for (const auto& [name, count] : occurrences) {
+    if (count > 1)
+      ambiguousNames_.insert(name);
+  }
+  for (const AnsiString& name : names) {
+    platform_.pump.ProcessMessages();
+    if (!state_.Scanning || (skipEmptyNames && name.empty()))
+      continue;
+    (this->*examine)(name);
+  }
+}
+
+bool RegistryScanner::KeyEntryIsSafe(RegRoot root, const AnsiString& parentPath,
+                                     const AnsiString& name) const {
+  return ScriptCanCarryName(name) &&
+         ambiguousNames_.count(platform_.codePage.UpperCase(name)) == 0 &&
+         KeyExists(platform_.registry, root, parentPath + name);
+}
+
+bool RegistryScanner::ValueEntryIsSafe(RegRoot root, const AnsiString& keyPath,
+                                       const AnsiString& name) const {
+  return ScriptCanCarryName(name) &&
+         ambiguousNames_.count(platform_.codePage.UpperCase(name)) == 0 &&
+         ValueExists(platform_.registry, root, keyPath, name);
+}
+
+void RegistryScanner::AddProblem(Category category, const AnsiString& description) {
+  ++state_.ErrorCount;
+  state_.ErrorsOf(category).push_back(description);
+}
+
+void RegistryScanner::RecordKeyDeletion(Category category, const AnsiString& description,
+                                        RegRoot root, const AnsiString& exportPath,
+                                        const AnsiString& deletePath) {
+  AddProblem(category, description);
+  pipeline_.ExportKeyToUndo(root, exportPath);
+  state_.FixScript.push_back(KeyDeletionLine(root, deletePath));
+  state_.FixScript.push_back("");
+}
+
+void RegistryScanner::RecordValueDeletion(Category category, const AnsiString& description,
+                                          RegRoot root, const AnsiString& keyPath,
+                                          const AnsiString& valueName) {
+  AddProblem(category, description);
+  pipeline_.SaveValueToUndo(root, keyPath, valueName);
+  state_.FixScript.push_back(KeyLine(root, keyPath));
+  state_.FixScript.push_back(ValueDeletionLine(valueName));
+  state_.FixScript.push_back("");
+}
+
+void RegistryScanner::Show(const AnsiString& text, StatusForm form) const {
+  if (status_)
+    status_(text, form);
+}
+
+AnsiString RegistryScanner::ReadClassText(const AnsiString& keyPath) const {
+  return ReadStringValue(platform_.registry, kClassesRoot, keyPath, "");
+}
+
+AnsiString RegistryScanner::Resolve(const AnsiString& text) const {
+  return ExtractCommandFile(text, platform_.codePage, folders_);
+}
+
+bool RegistryScanner::InWindowsFolders(const AnsiString& name) const {
+  return ExistsInWindowsFolders(platform_.files, name, folders_);
+}
+
+bool RegistryScanner::Exists(const AnsiString& path) const {
+  return FileExists(platform_.files, path);
+}
+
+// ---- Class root ----
+
+void RegistryScanner::CheckExtensionsHandlers() {
+  StringList names;
+  ReadKeyNames(platform_.registry, kClassesRoot, "\\", names);
+  Walk(names, &RegistryScanner::ExamineExtension);
+}
+
+void RegistryScanner::ExamineExtension(const AnsiString& name) {
+  if (name[0] != '.')
+    return;
+  Show(name, StatusForm::Unchanged);
+  const AnsiString handler = ReadClassText("\\" + name);
+  if (handler.empty() || KeyExists(platform_.registry, kClassesRoot, handler))
+    return;
+  if (!KeyIsWritable(platform_.registry, kClassesRoot, "\\" + name) ||
+      !KeyEntryIsSafe(kClassesRoot, "\\", name))
+    return;
+  RecordKeyDeletion(Category::ExtensionsHandlers, "Invalid handler " + name, kClassesRoot,
+                    "\\" + name, "\\" + name);
+}
+
+void RegistryScanner::CheckRegisteredPrograms() {
+  StringList names;
+  ReadKeyNames(platform_.registry, kClassesRoot, kApplicationsPath, names);
+  Walk(names, &RegistryScanner::ExamineApplication);
+}
+
+void RegistryScanner::ExamineApplication(const AnsiString& name) {
+  const AnsiString key = kApplicationsPath + name;
+  Registry& registry = platform_.registry;
+  if (ValueExists(registry, kClassesRoot, key, "NoOpenWith") ||
+      ValueExists(registry, kClassesRoot, key, "NoStartPage") ||
+      !HasSubKeys(registry, kClassesRoot, key))
+    return;
+  AnsiString command = ReadClassText(key + "\\shell\\open\\command");
+  if (command.empty())
+    command = ReadClassText(key + "\\shell\\edit\\command");
+  Show(command, StatusForm::Shortened);
+  AnsiString program;
+  if (!command.empty()) {
+    program = Resolve(command);
+    if (Contains(program, "RUNDLL32") || Exists(program))
+      return;
+  }
+  if (!KeyIsWritable(registry, kClassesRoot, key) ||
+      !KeyEntryIsSafe(kClassesRoot, kApplicationsPath, name))
+    return;
+  RecordKeyDeletion(Category::RegisteredPrograms, "Program does not exist: " + program,
+                    kClassesRoot, key, key);
+}
+
+void RegistryScanner::CheckCOM() {
+  StringList names;
+  ReadKeyNames(platform_.registry, kClassesRoot, kClsidPath, names);
+  Walk(names, &RegistryScanner::ExamineClassId);
+}
+
+void RegistryScanner::ExamineClassId(const AnsiString& name) {
+  const AnsiString key = kClsidPath + name;
+  if (!KeyIsWritable(platform_.registry, kClassesRoot, key))
+    return;
+  AnsiString kind = "\\InprocServer32";
+  AnsiString server = ReadClassText(key + kind);
+  if (server.empty()) {
+    kind = "\\LocalServer32";
+    server = ReadClassText(key + kind);
+  }
+  Show(server, StatusForm::Shortened);
+  if (server.empty())
+    return;
+  const AnsiString path = Resolve(server);
+  if (Exists(path))
+    return;
+  const AnsiString fileName = ExtractFileName(path);
+  if (InWindowsFolders(fileName) || !KeyEntryIsSafe(kClassesRoot, kClsidPath, name))
+    return;
+  // The undo keeps the whole class key while the fix deletes only its server subkey.
+  RecordKeyDeletion(Category::ComActiveX, "Invalid Server32: " + fileName, kClassesRoot, key,
+                    key + kind);
+}
+
+void RegistryScanner::CheckActiveX() {
+  StringList names;
+  ReadKeyNames(platform_.registry, kClassesRoot, "\\", names);
+  Walk(names, &RegistryScanner::ExamineClass);
+}
+
+void RegistryScanner::ExamineClass(const AnsiString& name) {
+  const AnsiString upperName = platform_.codePage.UpperCase(name);
+  if (name[0] == '.' || Contains(name, "urn:") || upperName == "CLSID" || upperName == "LNKFILE")
+    return;
+  Show(name, StatusForm::Unchanged);
+  const AnsiString key = "\\" + name;
+  if (!KeyIsWritable(platform_.registry, kClassesRoot, key) ||
+      !KeyEntryIsSafe(kClassesRoot, "\\", name))
+    return;
+  const AnsiString classId = ReadClassText(key + "\\CLSID");
+  const AnsiString icon = ReadClassText(key + "\\DefaultIcon");
+  const AnsiString openCommand = ReadClassText(key + "\\shell\\open\\command");
+  const AnsiString editCommand = ReadClassText(key + "\\shell\\edit\\command");
+  if (!classId.empty() && !KeyExists(platform_.registry, kClassesRoot, "CLSID\\" + classId)) {
+    RecordKeyDeletion(Category::ComActiveX, "Invalid CLSID: " + classId, kClassesRoot, key, key);
+    return;
+  }
+  if (ContainsExeOrDll(icon))
+    ExamineClassFile(name, icon, "\\DefaultIcon", "Invalid icon: ", false);
+  for (const auto& [command, subKey] : {std::pair{openCommand, "\\shell\\open\\command"},
+                                        std::pair{editCommand, "\\shell\\edit\\command"}}) {
+    if (ContainsExeOrDll(command) && !Contains(command, "RUNDLL32") && !Contains(command, "EXPLOR"))
+      ExamineClassFile(name, command, subKey, "Invalid command : ", true);
+  }
+}
+
+// A file named by one of a class's texts: missing everywhere, the text's own subkey is deleted.
+// Commands whose path still begins with "%" name an environment folder the prefix table does
+// not know and are left alone.
+void RegistryScanner::ExamineClassFile(const AnsiString& name, const AnsiString& text,
+                                       const AnsiString& subKey, const char* prefix,
+                                       bool exemptUnknownPrefixes) {
+  const AnsiString path = Resolve(text);
+  if ((exemptUnknownPrefixes && !path.empty() && path[0] == '%') || Exists(path))
+    return;
+  const AnsiString fileName = ExtractFileName(path);
+  if (InWindowsFolders(fileName))
+    return;
+  const AnsiString key = "\\" + name + subKey;
+  RecordKeyDeletion(Category::ComActiveX, prefix + fileName, kClassesRoot, key, key);
+}
+
+// ---- Machine and user lists ----
+
+void RegistryScanner::CheckProgramsLocation() {
+  StringList names;
+  ReadKeyNames(platform_.registry, kLocalMachine, kAppPathsPath, names);
+  Walk(names, &RegistryScanner::ExamineAppPath);
+}
+
+void RegistryScanner::ExamineAppPath(const AnsiString& name) {
+  Registry& registry = platform_.registry;
+  const AnsiString key = kAppPathsPath + name;
+  if (ReadDwordValue(registry, kLocalMachine, key, "RunAsOnNonAdminInstall") == 1 ||
+      HasSubKeys(registry, kLocalMachine, key))
+    return;
+  const AnsiString program = ReadStringValue(registry, kLocalMachine, key, "");
+  const AnsiString folder = ReadStringValue(registry, kLocalMachine, key, "Path");
+  if (!program.empty() || !folder.empty()) {
+    if (program.empty() && DirectoryExists(platform_.files, folder))
+      return;
+    Show(program, StatusForm::Shortened);
+    if (Exists(program) || Exists(Resolve(program)))
+      return;
+  }
+  if (!KeyIsWritable(registry, kLocalMachine, key) ||
+      !KeyEntryIsSafe(kLocalMachine, kAppPathsPath, name))
+    return;
+  RecordKeyDeletion(Category::ProgramsLocation, "Software does not exist: " + name, kLocalMachine,
+                    key, key);
+}
+
+void RegistryScanner::CheckCommonLibraries() {
+  StringList names;
+  ReadValueNames(platform_.registry, kLocalMachine, kSharedDllsPath, names);
+  Walk(names, &RegistryScanner::ExamineSharedLibrary);
+}
+
+void RegistryScanner::ExamineSharedLibrary(const AnsiString& name) {
+  Show(name, StatusForm::Shortened);
+  if (Exists(name) || !ValueEntryIsSafe(kLocalMachine, kSharedDllsPath, name))
+    return;
+  RecordValueDeletion(Category::CommonLibraries, "Library does not exist: " + name, kLocalMachine,
+                      kSharedDllsPath, name);
+}
+
+void RegistryScanner::CheckStartup(RegRoot root) {
+  startupRoot_ = root;
+  StringList names;
+  ReadValueNames(platform_.registry, root, kRunPath, names);
+  Walk(names, &RegistryScanner::ExamineStartupValue);
+}
+
+void RegistryScanner::ExamineStartupValue(const AnsiString& name) {
+  const AnsiString command = ReadStringValue(platform_.registry, startupRoot_, kRunPath, name);
+  Show(command, StatusForm::Shortened);
+  AnsiString path;
+  if (!command.empty()) {
+    if (Contains(command, "RUNDLL32") || Contains(command, "SYSTEMROOT") || Exists(command))
+      return;
+    path = Resolve(command);
+    if (Exists(path) || InWindowsFolders(ExtractFileName(path)))
+      return;
+  }
+  if (!ValueEntryIsSafe(startupRoot_, kRunPath, name))
+    return;
+  RecordValueDeletion(Category::StartupUninstall, "Startup file does not exist: " + path,
+                      startupRoot_, kRunPath, name);
+}
+
+void RegistryScanner::CheckUninstall() {
+  StringList names;
+  ReadKeyNames(platform_.registry, kLocalMachine, kUninstallPath, names);
+  Walk(names, &RegistryScanner::ExamineUninstallEntry, false);
+}
+
+void RegistryScanner::ExamineUninstallEntry(const AnsiString& name) {
+  Show(name, StatusForm::Unchanged);
+  if (name.empty() || Contains(name, "{") || Contains(name, "}"))
+    return;
+  Registry& registry = platform_.registry;
+  const AnsiString key = kUninstallPath + name;
+  if (ReadDwordValue(registry, kLocalMachine, key, "NoRemove") == 1 ||
+      ReadDwordValue(registry, kLocalMachine, key, "SystemComponent") == 1 ||
+      !KeyIsWritable(registry, kLocalMachine, key))
+    return;
+  if (!ReadStringValue(registry, kLocalMachine, key, "UninstallString").empty() ||
+      !ReadStringValue(registry, kLocalMachine, key, "QuietUninstallString").empty())
+    return;
+  if (!KeyEntryIsSafe(kLocalMachine, kUninstallPath, name))
+    return;
+  RecordKeyDeletion(Category::StartupUninstall, "Invalid uninstall path: " + name, kLocalMachine,
+                    key, key);
+}
+
+void RegistryScanner::CheckFonts() {
+  StringList names;
+  ReadValueNames(platform_.registry, kLocalMachine, kFontsPath, names);
+  Walk(names, &RegistryScanner::ExamineFont);
+}
+
+void RegistryScanner::ExamineFont(const AnsiString& name) {
+  Show(name, StatusForm::Unchanged);
+  const AnsiString fontFile = ReadStringValue(platform_.registry, kLocalMachine, kFontsPath, name);
+  if (fontFile.empty() || Exists(Unit0::WindowsFolder + "Fonts\\" + fontFile) ||
+      !ValueEntryIsSafe(kLocalMachine, kFontsPath, name))
+    return;
+  RecordValueDeletion(Category::FontHelpSounds, "Font file does not exist: " + fontFile,
+                      kLocalMachine, kFontsPath, name);
+}
+
+void RegistryScanner::CheckHelp() {
+  StringList names;
+  ReadValueNames(platform_.registry, kLocalMachine, kHelpPath, names);
+  Walk(names, &RegistryScanner::ExamineHelpFile);
+}
+
+void RegistryScanner::ExamineHelpFile(const AnsiString& name) {
+  const AnsiString helpFile = platform_.codePage.UpperCase(name);
+  const AnsiString folderText = ReadStringValue(platform_.registry, kLocalMachine, kHelpPath, name);
+  if (folderText.empty())
+    return;
+  AnsiString folder = Resolve(folderText);
+  if (folder.empty() || folder.back() != '\\')
+    folder += '\\';
+  Show(folder + helpFile, StatusForm::Shortened);
+  if (Exists(folder + helpFile) || !ValueEntryIsSafe(kLocalMachine, kHelpPath, name))
+    return;
+  RecordValueDeletion(Category::FontHelpSounds, "Help file does not exist: " + folder + helpFile,
+                      kLocalMachine, kHelpPath, name);
+}
+
+void RegistryScanner::CheckSounds() {
+  StringList names;
+  ReadKeyNames(platform_.registry, kCurrentUser, kSoundsPath, names);
+  Walk(names, &RegistryScanner::ExamineSoundEvent);
+}
+
+void RegistryScanner::ExamineSoundEvent(const AnsiString& name) {
+  Show(name, StatusForm::Unchanged);
+  if (!KeyEntryIsSafe(kCurrentUser, kSoundsPath, name))
+    return;
+  const AnsiString event = kSoundsPath + name;
+  Registry& registry = platform_.registry;
+  AnsiString current = ReadStringValue(registry, kCurrentUser, event + "\\.Current", "");
+  const AnsiString defaultSound = ReadStringValue(registry, kCurrentUser, event + "\\.Default", "");
+  if (current.empty() && defaultSound.empty()) {
+    // The fix deletes the whole event key, every scheme under it included, so the undo keeps
+    // the whole key rather than only the two sounds.
+    RecordKeyDeletion(Category::FontHelpSounds, "Sound file does not exist: " + name, kCurrentUser,
+                      event, event);
+    return;
+  }
+  if (!current.empty()) {
+    current = Resolve(current);
+    if (Exists(current))
+      return;
+    ExamineSound(event, "\\.Current", current, defaultSound);
+  }
+  if (!defaultSound.empty()) {
+    const AnsiString resolved = Resolve(defaultSound);
+    if (!Exists(resolved))
+      ExamineSound(event, "\\.Default", resolved, current);
+  }
+}
+
+// Records a missing sound whose fix sets the value to the text of its sister value.
+void RegistryScanner::ExamineSound(const AnsiString& event, const AnsiString& subKey,
+                                   const AnsiString& sound, const AnsiString& sisterText) {
+  if (!ScriptCanCarryName(sisterText))
+    return;
+  const AnsiString key = event + subKey;
+  AddProblem(Category::FontHelpSounds, "Sound file does not exist: " + sound);
+  pipeline_.SaveValueToUndo(kCurrentUser, key, "");
+  state_.FixScript.push_back(KeyLine(kCurrentUser, key));
+  state_.FixScript.push_back(DefaultValueLine(sisterText));
+  state_.FixScript.push_back("");
+}
+
+const std::vector<ScanStep>& ScanSteps() {
+  using S = RegistryScanner;
+  static const std::vector<ScanStep> steps = {
+      {Category::ExtensionsHandlers, {[](S& s) { s.CheckExtensionsHandlers(); }}},
+      {Category::ProgramsLocation, {[](S& s) { s.CheckProgramsLocation(); }}},
+      {Category::CommonLibraries, {[](S& s) { s.CheckCommonLibraries(); }}},
+      {Category::RegisteredPrograms, {[](S& s) { s.CheckRegisteredPrograms(); }}},
+      {Category::ComActiveX, {[](S& s) { s.CheckCOM(); }}},
+      {Category::ComActiveX, {[](S& s) { s.CheckActiveX(); }}},
+      {Category::StartupUninstall,
+       {[](S& s) { s.CheckStartup(kCurrentUser); }, [](S& s) { s.CheckStartup(kLocalMachine); },
+        [](S& s) { s.CheckUninstall(); }}},
+      {Category::FontHelpSounds, {[](S& s) { s.CheckFonts(); }}},
+      {Category::FontHelpSounds, {[](S& s) { s.CheckHelp(); }}},
+      {Category::FontHelpSounds, {[](S& s) { s.CheckSounds(); }}},
+  };
+  return steps;
+}
+
+}  // namespace ql

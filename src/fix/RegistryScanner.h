@@ -1,0 +1,109 @@
+// The registry scanner: the eleven checks that find broken entries and record them as problems.
+#pragma once
+
+#include <functional>
+#include <set>
+
+#include "fix/FixPipeline.h"
+#include "fix/ScanState.h"
+#include "platform/platform.h"
+#include "registry/PathResolution.h"
+
+namespace ql {
+
+// Listings the checks walk; each path begins and ends with "\".
+constexpr char kApplicationsPath[] = "\\Applications\\";
+constexpr char kClsidPath[] = "\\CLSID\\";
+constexpr char kAppPathsPath[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+constexpr char kSharedDllsPath[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs\\";
+constexpr char kRunPath[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\";
+constexpr char kUninstallPath[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr char kFontsPath[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts\\";
+constexpr char kHelpPath[] = "\\SOFTWARE\\Microsoft\\Windows\\Help\\";
+constexpr char kSoundsPath[] = "\\AppEvents\\Schemes\\Apps\\.Default\\";
+
+// How a check wants the entry it examines shown: as it stands, or shortened to the status
+// label's width by the path-ellipsis rule.
+enum class StatusForm { Unchanged, Shortened };
+using StatusSink = std::function<void(const AnsiString& text, StatusForm form)>;
+
+class RegistryScanner {
+ public:
+  RegistryScanner(Platform& platform, ScanState& state, FixPipeline& pipeline)
+      : platform_(platform), state_(state), pipeline_(pipeline) {}
+
+  void SetStatusSink(StatusSink sink) { status_ = std::move(sink); }
+
+  void CheckExtensionsHandlers();
+  void CheckRegisteredPrograms();
+  void CheckCOM();
+  void CheckActiveX();
+  void CheckProgramsLocation();
+  void CheckCommonLibraries();
+  void CheckStartup(RegRoot root);
+  void CheckUninstall();
+  void CheckFonts();
+  void CheckHelp();
+  void CheckSounds();
+
+ private:
+  using Examine = void (RegistryScanner::*)(const AnsiString& name);
+
+  // Walks a listing: pending input is processed once per entry, and entries are examined only
+  // while Scanning is set. Names that occur twice in the listing are remembered as ambiguous.
+  void Walk(const StringList& names, Examine examine, bool skipEmptyNames = true);
+
+  void ExamineExtension(const AnsiString& name);
+  void ExamineApplication(const AnsiString& name);
+  void ExamineClassId(const AnsiString& name);
+  void ExamineClass(const AnsiString& name);
+  void ExamineClassFile(const AnsiString& name, const AnsiString& text, const AnsiString& subKey,
+                        const char* prefix, bool exemptUnknownPrefixes);
+  void ExamineAppPath(const AnsiString& name);
+  void ExamineSharedLibrary(const AnsiString& name);
+  void ExamineStartupValue(const AnsiString& name);
+  void ExamineUninstallEntry(const AnsiString& name);
+  void ExamineFont(const AnsiString& name);
+  void ExamineHelpFile(const AnsiString& name);
+  void ExamineSoundEvent(const AnsiString& name);
+  void ExamineSound(const AnsiString& event, const AnsiString& subKey, const AnsiString& sound,
+                    const AnsiString& sisterText);
+
+  // An entry may be recorded only when the script can carry its name, the listing named it once
+  // and the name opens back under that name: a fix line must name nothing but the entry found.
+  bool KeyEntryIsSafe(RegRoot root, const AnsiString& parentPath, const AnsiString& name) const;
+  bool ValueEntryIsSafe(RegRoot root, const AnsiString& keyPath, const AnsiString& name) const;
+
+  void AddProblem(Category category, const AnsiString& description);
+  void RecordKeyDeletion(Category category, const AnsiString& description, RegRoot root,
+                         const AnsiString& exportPath, const AnsiString& deletePath);
+  void RecordValueDeletion(Category category, const AnsiString& description, RegRoot root,
+                           const AnsiString& keyPath, const AnsiString& valueName);
+
+  void Show(const AnsiString& text, StatusForm form) const;
+  AnsiString ReadClassText(const AnsiString& keyPath) const;
+  AnsiString Resolve(const AnsiString& text) const;
+  bool InWindowsFolders(const AnsiString& name) const;
+  bool Exists(const AnsiString& path) const;
+
+  Platform& platform_;
+  ScanState& state_;
+  FixPipeline& pipeline_;
+  StatusSink status_;
+  PathFolders folders_;
+  RegRoot startupRoot_ = kCurrentUser;
+  std::set<AnsiString> ambiguousNames_;  // upper case
+};
+
+// One step of a scan: the checks it runs, one after the other, and the category whose count is
+// shown afterwards. Categories 5 and 7 take one step per check, so their counts are refreshed
+// after each; category 6 runs its three checks in one step.
+struct ScanStep {
+  Category category;
+  std::vector<void (*)(RegistryScanner&)> checks;
+};
+
+// The steps of a full scan, in order.
+const std::vector<ScanStep>& ScanSteps();
+
+}  // namespace ql

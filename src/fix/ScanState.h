@@ -1,0 +1,48 @@
+// The state of one registry scan: counts, the findings per category and the three scan texts.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "fix/RegScript.h"
+#include "platform/text.h"
+
+namespace ql {
+
+constexpr std::size_t kCategoryCount = 7;
+
+// Category captions in the order of the scan window's rows.
+inline constexpr std::array<const char*, kCategoryCount> kCategoryCaptions = {
+    "Extensions handlers", "Programs location", "Common libraries", "Registered programs",
+    "Com/ActiveX",         "Startup/Uninstall", "Font/Help/Sounds",
+};
+
+enum class Category {
+  ExtensionsHandlers,
+  ProgramsLocation,
+  CommonLibraries,
+  RegisteredPrograms,
+  ComActiveX,
+  StartupUninstall,
+  FontHelpSounds,
+};
+
+struct ScanState {
+  bool Scanning = false;
+  bool Scanned = false;
+  std::uint32_t ErrorCount = 0;
+  std::array<StringList, kCategoryCount> CategoryErrors;
+  StringList FixScript;       // code-page lines of the "REGEDIT4" fix script
+  WideStringList UndoScript;  // lines of the Unicode undo script
+  StringList ReportLog;       // code-page lines of the log
+  AnsiString UndoFileName;
+  AnsiString LogFileName;
+
+  StringList& ErrorsOf(Category category) {
+    return CategoryErrors[static_cast<std::size_t>(category)];
+  }
+  // Empties the texts and the lists and clears the counters and flags.
+  void Reset() { *this = ScanState(); }
+};
+
+}  // namespace ql

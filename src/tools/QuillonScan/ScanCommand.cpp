@@ -1,0 +1,84 @@
+// QuillonScan's command: argument handling, the scan, the printed findings and the written files.
+#include "tools/QuillonScan/ScanCommand.h"
+
+#include "app/Unit0.h"
+#include "fix/FixPipeline.h"
+#include "fix/RegistryScanner.h"
+#include "registry/PathResolution.h"
+
+namespace ql {
+
+namespace {
+
+AnsiString WithoutTrailingBackslash(AnsiString folder) {
+  while (folder.size() > 1 && folder.back() == '\\')
+    folder.pop_back();
+  return folder;
+}
+
+// Makes the folder when it is missing (one level) and makes it the undo folder.
+bool UseAsUndoFolder(Files& files, const AnsiString& folder) {
+  const AnsiString bare = WithoutTrailingBackslash(folder);
+  if (!DirectoryExists(files, bare))
+    files.MakeDirectory(bare);
+  if (!DirectoryExists(files, bare))
+    return false;
+  Unit0::UndoFolder = bare + "\\";
+  return true;
+}
+
+void RunAllChecks(RegistryScanner& scanner, ScanState& state) {
+  state.Scanning = true;
+  for (const ScanStep& step : ScanSteps()) {
+    for (const auto& check : step.checks)
+      check(scanner);
+  }
+  state.Scanning = false;
+  state.Scanned = true;
+}
+
+}  // namespace
+
+void PrintFindings(const ScanState& state, std::ostream& out) {
+  for (std::size_t category = 0; category < kCategoryCount; ++category) {
+    const StringList& errors = state.CategoryErrors[category];
+    out << kCategoryCaptions[category] << ": " << errors.size() << "\n";
+    for (const AnsiString& line : errors)
+      out << "  " << line << "\n";
+  }
+  out << "Total: " << state.ErrorCount << "\n";
+}
+
+int RunScanCommand(const StringList& arguments, Platform& platform, std::ostream& out,
+                   std::ostream& err) {
+  const bool write = arguments.size() == 2 && arguments[0] == "--write" && !arguments[1].empty();
+  if (!arguments.empty() && !write) {
+    err << kScanUsage;
+    return scanexit::kUsageError;
+  }
+  ScanState state;
+  FixPipeline pipeline(platform, state);
+  RegistryScanner scanner(platform, state, pipeline);
+  pipeline.RefreshFolders();
+  pipeline.SetKeyExports(write);
+  if (write) {
+    if (!UseAsUndoFolder(platform.files, arguments[1])) {
+      err << "Cannot create the folder \"" << arguments[1] << "\".\n";
+      return scanexit::kWriteFailed;
+    }
+    pipeline.PrepareFixScripts();
+  }
+  RunAllChecks(scanner, state);
+  PrintFindings(state, out);
+  if (write) {
+    try {
+      pipeline.WriteFixFilesOnly();
+    } catch (const FileCreateError& error) {
+      err << error.what() << "\n";
+      return scanexit::kWriteFailed;
+    }
+  }
+  return state.ErrorCount > 0 ? scanexit::kProblemsFound : scanexit::kNothingFound;
+}
+
+}  // namespace ql
