@@ -1,0 +1,116 @@
+// The foreground program accelerator: raises the program in front to the high priority class.
+#include "accel/Accelerator.h"
+
+#include <cmath>
+#include <vector>
+
+#include "app/Unit0.h"
+
+namespace ql {
+
+namespace {
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kOrbitCentreLeft = 416;
+constexpr int kOrbitCentreTop = 70;
+constexpr double kOrbitRadius = 44;
+constexpr std::int32_t kOrbitStep = 20;
+
+// Rounds to the nearest integer, halves to even (the default rounding mode).
+int RoundHalfEven(double value) {
+  return static_cast<int>(std::nearbyint(value));
+}
+}  // namespace
+
+DotPosition OrbitDotPosition(std::int32_t angleDegrees) {
+  const double a = angleDegrees * kPi / 180;
+  return DotPosition{kOrbitCentreLeft + RoundHalfEven(std::sin(a) * kOrbitRadius),
+                     kOrbitCentreTop + RoundHalfEven(std::cos(a) * kOrbitRadius)};
+}
+
+Accelerator::Accelerator(Processes& processes, Clock& clock, AccelView& view)
+    : processes_(processes), clock_(clock), view_(view) {}
+
+void Accelerator::Reset() {
+  LastProcessId = 0;
+  LastPriorityClass = priority::kNormal;
+  LastWindow = 0;
+  LastProgramPath.clear();
+  LastActionTime = clock_.TimeOfDay();
+  OrbitAngle = 0;
+}
+
+void Accelerator::ProcessTimerEvent() {
+  MoveDot();
+  if (Unit0::MemoryBusy)
+    return;
+  const WindowId window = processes_.ForegroundWindow();
+  if (window == 0 || window == LastWindow)
+    return;
+  const std::uint32_t processId = processes_.WindowProcessId(window);
+  if (processId == LastProcessId)
+    return;
+  ReturnLastPriority();
+  if (Unit0::CpuLoad > kLoadLimit)
+    return;
+  Raise(window, processId);
+}
+
+void Accelerator::MoveDot() {
+  OrbitAngle -= kOrbitStep;
+  const DotPosition dot = OrbitDotPosition(OrbitAngle);
+  view_.MoveDot(dot.left, dot.top);
+  if (OrbitAngle == -360)
+    OrbitAngle = 0;
+}
+
+void Accelerator::Raise(WindowId window, std::uint32_t processId) {
+  const AnsiString title = processes_.WindowTitle(window);
+  {
+    ProcessRef query(processes_, processId, processaccess::kQueryInformation);
+    LastPriorityClass = query.IsOpen() ? processes_.PriorityClassOf(query.Get()) : 0;
+  }
+  {
+    ProcessRef set(processes_, processId, processaccess::kSetInformation);
+    if (set.IsOpen())
+      processes_.SetPriorityClassOf(set.Get(), priority::kHigh);
+  }
+  const AnsiString path = ReadProgramPath(processId);
+  view_.ShowAcceleratedProgram(path, title);
+  view_.ShowProgramIcon(path);
+  LastProcessId = processId;
+  LastWindow = window;
+  LastActionTime = clock_.TimeOfDay();
+  LastProgramPath = path;
+}
+
+// A 32-bit program cannot list a 64-bit process's modules; the image path, read through the same
+// handle, names the same executable.
+AnsiString Accelerator::ReadProgramPath(std::uint32_t processId) {
+  ProcessRef full(processes_, processId, processaccess::kAllAccess);
+  AnsiString path;
+  if (!full.IsOpen())
+    return path;
+  if (processes_.FirstModulePath(full.Get(), path))
+    return path;
+  path.clear();
+  if (!processes_.ImagePath(full.Get(), path))
+    path.clear();
+  return path;
+}
+
+void Accelerator::ReturnLastPriority() {
+  if (LastProcessId == 0)
+    return;
+  ProcessRef set(processes_, LastProcessId, processaccess::kSetInformation);
+  if (set.IsOpen())
+    processes_.SetPriorityClassOf(set.Get(), LastPriorityClass);
+}
+
+int Accelerator::GetProcessList() {
+  std::vector<ProcessEntry> entries;
+  if (!processes_.Snapshot(entries))
+    return 0;
+  return static_cast<int>(entries.size());
+}
+
+}  // namespace ql

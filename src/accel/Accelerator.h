@@ -1,0 +1,53 @@
+// The foreground program accelerator: raises the program in front to the high priority class.
+#pragma once
+
+#include <cstdint>
+
+#include "accel/AccelView.h"
+#include "platform/processes.h"
+#include "platform/system.h"
+
+namespace ql {
+
+struct DotPosition {
+  int left = 0;
+  int top = 0;
+};
+
+// Where the animation dot sits for an orbit angle in degrees: a circle of 44 pixels about the
+// program icon, starting below it.
+DotPosition OrbitDotPosition(std::int32_t angleDegrees);
+
+class Accelerator {
+ public:
+  static constexpr std::int32_t kLoadLimit = 75;
+
+  Accelerator(Processes& processes, Clock& clock, AccelView& view);
+
+  // The state at start-up: nothing raised, the action time now, the dot at its start.
+  void Reset();
+  // One tick of the 500 ms timer.
+  void ProcessTimerEvent();
+  // Gives the last raised process the class it had before.
+  void ReturnLastPriority();
+  // The number of running processes; 0 when no snapshot can be taken.
+  int GetProcessList();
+
+  std::uint32_t LastProcessId = 0;
+  std::uint32_t LastPriorityClass = priority::kNormal;
+  WindowId LastWindow = 0;
+  AnsiString LastProgramPath;
+  double LastActionTime = 0;  // time of day as a fraction of a day; shared with the memory manager
+  std::int32_t OrbitAngle = 0;
+
+ private:
+  void MoveDot();
+  void Raise(WindowId window, std::uint32_t processId);
+  AnsiString ReadProgramPath(std::uint32_t processId);
+
+  Processes& processes_;
+  Clock& clock_;
+  AccelView& view_;
+};
+
+}  // namespace ql

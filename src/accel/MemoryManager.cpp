@@ -1,0 +1,276 @@
+// The processor load meter and the memory manager: figures every 4 seconds, automatic and manual
+// memory passes.
+#include "accel/MemoryManager.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace ql {
+
+namespace {
+constexpr std::uint32_t kTimeOfDayClass = 3;
+constexpr std::uint32_t kPerformanceClass = 2;
+// The time-of-day record is 48 bytes; Wine refuses a smaller buffer, Windows accepts this one.
+constexpr std::size_t kTimeOfDaySize = 48;
+constexpr std::size_t kPerformanceSize = 312;
+constexpr std::size_t kSystemTimeOffset = 8;  // after the boot time
+constexpr std::size_t kIdleTimeOffset = 0;
+constexpr std::size_t kMiB = 1048576;
+constexpr double kSecondsPerDay = 86400;
+constexpr std::int64_t kWaitSeconds = 10;
+constexpr std::uint32_t kPauseMs = 100;
+
+// A 64-bit count of a system record: signed high part times 2^32 plus unsigned low part.
+double ReadCount(const std::uint8_t* record, std::size_t offset) {
+  const std::uint8_t* p = record + offset;
+  const std::uint32_t low = p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24);
+  const std::uint32_t highBits = p[4] | (p[5] << 8) | (p[6] << 16) | (std::uint32_t{p[7]} << 24);
+  std::int32_t high;
+  std::memcpy(&high, &highBits, sizeof high);
+  return high * 4294967296.0 + low;
+}
+
+// Rounds to the nearest integer, halves to even, kept inside the 32-bit range so that odd
+// counters cannot make the conversion undefined.
+std::int32_t RoundToInt32(double value) {
+  constexpr double kLow = std::numeric_limits<std::int32_t>::min();
+  constexpr double kHigh = std::numeric_limits<std::int32_t>::max();
+  const double rounded = std::nearbyint(value);
+  if (!(rounded >= kLow))
+    return std::numeric_limits<std::int32_t>::min();
+  if (rounded > kHigh)
+    return std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(rounded);
+}
+
+// One heap block, given back when the owner ends.
+class HeapBlock {
+ public:
+  HeapBlock(System& system, std::size_t bytes)
+      : system_(system), block_(system.HeapAllocate(bytes)) {}
+  HeapBlock(const HeapBlock&) = delete;
+  HeapBlock& operator=(const HeapBlock&) = delete;
+  ~HeapBlock() {
+    if (block_ != nullptr)
+      system_.HeapRelease(block_);
+  }
+  void* get() const { return block_; }
+
+ private:
+  System& system_;
+  void* block_;
+};
+}  // namespace
+
+MemoryFigures ToMemoryFigures(const MemoryStatus& status) {
+  MemoryFigures figures;
+  figures.TotalMB = static_cast<std::uint32_t>(status.totalPhysical >> 20);
+  figures.FreeMB = static_cast<std::uint32_t>(status.availablePhysical >> 20);
+  if (figures.TotalMB != 0)
+    figures.FreePercent =
+        static_cast<std::uint32_t>(std::uint64_t{figures.FreeMB} * 100 / figures.TotalMB);
+  return figures;
+}
+
+std::int32_t LoadPercent(double idleDelta, double timeDelta, std::uint32_t processorCount) {
+  const double processors = processorCount == 0 ? 1 : processorCount;
+  const double idleShare = timeDelta == 0 ? 1 : idleDelta / processors / timeDelta;
+  return RoundToInt32(100 - idleShare * 100 + 0.5);
+}
+
+std::int64_t WholeSecondsBetween(double a, double b) {
+  return static_cast<std::int64_t>(std::fabs(a - b) * kSecondsPerDay);
+}
+
+AutoPassDecision DecideAutoPass(const AutoPassRules& rules) {
+  AutoPassDecision decision;
+  decision.lastFreePercent = rules.lastFreePercent;
+  // Zero total memory means the status could not be read: nothing to decide on.
+  if (rules.disabled || rules.memory.TotalMB > MemoryManager::kAutoLimitMB ||
+      rules.memory.TotalMB == 0)
+    return decision;
+  const auto freePercent = static_cast<std::int32_t>(rules.memory.FreePercent);
+  if (freePercent == rules.lastFreePercent)
+    return decision;
+  decision.lastFreePercent = freePercent;
+  if (rules.cpuLoad > Accelerator::kLoadLimit) {
+    decision.postpone = true;
+    return decision;
+  }
+  if (freePercent >= rules.freeThreshold ||
+      WholeSecondsBetween(rules.lastActionTime, rules.now) < kWaitSeconds)
+    return decision;
+  decision.passPercent = freePercent < MemoryManager::kLowMemoryPercent
+                             ? MemoryManager::kLowMemoryPassPercent
+                             : rules.freeThreshold;
+  return decision;
+}
+
+std::size_t ManualPassBlockCount(std::uint32_t totalMB) {
+  return static_cast<std::size_t>(std::nearbyint(totalMB * 0.8));
+}
+
+MemoryManager::MemoryManager(System& system, Processes& processes, Clock& clock, Pump& pump,
+                             Accelerator& accelerator, AccelView& view)
+    : system_(system),
+      processes_(processes),
+      clock_(clock),
+      pump_(pump),
+      accelerator_(accelerator),
+      view_(view) {}
+
+void MemoryManager::Reset() {
+  Unit0::CpuLoad = 0;
+  Unit0::MemoryBusy = false;
+  FreeThreshold = 50;
+  LastFreePercent = 0;
+  previousIdle_ = 0;
+  previousTime_ = 0;
+}
+
+std::int32_t MemoryManager::GetCpuUsage() {
+  std::uint8_t timeOfDay[kTimeOfDaySize] = {};
+  if (system_.QuerySystemInformation(kTimeOfDayClass, timeOfDay, sizeof timeOfDay) != 0)
+    return 0;
+  std::uint8_t performance[kPerformanceSize] = {};
+  if (system_.QuerySystemInformation(kPerformanceClass, performance, sizeof performance) != 0)
+    return 0;
+  const double idle = ReadCount(performance, kIdleTimeOffset);
+  const double time = ReadCount(timeOfDay, kSystemTimeOffset);
+  std::int32_t load = 0;
+  if (previousIdle_ != 0)
+    load = LoadPercent(idle - previousIdle_, time - previousTime_, system_.ProcessorCount());
+  previousIdle_ = idle;
+  previousTime_ = time;
+  return load;
+}
+
+MemoryFigures MemoryManager::ReadMemoryFigures() {
+  MemoryStatus status;
+  if (!system_.ReadMemoryStatus(status))
+    return MemoryFigures{};
+  return ToMemoryFigures(status);
+}
+
+void MemoryManager::MemTimerEvent() {
+  if (Unit0::MemoryBusy)
+    return;
+  Unit0::CpuLoad = GetCpuUsage();
+  if (Unit0::CpuLoad < 0)
+    Unit0::CpuLoad = 1;
+  Unit0::CurrentMemory = ReadMemoryFigures();
+  view_.ShowCounters(accelerator_.GetProcessList(), Unit0::CurrentMemory.FreePercent,
+                     Unit0::CpuLoad);
+  AutoPassRules rules;
+  rules.disabled = Unit0::DisableMemoryManagement;
+  rules.memory = Unit0::CurrentMemory;
+  rules.cpuLoad = Unit0::CpuLoad;
+  rules.freeThreshold = FreeThreshold;
+  rules.lastFreePercent = LastFreePercent;
+  rules.lastActionTime = accelerator_.LastActionTime;
+  rules.now = clock_.TimeOfDay();
+  const AutoPassDecision decision = DecideAutoPass(rules);
+  LastFreePercent = decision.lastFreePercent;
+  if (decision.postpone)
+    accelerator_.LastActionTime = rules.now;
+  if (decision.passPercent > 0)
+    MemDefrag(decision.passPercent);
+}
+
+// The busy flag is set before pending messages run, so that a click or tick among them cannot
+// start a second pass inside this one.
+void MemoryManager::MemDefrag(std::int32_t percent) {
+  if (Unit0::MemoryBusy)
+    return;
+  Unit0::MemoryBusy = true;
+  view_.ShowWindowBusy(true);
+  pump_.ProcessMessages();
+  SetOwnPriority(priority::kHigh);
+  if (percent > 0)
+    ZeroHeapBlock(std::uint64_t{Unit0::CurrentMemory.TotalMB} * kMiB *
+                  static_cast<std::uint64_t>(percent) / 100);
+  Unit0::CurrentMemory = ReadMemoryFigures();
+  const auto freePercent = static_cast<std::int32_t>(Unit0::CurrentMemory.FreePercent);
+  LastFreePercent = freePercent;
+  if (freePercent > FreeThreshold - 10)
+    FreeThreshold = freePercent;
+  SetOwnPriority(priority::kNormal);
+  view_.ShowWindowBusy(false);
+  pump_.ProcessMessages();
+  accelerator_.LastActionTime = clock_.TimeOfDay();
+  Unit0::MemoryBusy = false;
+}
+
+// Writing zeros over a large block makes the system move other programs' pages out of physical
+// memory. A size beyond a 32-bit count, or a block that cannot be had, leaves nothing to do.
+void MemoryManager::ZeroHeapBlock(std::uint64_t bytes) {
+  if (bytes == 0 || bytes > std::numeric_limits<std::uint32_t>::max())
+    return;
+  HeapBlock block(system_, static_cast<std::size_t>(bytes));
+  if (block.get() != nullptr)
+    std::memset(block.get(), 0, static_cast<std::size_t>(bytes));
+}
+
+void MemoryManager::SetOwnPriority(std::uint32_t priorityClass) {
+  ProcessRef own(processes_, processes_.CurrentProcessId(), processaccess::kSetInformation);
+  if (own.IsOpen())
+    processes_.SetPriorityClassOf(own.Get(), priorityClass);
+}
+
+void MemoryManager::InfoLabel3bClick() {
+  if (Unit0::MemoryBusy)
+    return;
+  Unit0::MemoryBusy = true;
+  view_.ShowProgress(0);
+  view_.ShowManualPassBusy(true);
+  pump_.ProcessMessages();
+  Unit0::CurrentMemory = ReadMemoryFigures();
+  if (Unit0::CurrentMemory.TotalMB > Unit0::CurrentMemory.FreeMB)
+    CommitAndReleaseBlocks(ManualPassBlockCount(Unit0::CurrentMemory.TotalMB));
+  view_.ShowManualPassBusy(false);
+  pump_.ProcessMessages();
+  view_.HideProgress();
+  Unit0::MemoryBusy = false;
+  MemTimerEvent();
+}
+
+// Commits the blocks one by one; when one cannot be had (a 32-bit program on a machine with more
+// memory than it can address), the blocks taken so far are given back and the pass ends early.
+void MemoryManager::CommitAndReleaseBlocks(std::size_t count) {
+  std::vector<void*> blocks;
+  blocks.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    blocks.push_back(nullptr);
+    pump_.ProcessMessages();
+  }
+  bool complete = true;
+  int width = 0;
+  std::int32_t previousPercent = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    blocks[i] = system_.CommitBlock(kMiB);
+    if (blocks[i] == nullptr) {
+      complete = false;
+      break;
+    }
+    std::memset(blocks[i], 0, kMiB);
+    const std::int32_t percent = RoundToInt32(i * 100.0 / count);
+    if (percent != previousPercent)
+      view_.ShowProgress(++width);
+    previousPercent = percent;
+    pump_.ProcessMessages();
+  }
+  for (void* block : blocks) {
+    if (block == nullptr)
+      break;
+    system_.ReleaseBlock(block);
+    pump_.ProcessMessages();
+  }
+  if (!complete)
+    return;
+  view_.ShowProgress(kFinalProgressWidth);
+  system_.SleepMs(kPauseMs);
+}
+
+}  // namespace ql
