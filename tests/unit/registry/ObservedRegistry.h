@@ -1,0 +1,55 @@
+// A registry for tests that passes every call to an in-memory registry, records the access masks
+// of the opens, and can refuse value writes the way a locked-down key does.
+#pragma once
+
+#include <vector>
+
+#include "platform/fake/FakeRegistry.h"
+
+namespace ql::test {
+
+class ObservedRegistry : public Registry {
+ public:
+  explicit ObservedRegistry(FakeRegistry& inner) : inner_(inner) {}
+
+  bool OpenKey(RegRoot root, const AnsiString& path, std::uint32_t access,
+               RegHandle& key) override {
+    openMasks.push_back(access);
+    return inner_.OpenKey(root, path, access, key);
+  }
+  bool CreateKey(RegRoot root, const AnsiString& path, std::uint32_t access,
+                 RegHandle& key) override {
+    createMasks.push_back(access);
+    return inner_.CreateKey(root, path, access, key);
+  }
+  void CloseKey(RegHandle key) override { inner_.CloseKey(key); }
+  bool QueryInfoKey(RegHandle key, RegKeyInfo& info) override {
+    return inner_.QueryInfoKey(key, info);
+  }
+  bool EnumKey(RegHandle key, std::uint32_t index, AnsiString& name) override {
+    return inner_.EnumKey(key, index, name);
+  }
+  bool EnumValue(RegHandle key, std::uint32_t index, AnsiString& name) override {
+    return inner_.EnumValue(key, index, name);
+  }
+  bool QueryValue(RegHandle key, const AnsiString& name, std::uint32_t& type,
+                  Bytes* data) override {
+    return inner_.QueryValue(key, name, type, data);
+  }
+  bool SetValue(RegHandle key, const AnsiString& name, std::uint32_t type,
+                const Bytes& data) override {
+    return !refuseWrites && inner_.SetValue(key, name, type, data);
+  }
+  bool DeleteValue(RegHandle key, const AnsiString& name) override {
+    return !refuseWrites && inner_.DeleteValue(key, name);
+  }
+
+  std::vector<std::uint32_t> openMasks;
+  std::vector<std::uint32_t> createMasks;
+  bool refuseWrites = false;
+
+ private:
+  FakeRegistry& inner_;
+};
+
+}  // namespace ql::test

@@ -1,0 +1,197 @@
+// Tests of path resolution: the command-line steps, the prefix table, escaping, file names and
+// the file checks on the in-memory file system.
+#include "registry/PathResolution.h"
+
+#include <gtest/gtest.h>
+
+#include "app/Unit0.h"
+#include "platform/fake/FakeCodePage.h"
+#include "platform/fake/FakeFiles.h"
+
+namespace ql {
+namespace {
+
+const PathFolders kFolders{"C:\\WINDOWS\\", "C:\\DOCUMENTS AND SETTINGS\\ANN\\"};
+
+struct TextCase {
+  std::string input;
+  std::string expected;
+};
+
+TEST(ExtractCommandFileTest, ResolvesCommandLinesIconsAndPaths) {
+  const TextCase cases[] = {
+      // Quoted program with a switch.
+      {"\"C:\\Program Files\\App\\app.exe\" /s", "C:\\PROGRAM FILES\\APP\\APP.EXE"},
+      // A host before a full path is dropped, the library kept.
+      {"RUNDLL32.EXE C:\\WINDOWS\\SYSTEM32\\SHELL32.DLL,X", "C:\\WINDOWS\\SYSTEM32\\SHELL32.DLL"},
+      {"%SYSTEMROOT%\\SYSTEM32\\SHELL32.DLL,-154", "C:\\WINDOWS\\SYSTEM32\\SHELL32.DLL"},
+      {"C:\\A.EXE D:\\B.TXT", "C:\\A.EXE"},
+      {"START FOO.EXE", "FOO.EXE"},
+      {"C:\\X\\ICON.ICO,0", "C:\\X\\ICON.ICO"},
+      {"ABC,DEF", "ABC"},
+      {"C:\\DIR.DLLS\\APP.EXE", "C:\\DIR.DLL"},
+      {"%PROGRAMW6432%\\APP\\A.EXE", "C:\\Program Files\\APP\\A.EXE"},
+      {"%PROGRAMFILES%APP.EXE", "%PROGRAMFILES%APP.EXE"},
+      // Upper-casing comes before the prefix table, so lower-case prefixes expand too.
+      {"%windir%\\notepad.exe %1", "C:\\WINDOWS\\NOTEPAD.EXE"},
+      {"%UserProfile%\\Start Menu\\x.lnk", "C:\\DOCUMENTS AND SETTINGS\\ANN\\START MENU\\X.LNK"},
+      {"\"C:\\A B\\C.EXE\" \"%1\"", "C:\\A B\\C.EXE"},
+      {"START C:\\X.EXE /min", "C:\\X.EXE"},
+      {"RUNDLL32.EXE SHELL32.DLL,Control_RunDLL", "RUNDLL32.EXE"},
+      {"SHELL32.DLL,-154", "SHELL32.DLL"},
+      {"C:\\X,Y\\A.EXE", "C:\\X,Y\\A.EXE"},
+      {"A.B,C.D", "A.B,C.D"},
+      {"A,B.C", "A,B.C"},
+      // A comma before the first colon: everything up to the comma goes.
+      {"X,C:ICON.ICO", "C:ICON.ICO"},
+      {",C:\\X.DLL", "C:\\X.DLL"},
+      // Several drives: the first full path wins.
+      {"C:\\A\\B.EXE D:\\C.EXE E:\\F.EXE", "C:\\A\\B.EXE"},
+      {"cmd /c C:\\x.bat D:\\y.cmd", "C:\\X.BAT"},
+      // Odd inputs.
+      {"", ""},
+      {"   \t\r\n ", ""},
+      {"\"\"\"", ""},
+      {"  \"  \"  ", "  "},
+      {",,,,", ",,,"},
+      {",", ","},
+      {"C:", "C:"},
+      {":\\", ":\\"},
+      {"a:\\:\\", "A:\\:\\"},
+      {"\\\\SERVER\\SHARE\\TOOL.EXE -x", "\\\\SERVER\\SHARE\\TOOL.EXE"},
+      // Letters of the code page are upper-cased by its rules.
+      {"c:\\donn\xe9"
+       "es\\\xe9t\xe9.exe",
+       "C:\\DONN\xc9"
+       "ES\\\xc9T\xc9.EXE"},
+      {"\xff\xfe\x80,1", "\xff\xde\x80"},
+  };
+  FakeCodePage codePage;
+  for (const TextCase& c : cases)
+    EXPECT_EQ(ExtractCommandFile(c.input, codePage, kFolders), c.expected) << "input: " << c.input;
+}
+
+TEST(ExtractCommandFileTest, VeryLongTextKeepsItsPath) {
+  FakeCodePage codePage;
+  const std::string folder = "C:\\" + std::string(10000, 'd') + "\\";
+  EXPECT_EQ(ExtractCommandFile(folder + "x.exe /q", codePage, kFolders),
+            UpperCase1252(folder) + "X.EXE");
+}
+
+TEST(ExpandPathPrefixesTest, AppliesEveryRowOfTheTable) {
+  const TextCase cases[] = {
+      {"%WINDIR%\\A", "C:\\WINDOWS\\A"},
+      {"%SYSTEMROOT%\\A", "C:\\WINDOWS\\A"},
+      {"%PROGRAMFILES%\\A", "C:\\Program Files\\A"},
+      {"%PROGRAMFILES(X86)%\\A", "C:\\Program Files (x86)\\A"},
+      {"%PROGRAMW6432%\\A", "C:\\Program Files\\A"},
+      {"%COMMONPROGRAMFILES%\\A", "C:\\Program Files\\Common Files\\A"},
+      {"%COMMONPROGRAMFILES(X86)%\\A", "C:\\Program Files (x86)\\Common Files\\A"},
+      {"%COMMONPROGRAMW6432%\\A", "C:\\Program Files\\Common Files\\A"},
+      {"%USERPROFILE%\\A", "C:\\DOCUMENTS AND SETTINGS\\ANN\\A"},
+      // Without the backslash, or another name: unchanged.
+      {"A\\%WINDIR%", "A\\%WINDIR%"},
+      {"%TEMP%\\A", "%TEMP%\\A"},
+      // Only an exact hit starts the replacement; then every case-insensitive hit is replaced.
+      {"%windir%\\A", "%windir%\\A"},
+      {"%WINDIR%\\A;%windir%\\B", "C:\\WINDOWS\\A;C:\\WINDOWS\\B"},
+      {"%WINDIR%\\%WINDIR%\\", "C:\\WINDOWS\\C:\\WINDOWS\\"},
+      {"", ""},
+  };
+  for (const TextCase& c : cases)
+    EXPECT_EQ(ExpandPathPrefixes(c.input, kFolders), c.expected) << "input: " << c.input;
+}
+
+TEST(ExpandPathPrefixesTest, ReplacementIsNotSearchedAgain) {
+  const PathFolders looping{"%WINDIR%\\%WINDIR%\\", "%USERPROFILE%\\"};
+  EXPECT_EQ(ExpandPathPrefixes("%WINDIR%\\X", looping), "%WINDIR%\\%WINDIR%\\X");
+  EXPECT_EQ(ExpandPathPrefixes("%USERPROFILE%\\%USERPROFILE%\\", looping),
+            "%USERPROFILE%\\%USERPROFILE%\\");
+}
+
+TEST(EscapeBackslashesTest, DoublesEveryBackslash) {
+  const TextCase cases[] = {
+      {"C:\\A\\B", "C:\\\\A\\\\B"}, {"no backslash", "no backslash"},
+      {"\\\\", "\\\\\\\\"},         {"", ""},
+      {"\xe9\\", "\xe9\\\\"},
+  };
+  for (const TextCase& c : cases)
+    EXPECT_EQ(EscapeBackslashes(c.input), c.expected) << "input: " << c.input;
+}
+
+TEST(ExtractFileNameTest, TakesThePartAfterTheLastDelimiter) {
+  const TextCase cases[] = {
+      {"C:\\A\\B.EXE", "B.EXE"},
+      {"C:B.EXE", "B.EXE"},
+      {"B.EXE", "B.EXE"},
+      {"C:\\A\\", ""},
+      {"", ""},
+      {"A:B\\C:D", "D"},
+  };
+  for (const TextCase& c : cases)
+    EXPECT_EQ(ExtractFileName(c.input), c.expected) << "input: " << c.input;
+}
+
+class FileChecksTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    files.AddFile("C:\\Windows\\notepad.exe");
+    files.AddFile("C:\\Windows\\System\\old16.drv");
+    files.AddFile("C:\\Windows\\System32\\shell32.dll");
+    files.AddFolder("C:\\Windows\\Fonts");
+  }
+  void TearDown() override {
+    EXPECT_EQ(files.OpenSearchCount(), 0u);
+    EXPECT_EQ(files.InvalidCloseCount(), 0u);
+  }
+
+  FakeFiles files;
+};
+
+TEST_F(FileChecksTest, FileExistsIsTrueForFilesOnly) {
+  EXPECT_TRUE(FileExists(files, "C:\\WINDOWS\\NOTEPAD.EXE"));
+  EXPECT_FALSE(FileExists(files, "C:\\WINDOWS\\FONTS"));
+  EXPECT_FALSE(FileExists(files, "C:\\WINDOWS\\MISSING.EXE"));
+  EXPECT_FALSE(FileExists(files, ""));
+  EXPECT_FALSE(FileExists(files, "   "));
+  EXPECT_FALSE(FileExists(files, "C:\\" + std::string(300, 'x') + ".exe"));
+}
+
+TEST_F(FileChecksTest, DirectoryExistsIsTrueForFoldersOnly) {
+  EXPECT_TRUE(DirectoryExists(files, "C:\\WINDOWS\\FONTS"));
+  EXPECT_TRUE(DirectoryExists(files, "c:\\windows"));
+  EXPECT_FALSE(DirectoryExists(files, "C:\\WINDOWS\\NOTEPAD.EXE"));
+  EXPECT_FALSE(DirectoryExists(files, "C:\\NOWHERE"));
+  EXPECT_FALSE(DirectoryExists(files, ""));
+}
+
+TEST_F(FileChecksTest, ExistsInWindowsFoldersLooksInThreeFoldersInOrder) {
+  const PathFolders folders{"C:\\WINDOWS\\", ""};
+  EXPECT_TRUE(ExistsInWindowsFolders(files, "NOTEPAD.EXE", folders));
+  EXPECT_TRUE(ExistsInWindowsFolders(files, "OLD16.DRV", folders));
+  EXPECT_TRUE(ExistsInWindowsFolders(files, "SHELL32.DLL", folders));
+  EXPECT_FALSE(ExistsInWindowsFolders(files, "FONTS", folders));
+  EXPECT_FALSE(ExistsInWindowsFolders(files, "MISSING.DLL", folders));
+}
+
+TEST_F(FileChecksTest, CurrentPathFoldersAreTheScannersFolders) {
+  Unit0::WindowsFolder = "D:\\WIN\\";
+  Unit0::ProfileFolder = "D:\\USERS\\BOB\\";
+  const PathFolders folders = CurrentPathFolders();
+  Unit0::Reset();
+  EXPECT_EQ(folders.windowsFolder, "D:\\WIN\\");
+  EXPECT_EQ(folders.profileFolder, "D:\\USERS\\BOB\\");
+}
+
+TEST_F(FileChecksTest, ForceDirectoriesCreatesEveryMissingParent) {
+  EXPECT_TRUE(ForceDirectories(files, "C:\\Users\\Ann\\AppData\\Roaming\\Quillon\\"));
+  EXPECT_TRUE(files.IsFolder("C:\\Users\\Ann\\AppData\\Roaming\\Quillon"));
+  EXPECT_TRUE(ForceDirectories(files, "C:\\WINDOWS\\FONTS"));
+  EXPECT_FALSE(ForceDirectories(files, "C:\\Windows\\notepad.exe\\Sub"));
+  EXPECT_FALSE(ForceDirectories(files, "Q:\\NoDrive\\Folder"));
+  EXPECT_FALSE(ForceDirectories(files, ""));
+  EXPECT_FALSE(ForceDirectories(files, "\\\\"));
+}
+
+}  // namespace
+}  // namespace ql

@@ -1,0 +1,285 @@
+// Tests of the settings store on the in-memory registry and file system: loading and repairing
+// the values, the startup and compatibility entries, and the two program folders.
+#include "app/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include "app/Unit0.h"
+#include "platform/fake/FakeFiles.h"
+#include "platform/fake/FakeRegistry.h"
+#include "platform/fake/FakeSystem.h"
+#include "registry/ObservedRegistry.h"
+#include "registry/RegUnit.h"
+
+namespace ql {
+namespace {
+
+constexpr char kExe[] = "C:\\Program Files\\Quillon\\Quillon.exe";
+constexpr char kRunPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr std::uint32_t kSetValue = 0x0002;
+constexpr std::uint32_t kCreateSubKey = 0x0004;
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Unit0::Reset();
+    system.SetExecutablePath(kExe);
+  }
+  void TearDown() override {
+    EXPECT_EQ(fake.OpenHandleCount(), 0u);
+    EXPECT_EQ(fake.InvalidCloseCount(), 0u);
+    Unit0::Reset();
+  }
+
+  std::optional<RegValue> Setting(const char* name) const {
+    return fake.GetValue(kCurrentUser, SettingsKey, name);
+  }
+
+  FakeRegistry fake;
+  test::ObservedRegistry registry{fake};
+  FakeSystem system;
+  FakeFiles files;
+};
+
+TEST_F(SettingsTest, FirstStartCreatesTheKeyWithDefaults) {
+  LoadSettings(registry);
+  EXPECT_FALSE(Unit0::ShowMinimized);
+  EXPECT_FALSE(Unit0::DisableMemoryManagement);
+  for (const char* name : {kShowMinimizedValue, kDisableMemoryManagementValue}) {
+    ASSERT_TRUE(Setting(name).has_value()) << name;
+    EXPECT_EQ(Setting(name)->type, regtype::kDword);
+    EXPECT_EQ(Setting(name)->data, (Bytes{0, 0, 0, 0}));
+  }
+}
+
+TEST_F(SettingsTest, StoredValuesAreReadAndLeftAsTheyAre) {
+  fake.SetDword(kCurrentUser, SettingsKey, "SHOWMINIMIZED", 1);
+  fake.SetDword(kCurrentUser, SettingsKey, kDisableMemoryManagementValue, 0x100);
+  Unit0::ShowMinimized = false;
+  LoadSettings(registry);
+  EXPECT_TRUE(Unit0::ShowMinimized);
+  EXPECT_TRUE(Unit0::DisableMemoryManagement);  // any non-zero number is true
+  EXPECT_EQ(Setting(kDisableMemoryManagementValue)->data, (Bytes{0, 1, 0, 0}));
+}
+
+TEST_F(SettingsTest, DeletedValueIsRecreatedAndTheOtherKept) {
+  fake.SetDword(kCurrentUser, SettingsKey, kShowMinimizedValue, 1);
+  LoadSettings(registry);
+  EXPECT_TRUE(Unit0::ShowMinimized);
+  EXPECT_EQ(Setting(kShowMinimizedValue)->data, (Bytes{1, 0, 0, 0}));
+  EXPECT_EQ(Setting(kDisableMemoryManagementValue)->data, (Bytes{0, 0, 0, 0}));
+}
+
+TEST_F(SettingsTest, VariablesStartFromTheirDefaults) {
+  fake.SetDword(kCurrentUser, SettingsKey, kShowMinimizedValue, 0);
+  Unit0::ShowMinimized = true;
+  Unit0::DisableMemoryManagement = true;
+  LoadSettings(registry);
+  EXPECT_FALSE(Unit0::ShowMinimized);
+  EXPECT_FALSE(Unit0::DisableMemoryManagement);
+}
+
+struct WrongValueCase {
+  const char* what;
+  std::uint32_t type;
+  Bytes data;
+};
+
+// A value the program cannot read counts as its default and is rewritten as one, so the store
+// shows what the program uses.
+TEST_F(SettingsTest, ValueOfAnotherTypeOrSizeIsReadAndRewrittenAsTheDefault) {
+  const WrongValueCase cases[] = {
+      {"string one", regtype::kString, Bytes{'1', 0}},
+      {"binary one", regtype::kBinary, Bytes{1, 0, 0, 0}},
+      {"qword one", regtype::kQword, Bytes{1, 0, 0, 0, 0, 0, 0, 0}},
+      {"dword of two bytes", regtype::kDword, Bytes{1, 0}},
+      {"dword of no bytes", regtype::kDword, Bytes{}},
+      {"multi string", regtype::kMultiString, Bytes{'1', 0, 0}},
+  };
+  for (const WrongValueCase& c : cases) {
+    fake.SetValue(kCurrentUser, SettingsKey, kShowMinimizedValue, c.type, c.data);
+    Unit0::ShowMinimized = true;
+    LoadSettings(registry);
+    EXPECT_FALSE(Unit0::ShowMinimized) << c.what;
+    EXPECT_EQ(Setting(kShowMinimizedValue)->type, regtype::kDword) << c.what;
+    EXPECT_EQ(Setting(kShowMinimizedValue)->data, (Bytes{0, 0, 0, 0})) << c.what;
+  }
+}
+
+TEST_F(SettingsTest, KeyThatCannotBeCreatedLeavesDefaultsAndWritesNothing) {
+  fake.AddKey(kCurrentUser, "SOFTWARE");
+  fake.DenyAccess(kCurrentUser, "SOFTWARE", kCreateSubKey);
+  Unit0::ShowMinimized = true;
+  EXPECT_NO_THROW(LoadSettings(registry));
+  EXPECT_FALSE(Unit0::ShowMinimized);
+  EXPECT_FALSE(fake.HasKey(kCurrentUser, SettingsKey));
+}
+
+TEST_F(SettingsTest, ReadOnlyKeyIsReadButNotWritten) {
+  fake.SetDword(kCurrentUser, SettingsKey, kDisableMemoryManagementValue, 1);
+  fake.DenyAccess(kCurrentUser, SettingsKey, kSetValue);
+  LoadSettings(registry);
+  EXPECT_TRUE(Unit0::DisableMemoryManagement);
+  EXPECT_FALSE(Setting(kShowMinimizedValue).has_value());
+}
+
+TEST_F(SettingsTest, KeyThatRefusesEveryOpenLeavesDefaults) {
+  fake.SetDword(kCurrentUser, SettingsKey, kShowMinimizedValue, 1);
+  fake.DenyAccess(kCurrentUser, SettingsKey, 0xFFFFFFFF);
+  EXPECT_NO_THROW(LoadSettings(registry));
+  EXPECT_FALSE(Unit0::ShowMinimized);
+}
+
+TEST_F(SettingsTest, RefusedWritesOfDefaultsDoNotStopTheStart) {
+  registry.refuseWrites = true;
+  fake.SetDword(kCurrentUser, SettingsKey, kDisableMemoryManagementValue, 1);
+  EXPECT_NO_THROW(LoadSettings(registry));
+  EXPECT_TRUE(Unit0::DisableMemoryManagement);
+  EXPECT_FALSE(Setting(kShowMinimizedValue).has_value());
+}
+
+TEST_F(SettingsTest, OptionsWriteOneSettingThroughTheHelper) {
+  WriteBoolValue(registry, kCurrentUser, SettingsKey, kShowMinimizedValue, true);
+  LoadSettings(registry);
+  EXPECT_TRUE(Unit0::ShowMinimized);
+}
+
+TEST_F(SettingsTest, StartupEntryOnTwiceLeavesOneValueWithTheExecutablePath) {
+  fake.AddKey(kCurrentUser, kRunPath);
+  EXPECT_TRUE(SetStartupEntry(registry, system, true));
+  EXPECT_TRUE(SetStartupEntry(registry, system, true));
+  EXPECT_EQ(fake.Values(kCurrentUser, kRunPath).size(), 1u);
+  EXPECT_EQ(fake.GetValue(kCurrentUser, kRunPath, "Quillon")->type, regtype::kString);
+  EXPECT_EQ(fake.GetString(kCurrentUser, kRunPath, "Quillon"), kExe);
+  EXPECT_TRUE(StartupEntryExists(registry));
+}
+
+TEST_F(SettingsTest, StartupEntryFollowsAMovedExecutable) {
+  fake.AddKey(kCurrentUser, kRunPath);
+  SetStartupEntry(registry, system, true);
+  system.SetExecutablePath("D:\\Tools\\Quillon.exe");
+  SetStartupEntry(registry, system, true);
+  EXPECT_EQ(fake.GetString(kCurrentUser, kRunPath, "Quillon"), "D:\\Tools\\Quillon.exe");
+}
+
+TEST_F(SettingsTest, StartupEntryOffRemovesOnlyOurValue) {
+  fake.SetString(kCurrentUser, kRunPath, "Quillon", "old");
+  fake.SetString(kCurrentUser, kRunPath, "Other", "other.exe");
+  EXPECT_TRUE(SetStartupEntry(registry, system, false));
+  EXPECT_FALSE(StartupEntryExists(registry));
+  EXPECT_TRUE(fake.HasValue(kCurrentUser, kRunPath, "Other"));
+  EXPECT_TRUE(SetStartupEntry(registry, system, false));
+  EXPECT_EQ(fake.Values(kCurrentUser, kRunPath).size(), 1u);
+}
+
+TEST_F(SettingsTest, StartupEntryNeedsAnExistingRunKey) {
+  EXPECT_FALSE(SetStartupEntry(registry, system, true));
+  EXPECT_FALSE(fake.HasKey(kCurrentUser, kRunPath));
+  EXPECT_FALSE(StartupEntryExists(registry));
+}
+
+TEST_F(SettingsTest, StartupEntryReportsFailures) {
+  fake.AddKey(kCurrentUser, kRunPath);
+  system.SetExecutablePath("");
+  EXPECT_FALSE(SetStartupEntry(registry, system, true));
+  EXPECT_FALSE(StartupEntryExists(registry));
+  system.SetExecutablePath(kExe);
+  registry.refuseWrites = true;
+  EXPECT_FALSE(SetStartupEntry(registry, system, true));
+  fake.SetString(kCurrentUser, kRunPath, "Quillon", kExe);
+  EXPECT_FALSE(SetStartupEntry(registry, system, false));
+  EXPECT_TRUE(StartupEntryExists(registry));
+}
+
+struct CompatibilityCase {
+  std::uint32_t major;
+  bool written;
+};
+
+TEST_F(SettingsTest, CompatibilityEntryOnlyFromWindowsVistaOn) {
+  const CompatibilityCase cases[] = {{4, false}, {5, false}, {6, true}, {10, true}};
+  for (const CompatibilityCase& c : cases) {
+    fake.DeleteTree(kCurrentUser, "Software");
+    system.SetVersion(VersionInfo{2, c.major, 0});
+    EnsureCompatibilityEntry(registry, system);
+    EXPECT_EQ(fake.HasValue(kCurrentUser, kLayersKey, kExe), c.written) << c.major;
+  }
+  const auto value = fake.GetValue(kCurrentUser, kLayersKey, kExe);
+  ASSERT_TRUE(value.has_value());
+  EXPECT_EQ(value->type, regtype::kString);
+  EXPECT_EQ(fake.GetString(kCurrentUser, kLayersKey, kExe), kCompatibilityFlags);
+}
+
+TEST_F(SettingsTest, CompatibilityEntryKeepsAnExistingValueWhateverItsData) {
+  fake.SetString(kCurrentUser, kLayersKey, kExe, "WINXPSP3");
+  EnsureCompatibilityEntry(registry, system);
+  EXPECT_EQ(fake.GetString(kCurrentUser, kLayersKey, kExe), "WINXPSP3");
+}
+
+TEST_F(SettingsTest, CompatibilityEntryOfAMovedExecutableLeavesTheOldOne) {
+  EnsureCompatibilityEntry(registry, system);
+  system.SetExecutablePath("D:\\Quillon.exe");
+  EnsureCompatibilityEntry(registry, system);
+  EXPECT_TRUE(fake.HasValue(kCurrentUser, kLayersKey, kExe));
+  EXPECT_TRUE(fake.HasValue(kCurrentUser, kLayersKey, "D:\\Quillon.exe"));
+}
+
+TEST_F(SettingsTest, CompatibilityEntryNeverStopsTheStart) {
+  registry.refuseWrites = true;
+  EXPECT_NO_THROW(EnsureCompatibilityEntry(registry, system));
+  registry.refuseWrites = false;
+  system.SetExecutablePath("");
+  EnsureCompatibilityEntry(registry, system);
+  EXPECT_FALSE(fake.HasValue(kCurrentUser, kLayersKey, ""));
+}
+
+constexpr char kShellFolders[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+struct FolderCase {
+  const char* what;
+  const char* executable;
+  const char* appData;  // null: no value
+  const char* programFolder;
+  const char* undoFolder;
+};
+
+TEST_F(SettingsTest, ProgramFoldersFromTheExecutableAndTheApplicationDataFolder) {
+  const FolderCase cases[] = {
+      {"upper case up to the application data", kExe, "  C:\\Users\\Ann\\AppData\\Roaming ",
+       "C:\\Program Files\\Quillon", "C:\\USERS\\ANN\\APPDATA\\ROAMING\\Quillon\\"},
+      {"trailing delimiter not doubled", kExe, "C:\\Data\\", "C:\\Program Files\\Quillon",
+       "C:\\DATA\\Quillon\\"},
+      {"executable at a drive root", "C:\\Quillon.exe", "C:\\Data", "C:", "C:\\DATA\\Quillon\\"},
+      {"folder on a missing drive falls back", kExe, "Q:\\Data", "C:\\Program Files\\Quillon",
+       "C:\\Program Files\\Quillon\\"},
+      // The fake file system knows no current drive, so "\Quillon\" cannot be made there.
+      {"missing value", kExe, nullptr, "C:\\Program Files\\Quillon",
+       "C:\\Program Files\\Quillon\\"},
+  };
+  for (const FolderCase& c : cases) {
+    system.SetExecutablePath(c.executable);
+    fake.DeleteTree(kCurrentUser, "SOFTWARE");
+    if (c.appData != nullptr)
+      fake.SetString(kCurrentUser, kShellFolders, "AppData", c.appData);
+    InitProgramFolders(registry, files, system);
+    EXPECT_EQ(Unit0::ProgramFolder, c.programFolder) << c.what;
+    EXPECT_EQ(Unit0::UndoFolder, c.undoFolder) << c.what;
+  }
+}
+
+TEST_F(SettingsTest, UndoFolderIsCreatedWithItsParents) {
+  fake.SetString(kCurrentUser, kShellFolders, "AppData", "C:\\Users\\Ann\\AppData\\Roaming");
+  InitProgramFolders(registry, files, system);
+  EXPECT_TRUE(files.IsFolder("C:\\Users\\Ann\\AppData\\Roaming\\Quillon"));
+}
+
+TEST_F(SettingsTest, UndoFolderBlockedByAFileFallsBackToTheProgramFolder) {
+  fake.SetString(kCurrentUser, kShellFolders, "AppData", "C:\\Data");
+  files.AddFile("C:\\Data\\Quillon");
+  InitProgramFolders(registry, files, system);
+  EXPECT_EQ(Unit0::UndoFolder, "C:\\Program Files\\Quillon\\");
+}
+
+}  // namespace
+}  // namespace ql
