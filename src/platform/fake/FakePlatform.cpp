@@ -3,7 +3,7 @@
 
 namespace ql {
 
-FakePlatform::FakePlatform() : launcher(system) {
+FakePlatform::FakePlatform() : launcher(system, registry, files, codePage) {
   files.AddFolder(system.WindowsDirectory());
   files.AddFolder(system.ShellFolderPath(csidl::kAppData));
   files.AddFolder(system.ShellFolderPath(csidl::kInternetCache));
