@@ -2,8 +2,10 @@
 #include "ui/testing/ScriptedHost.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
+#include "tools/skingen/Artwork.h"
 #include "ui/Bitmap.h"
 
 namespace ql::ui {
@@ -42,6 +44,22 @@ class ScriptedHost::View : public FormView {
   Form& form_;
 };
 
+namespace {
+
+// The program's own artwork, drawn once per test program.
+std::shared_ptr<const Bitmap> Artwork(const AnsiString& resource) {
+  static std::map<AnsiString, std::shared_ptr<const Bitmap>> drawn;
+  const auto it = drawn.find(resource);
+  if (it != drawn.end())
+    return it->second;
+  std::optional<Bitmap> bitmap = skingen::RenderBitmap(resource);
+  auto shared = bitmap ? std::make_shared<const Bitmap>(std::move(*bitmap)) : nullptr;
+  drawn.emplace(resource, shared);
+  return shared;
+}
+
+}  // namespace
+
 ScriptedHost::ScriptedHost() = default;
 ScriptedHost::~ScriptedHost() = default;
 
@@ -77,9 +95,7 @@ std::unique_ptr<FormView> ScriptedHost::CreateView(Form& form) {
 
 std::shared_ptr<const Bitmap> ScriptedHost::LoadImage(const AnsiString& resource) {
   const auto it = images_.find(resource);
-  if (it != images_.end())
-    return it->second;
-  return nullptr;
+  return it != images_.end() ? it->second : Artwork(resource);
 }
 
 void ScriptedHost::FormClosed(Form& form) {

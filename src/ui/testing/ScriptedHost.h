@@ -73,7 +73,7 @@ class ScriptedHost : public FormHost {
   void SetTextMeasure(std::function<Size(const Font&, const AnsiString&)> measure);
   void SetCharWidth(int width) { charWidth_ = width; }
   void SetScreenSize(Size size) { screen_ = size; }
-  // The bitmap a resource name gives; resources not set are missing.
+  // The bitmap a resource gives; other resources come from the program's artwork generator.
   void SetImage(const AnsiString& resource, std::shared_ptr<const Bitmap> bitmap);
 
   // The window of a form (null before the form was created on this host).
