@@ -2,6 +2,8 @@
 // this version yet says so in the information window.
 #include "app/ToolWindows.h"
 
+#include "app/Unit1b.h"
+#include "app/Unit4.h"
 #include "ui/Unit5a.h"
 #include "ui/Unit6a.h"
 
@@ -25,12 +27,12 @@ void OpenUndoManager(const ToolContext&) {
   ShowNotAvailable("Undo manager");
 }
 
-void OpenOptionsWindow(const ToolContext&) {
-  ShowNotAvailable("Options");
+void OpenOptionsWindow(const ToolContext& context) {
+  ui::MakeForm<TForm4>(context.host, context.platform)->ShowModal();
 }
 
-void OpenWorkedProgramsWindow(const ToolContext&) {
-  ShowNotAvailable("Worked programs");
+void OpenWorkedProgramsWindow(const ToolContext& context) {
+  ui::MakeForm<TForm1b>(context.host, context.platform)->ShowModal();
 }
 
 void OpenAboutWindow(const ToolContext& context) {

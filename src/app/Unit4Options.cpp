@@ -1,0 +1,52 @@
+// Unit4 rules: what the options window shows and how Save stores it.
+#include "app/Unit4Options.h"
+
+#include <utility>
+
+#include "app/Settings.h"
+#include "app/Unit0.h"
+#include "registry/RegUnit.h"
+
+namespace ql {
+
+namespace {
+
+AnsiString FailureText(const AnsiString& valueName) {
+  return "Failed to set data for '" + valueName + "'";
+}
+
+void NoteFailure(AnsiString& firstFailure, const AnsiString& valueName) {
+  if (firstFailure.empty())
+    firstFailure = FailureText(valueName);
+}
+
+}  // namespace
+
+OptionChoices ReadOptionChoices(Registry& registry) {
+  OptionChoices choices;
+  choices.startWithSystem = StartupEntryExists(registry);
+  choices.runMinimized = Unit0::ShowMinimized;
+  choices.disableMemoryManagement = Unit0::DisableMemoryManagement;
+  return choices;
+}
+
+AnsiString SaveOptions(Registry& registry, System& system, const OptionChoices& choices) {
+  AnsiString firstFailure;
+  if (!SetStartupEntry(registry, system, choices.startWithSystem))
+    NoteFailure(firstFailure, kStartupValueName);
+
+  Unit0::ShowMinimized = choices.runMinimized;
+  Unit0::DisableMemoryManagement = choices.disableMemoryManagement;
+
+  const std::pair<const char*, bool> values[] = {
+      {kShowMinimizedValue, choices.runMinimized},
+      {kDisableMemoryManagementValue, choices.disableMemoryManagement},
+  };
+  for (const auto& [name, flag] : values) {
+    if (TryWriteBoolValue(registry, kCurrentUser, SettingsKey, name, flag) != WriteOutcome::Written)
+      NoteFailure(firstFailure, name);
+  }
+  return firstFailure.empty() ? AnsiString(kOptionsSavedText) : firstFailure;
+}
+
+}  // namespace ql

@@ -1,0 +1,129 @@
+// Tests of the options rules: the boxes filled from the registry, Save's order and its report.
+#include <gtest/gtest.h>
+
+#include "app/Settings.h"
+#include "app/Unit0.h"
+#include "app/Unit4Options.h"
+#include "platform/fake/FakeRegistry.h"
+#include "platform/fake/FakeSystem.h"
+
+namespace ql {
+namespace {
+
+constexpr char kRunPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kExecutable[] = "C:\\Program Files\\Quillon\\Quillon.exe";
+
+class Options : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Unit0::Reset();
+    registry_.AddKey(kCurrentUser, kRunPath);
+    system_.SetExecutablePath(kExecutable);
+  }
+  void TearDown() override {
+    EXPECT_EQ(registry_.OpenHandleCount(), 0u);
+    Unit0::Reset();
+  }
+  std::optional<std::uint32_t> Setting(const char* name) const {
+    const std::optional<RegValue> value = registry_.GetValue(kCurrentUser, SettingsKey, name);
+    if (!value || value->type != regtype::kDword || value->data.size() != 4)
+      return std::nullopt;
+    return value->data[0] | value->data[1] << 8 | value->data[2] << 16 | value->data[3] << 24;
+  }
+
+  FakeRegistry registry_;
+  FakeSystem system_;
+};
+
+TEST_F(Options, BoxesShowTheRunValueAndTheRunningSettings) {
+  Unit0::ShowMinimized = true;
+  OptionChoices choices = ReadOptionChoices(registry_);
+  EXPECT_FALSE(choices.startWithSystem);
+  EXPECT_TRUE(choices.runMinimized);
+  EXPECT_FALSE(choices.disableMemoryManagement);
+
+  registry_.SetString(kCurrentUser, kRunPath, "QUILLON", "C:\\elsewhere\\q.exe");
+  Unit0::ShowMinimized = false;
+  Unit0::DisableMemoryManagement = true;
+  choices = ReadOptionChoices(registry_);
+  EXPECT_TRUE(choices.startWithSystem);
+  EXPECT_FALSE(choices.runMinimized);
+  EXPECT_TRUE(choices.disableMemoryManagement);
+}
+
+TEST_F(Options, ARunValueDeletedByHandShowsTheFirstBoxUnticked) {
+  ASSERT_EQ(SaveOptions(registry_, system_, {true, false, false}), kOptionsSavedText);
+  EXPECT_TRUE(ReadOptionChoices(registry_).startWithSystem);
+  registry_.RemoveValue(kCurrentUser, kRunPath, "Quillon");
+  EXPECT_FALSE(ReadOptionChoices(registry_).startWithSystem);
+}
+
+class OptionsRoundTrip : public Options, public ::testing::WithParamInterface<OptionChoices> {};
+
+TEST_P(OptionsRoundTrip, SaveStoresEverythingAndReadsBackTheSame) {
+  const OptionChoices saved = GetParam();
+  EXPECT_EQ(SaveOptions(registry_, system_, saved), kOptionsSavedText);
+
+  EXPECT_EQ(Unit0::ShowMinimized, saved.runMinimized);
+  EXPECT_EQ(Unit0::DisableMemoryManagement, saved.disableMemoryManagement);
+  EXPECT_EQ(Setting(kShowMinimizedValue), std::optional<std::uint32_t>(saved.runMinimized));
+  EXPECT_EQ(Setting(kDisableMemoryManagementValue),
+            std::optional<std::uint32_t>(saved.disableMemoryManagement));
+  EXPECT_EQ(registry_.HasValue(kCurrentUser, kRunPath, "Quillon"), saved.startWithSystem);
+  if (saved.startWithSystem) {
+    EXPECT_EQ(registry_.GetString(kCurrentUser, kRunPath, "Quillon"), kExecutable);
+  }
+
+  // A fresh start reads what was saved.
+  Unit0::Reset();
+  LoadSettings(registry_);
+  const OptionChoices read = ReadOptionChoices(registry_);
+  EXPECT_EQ(read.startWithSystem, saved.startWithSystem);
+  EXPECT_EQ(read.runMinimized, saved.runMinimized);
+  EXPECT_EQ(read.disableMemoryManagement, saved.disableMemoryManagement);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryCombination, OptionsRoundTrip,
+    ::testing::Values(OptionChoices{false, false, false}, OptionChoices{true, false, false},
+                      OptionChoices{false, true, false}, OptionChoices{false, false, true},
+                      OptionChoices{true, true, true}, OptionChoices{true, false, true}));
+
+TEST_F(Options, SavingTwiceLeavesOneRunValueWithTheCurrentPath) {
+  registry_.SetString(kCurrentUser, kRunPath, "Quillon", "C:\\Old\\Quillon.exe");
+  SaveOptions(registry_, system_, {true, false, false});
+  SaveOptions(registry_, system_, {true, false, false});
+  EXPECT_EQ(registry_.GetString(kCurrentUser, kRunPath, "Quillon"), kExecutable);
+  EXPECT_EQ(registry_.Values(kCurrentUser, kRunPath).size(), 1u);
+}
+
+TEST_F(Options, UntickingRemovesTheRunValueAndLeavesOthers) {
+  registry_.SetString(kCurrentUser, kRunPath, "Other", "C:\\other.exe");
+  SaveOptions(registry_, system_, {true, false, false});
+  EXPECT_EQ(SaveOptions(registry_, system_, {false, false, false}), kOptionsSavedText);
+  EXPECT_FALSE(registry_.HasValue(kCurrentUser, kRunPath, "Quillon"));
+  EXPECT_TRUE(registry_.HasValue(kCurrentUser, kRunPath, "Other"));
+}
+
+TEST_F(Options, AMissingRunKeyIsReportedNotClaimedSaved) {
+  registry_.DeleteTree(kCurrentUser, kRunPath);
+  EXPECT_EQ(SaveOptions(registry_, system_, {true, true, false}),
+            "Failed to set data for 'Quillon'");
+  EXPECT_FALSE(registry_.HasKey(kCurrentUser, kRunPath));
+  // The settings are still stored and used.
+  EXPECT_TRUE(Unit0::ShowMinimized);
+  EXPECT_EQ(Setting(kShowMinimizedValue), std::optional<std::uint32_t>(1u));
+}
+
+TEST_F(Options, ASettingsKeyThatRefusesWritesIsReported) {
+  registry_.AddKey(kCurrentUser, SettingsKey);
+  registry_.DenyAccess(kCurrentUser, SettingsKey, regaccess::kAllAccess);
+  EXPECT_EQ(SaveOptions(registry_, system_, {false, true, true}),
+            "Failed to set data for 'ShowMinimized'");
+  // The running program uses the new values all the same.
+  EXPECT_TRUE(Unit0::ShowMinimized);
+  EXPECT_TRUE(Unit0::DisableMemoryManagement);
+}
+
+}  // namespace
+}  // namespace ql
