@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
+
 #include "app/Unit0.h"
 #include "platform/fake/FakeCodePage.h"
 #include "platform/fake/FakeFiles.h"
@@ -76,6 +79,32 @@ TEST(ExtractCommandFileTest, VeryLongTextKeepsItsPath) {
   const std::string folder = "C:\\" + std::string(10000, 'd') + "\\";
   EXPECT_EQ(ExtractCommandFile(folder + "x.exe /q", codePage, kFolders),
             UpperCase1252(folder) + "X.EXE");
+}
+
+// Random command lines built from the pieces the steps react to. After the quotes are gone every
+// step only drops a head or cuts a tail, so the result is one piece of that text.
+TEST(ExtractCommandFileTest, ResultOfAnyTextIsOnePieceOfItsUnquotedForm) {
+  const std::string pieces[] = {
+      "C:\\", "D:\\", ":",    "\\",     ".",    ",",    "\"",         " ",
+      "\t",   "A",    "\xe9", "START ", ".EXE", ".DLL", "%WINDIR%\\", "%USERPROFILE%\\",
+      "-1"};
+  std::mt19937 random(7);
+  std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
+  std::uniform_int_distribution<int> count(0, 12);
+  FakeCodePage codePage;
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    for (int i = count(random); i > 0; --i)
+      text += pieces[pick(random)];
+    const std::string result = ExtractCommandFile(text, codePage, kFolders);
+    std::string unquoted;
+    for (char c : ExpandPathPrefixes(UpperCase1252(text), kFolders)) {
+      if (c != '"')
+        unquoted.push_back(c);
+    }
+    EXPECT_NE(unquoted.find(result), std::string::npos) << "input: " << text;
+    EXPECT_EQ(result.find('"'), std::string::npos) << "input: " << text;
+  }
 }
 
 TEST(ExpandPathPrefixesTest, AppliesEveryRowOfTheTable) {
