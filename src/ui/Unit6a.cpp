@@ -36,7 +36,7 @@ TForm6a::TForm6a(ui::FormHost& host, Shell& shell) : Form(host), shell_(shell) {
 
 void TForm6a::CreateForm() {
   ApplySkin("FORM4", {&Button1});
-  LogoImage.LoadFromResource("LOGO");
+  LogoImage.LoadFromResource("LOGOLARGE");
 }
 
 void TForm6a::HomePageLabel2Click() {

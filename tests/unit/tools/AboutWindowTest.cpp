@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake/FakeShell.h"
+#include "ui/Bitmap.h"
 #include "ui/Unit6a.h"
 #include "ui/testing/ScriptedHost.h"
 
@@ -33,6 +34,15 @@ TEST_F(AboutWindow, ShowsTheProductTheVersionAndTheAddresses) {
   EXPECT_EQ(form.SupportLabel2.Hint(), "Send letter to support");
   EXPECT_EQ(form.HomePageLabel2.GetCursor(), ui::Cursor::Hand);
   EXPECT_TRUE(form.HomePageLabel2.GetFont().underline);
+}
+
+TEST_F(AboutWindow, CarriesTheLargeLogoAndItsSkin) {
+  TForm6a& form = Open();
+  ASSERT_NE(form.LogoImage.GetBitmap(), nullptr);
+  EXPECT_EQ(form.LogoImage.GetBitmap()->Width(), 100);
+  EXPECT_EQ(form.LogoImage.GetBitmap()->Height(), 100);
+  ASSERT_NE(form.WndImage.GetBitmap(), nullptr);
+  EXPECT_EQ(form.WndImage.GetBitmap()->Width(), 398);
 }
 
 TEST_F(AboutWindow, TheSupportLinkIsOneMailtoWithTheSubjectUnencoded) {
