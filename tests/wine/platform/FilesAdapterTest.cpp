@@ -9,6 +9,7 @@
 #include "WineTestSupport.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
+#include "registry/PathResolution.h"
 
 namespace ql::win32 {
 namespace {
@@ -184,6 +185,10 @@ TEST_F(FilesAdapter, SeesTheNativeSystemFolder) {
 
   std::uint32_t attributes = 0;
   EXPECT_TRUE(files_.GetAttributes(nativePath, attributes));
+  AnsiString scannerPath = nativePath;  // the scanner asks with upper-case paths
+  CharUpperBuffA(&scannerPath[0], static_cast<DWORD>(scannerPath.size()));
+  EXPECT_TRUE(FileExists(files_, scannerPath));
+  EXPECT_FALSE(DirectoryExists(files_, scannerPath));
   const std::vector<AnsiString> found = NamesOf(FindAll(files_, nativePath, fileattr::kAnyEntry));
   EXPECT_EQ(found, std::vector<AnsiString>{name});
   Bytes content;
