@@ -2,6 +2,7 @@
 // of the opens, and can refuse value writes the way a locked-down key does.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "platform/fake/FakeRegistry.h"
@@ -24,7 +25,10 @@ class ObservedRegistry : public Registry {
   }
   void CloseKey(RegHandle key) override { inner_.CloseKey(key); }
   bool QueryInfoKey(RegHandle key, RegKeyInfo& info) override {
-    return inner_.QueryInfoKey(key, info);
+    const bool answered = inner_.QueryInfoKey(key, info);
+    if (afterInfoQuery)
+      afterInfoQuery();
+    return answered;
   }
   bool EnumKey(RegHandle key, std::uint32_t index, AnsiString& name) override {
     return inner_.EnumKey(key, index, name);
@@ -47,6 +51,8 @@ class ObservedRegistry : public Registry {
   std::vector<std::uint32_t> openMasks;
   std::vector<std::uint32_t> createMasks;
   bool refuseWrites = false;
+  // Runs after every information query: lets a test change the registry in the middle of a listing.
+  std::function<void()> afterInfoQuery;
 
  private:
   FakeRegistry& inner_;

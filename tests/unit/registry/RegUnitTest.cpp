@@ -80,6 +80,25 @@ TEST_F(RegUnitTest, ReadKeyNamesOfKeyRefusingFullAccessIsEmpty) {
   EXPECT_TRUE(names.empty());
 }
 
+// An entry that vanishes between the count and its enumeration is left out, never listed as an
+// empty name (which a caller would take for the parent key itself).
+TEST_F(RegUnitTest, EntriesRemovedWhileListingAreLeftOut) {
+  fake.AddKey(kLocalMachine, "Software\\List\\A");
+  fake.AddKey(kLocalMachine, "Software\\List\\B");
+  fake.SetString(kLocalMachine, "Software\\List", "X", "x");
+  fake.SetString(kLocalMachine, "Software\\List", "Y", "y");
+  registry.afterInfoQuery = [this] {
+    fake.DeleteTree(kLocalMachine, "Software\\List\\A");
+    fake.RemoveValue(kLocalMachine, "Software\\List", "X");
+  };
+  StringList keys;
+  StringList values;
+  EXPECT_EQ(ReadKeyNames(registry, kLocalMachine, "Software\\List", keys), 1);
+  EXPECT_EQ(keys, StringList{"B"});
+  EXPECT_EQ(ReadValueNames(registry, kLocalMachine, "Software\\List", values), 1);
+  EXPECT_EQ(values, StringList{"Y"});
+}
+
 TEST_F(RegUnitTest, ReadValueNamesListsTheSetDefaultValueAsEmptyName) {
   fake.SetString(kCurrentUser, kKey, "", "default");
   fake.SetDword(kCurrentUser, kKey, "Count", 3);
