@@ -8,7 +8,8 @@
 namespace ql {
 
 // Upper case of one Windows-1252 character: a-z, the accented letters and the three letters of
-// 0x9A/0x9C/0x9E; ÿ, ß and µ have no upper case inside the code page and stay.
+// 0x9A/0x9C/0x9E; ß and µ have no upper case inside the code page and stay. ÿ stays too, although
+// CharUpperBuffA under Wine (code page 1252) gives Ÿ (0x9F) for it.
 unsigned char UpperCase1252(unsigned char c);
 AnsiString UpperCase1252(const AnsiString& text);
 char16_t Char1252ToWide(unsigned char c);

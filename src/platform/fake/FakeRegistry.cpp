@@ -58,6 +58,9 @@ struct FakeRegistry::Node : std::enable_shared_from_this<Node> {
   Node* parent = nullptr;
   std::map<WideString, std::shared_ptr<Node>> children;  // sorted by folded name
   std::vector<RegValue> values;                          // in creation order
+  std::vector<WideString> valueKeys;                     // folded names of values
+  std::vector<Node*> childOrder;                         // children by index, rebuilt on demand
+  bool childOrderValid = false;
   std::uint32_t denied = 0;
   bool deleted = false;
 
@@ -71,15 +74,22 @@ struct FakeRegistry::Node : std::enable_shared_from_this<Node> {
     child->parent = this;
     Node* raw = child.get();
     children[FoldName(childName)] = std::move(child);
+    childOrderValid = false;
     return raw;
   }
-  RegValue* Value(const AnsiString& valueName) {
-    const WideString folded = FoldName(valueName);
-    for (RegValue& value : values) {
-      if (FoldName(value.name) == folded)
-        return &value;
+  Node* ChildAt(std::size_t index) {
+    if (!childOrderValid) {
+      childOrder.clear();
+      for (const auto& entry : children)
+        childOrder.push_back(entry.second.get());
+      childOrderValid = true;
     }
-    return nullptr;
+    return index < childOrder.size() ? childOrder[index] : nullptr;
+  }
+  RegValue* Value(const AnsiString& valueName) {
+    const auto it = std::find(valueKeys.begin(), valueKeys.end(), FoldName(valueName));
+    return it == valueKeys.end() ? nullptr
+                                 : &values[static_cast<std::size_t>(it - valueKeys.begin())];
   }
   void Put(const AnsiString& valueName, std::uint32_t type, const Bytes& data) {
     if (RegValue* existing = Value(valueName)) {
@@ -87,16 +97,15 @@ struct FakeRegistry::Node : std::enable_shared_from_this<Node> {
       existing->data = data;
     } else {
       values.push_back(RegValue{valueName, type, data});
+      valueKeys.push_back(FoldName(valueName));
     }
   }
   bool Remove(const AnsiString& valueName) {
-    const WideString folded = FoldName(valueName);
-    const auto it = std::find_if(values.begin(), values.end(), [&](const RegValue& value) {
-      return FoldName(value.name) == folded;
-    });
-    if (it == values.end())
+    const auto it = std::find(valueKeys.begin(), valueKeys.end(), FoldName(valueName));
+    if (it == valueKeys.end())
       return false;
-    values.erase(it);
+    values.erase(values.begin() + (it - valueKeys.begin()));
+    valueKeys.erase(it);
     return true;
   }
   void MarkDeleted() {
@@ -111,6 +120,7 @@ struct FakeRegistry::Node : std::enable_shared_from_this<Node> {
     MarkDeleted();
     std::shared_ptr<Node> keepAlive = shared_from_this();
     parent->children.erase(FoldName(name));
+    parent->childOrderValid = false;
     parent = nullptr;
   }
   std::size_t CountBelow() const {
@@ -229,10 +239,11 @@ bool FakeRegistry::QueryInfoKey(RegHandle key, RegKeyInfo& info) {
 }
 
 bool FakeRegistry::EnumKey(RegHandle key, std::uint32_t index, AnsiString& name) {
-  const Node* node = Usable(key, kEnumerateSubKeys);
-  if (node == nullptr || index >= node->children.size())
+  Node* node = Usable(key, kEnumerateSubKeys);
+  const Node* child = node == nullptr ? nullptr : node->ChildAt(index);
+  if (child == nullptr)
     return false;
-  name = std::next(node->children.begin(), index)->second->name;
+  name = child->name;
   return true;
 }
 

@@ -153,3 +153,59 @@ TEST(FakeFiles, AJunctionShowsItsTargetAndCanFormALoop) {
 
 }  // namespace
 }  // namespace ql
+
+namespace ql {
+namespace {
+
+TEST(FakeFiles, WildcardsMatchTheWayFindFirstFileMatches) {
+  struct Case {
+    const char* pattern;
+    const char* name;
+    bool matches;
+  };
+  const Case cases[] = {
+      {"*.*", "README", true},  {"*.*", "a.b.c", true},        {"*", ".hidden", true},
+      {"*.txt", "A.TXT", true}, {"*.txt", "a.txt.bak", false}, {"a?c", "abc", true},
+      {"a?c", "ac", false},     {"*.d?t", "index.dat", true},  {"index.dat", "INDEX.DAT", true},
+      {"*x*", "abc", false},    {"\xe9*", "\xc9t\xc9", true},  {"*.", "name", false},
+  };
+  for (const Case& c : cases) {
+    FakeFiles files;
+    files.AddFile(AnsiString("C:\\W\\") + c.name);
+    FindSearch search(files);
+    FindEntry entry;
+    bool found = search.First(AnsiString("C:\\W\\") + c.pattern, fileattr::kAnyEntry, entry);
+    while (found && (entry.name == "." || entry.name == ".."))
+      found = search.Next(entry);
+    EXPECT_EQ(found, c.matches) << c.pattern << " against " << c.name;
+  }
+}
+
+TEST(FakeFiles, AFileRemovedAfterItWasListedCannotBeRemovedAgain) {
+  FakeFiles files;
+  files.AddFile("C:\\T\\victim.tmp");
+  files.SetSearchHook([&](const FindEntry& entry) {
+    if (entry.name == "victim.tmp")
+      files.Erase("C:\\T\\victim.tmp");
+  });
+  FindSearch search(files);
+  FindEntry entry;
+  ASSERT_TRUE(search.First("C:\\T\\*.*", fileattr::kAnyEntry, entry));
+  ASSERT_TRUE(search.Next(entry));
+  ASSERT_TRUE(search.Next(entry));
+  EXPECT_EQ(entry.name, "victim.tmp");
+  EXPECT_FALSE(files.RemoveFile("C:\\T\\" + entry.name));
+  EXPECT_FALSE(search.Next(entry));
+}
+
+TEST(FakeFiles, OtherDrivesExistOnlyWhenAdded) {
+  FakeFiles files;
+  EXPECT_FALSE(files.AddFile("D:\\x"));
+  EXPECT_TRUE(files.AddDrive("d:"));
+  EXPECT_FALSE(files.AddDrive("D:"));
+  EXPECT_TRUE(files.AddFile("D:\\x"));
+  EXPECT_EQ(files.List("D:\\"), StringList{"x"});
+}
+
+}  // namespace
+}  // namespace ql

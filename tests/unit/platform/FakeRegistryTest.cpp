@@ -169,3 +169,51 @@ TEST(FakeRegistry, NamesAreCutAtTheirFirstNul) {
 
 }  // namespace
 }  // namespace ql
+
+namespace ql {
+namespace {
+
+TEST(FakeRegistry, EnumerationFollowsKeysAddedAndDeletedBetweenCalls) {
+  FakeRegistry registry;
+  registry.AddKey(kClassesRoot, "b");
+  RegKey root(registry);
+  ASSERT_TRUE(root.Open(kClassesRoot, "", regaccess::kRead));
+  AnsiString name;
+  ASSERT_TRUE(registry.EnumKey(root.Get(), 0, name));
+  EXPECT_EQ(name, "b");
+  registry.AddKey(kClassesRoot, "a");
+  ASSERT_TRUE(registry.EnumKey(root.Get(), 0, name));
+  EXPECT_EQ(name, "a");
+  registry.DeleteTree(kClassesRoot, "a");
+  ASSERT_TRUE(registry.EnumKey(root.Get(), 0, name));
+  EXPECT_EQ(name, "b");
+  EXPECT_FALSE(registry.EnumKey(root.Get(), 1, name));
+}
+
+TEST(FakeRegistry, ManyKeysEnumerateInSortedOrder) {
+  FakeRegistry registry;
+  constexpr int kKeys = 5000;
+  for (int i = kKeys - 1; i >= 0; --i)
+    registry.AddKey(kClassesRoot, "." + std::to_string(100000 + i));
+  RegKey root(registry);
+  ASSERT_TRUE(root.Open(kClassesRoot, "", regaccess::kRead));
+  AnsiString name;
+  std::uint32_t count = 0;
+  for (; registry.EnumKey(root.Get(), count, name); ++count)
+    ASSERT_EQ(name, "." + std::to_string(100000 + count));
+  EXPECT_EQ(count, static_cast<std::uint32_t>(kKeys));
+}
+
+TEST(FakeRegistry, CreateKeyMakesEveryMissingParent) {
+  FakeRegistry registry;
+  RegKey key(registry);
+  ASSERT_TRUE(key.Create(kCurrentUser, "A\\B\\C", regaccess::kFullAccess64));
+  EXPECT_TRUE(registry.HasKey(kCurrentUser, "a\\b"));
+  EXPECT_EQ(registry.KeyCount(), 3u);
+  EXPECT_FALSE(key.Create(kCurrentUser, "A\\\\D", regaccess::kFullAccess64));
+  EXPECT_FALSE(key.Create(0x80000004u, "A", regaccess::kFullAccess64));
+  EXPECT_EQ(registry.OpenHandleCount(), 0u);
+}
+
+}  // namespace
+}  // namespace ql
