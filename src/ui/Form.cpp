@@ -29,6 +29,7 @@ void Form::Create() {
     return;
   created_ = true;
   view_ = host_.CreateView(*this);
+  view_->Open();
   CreateForm();
 }
 

@@ -51,6 +51,9 @@ enum class FormChange { Caption, ClientSize, Color, Font, Position, Region, Curs
 class FormView {
  public:
   virtual ~FormView() = default;
+  // Called once the form holds its view: the view may now read the form, measure through itself
+  // and create what it needs.
+  virtual void Open() = 0;
   virtual void ControlChanged(Control& control, Change what) = 0;
   virtual void TimerChanged(Timer& timer) = 0;
   virtual void FormChanged(FormChange what) = 0;

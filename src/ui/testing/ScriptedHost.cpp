@@ -16,6 +16,7 @@ class ScriptedHost::View : public FormView {
     host_.windows_[&form_] = ScriptedWindow{};
   }
   ~View() override { host_.windows_.erase(&form_); }
+  void Open() override {}
   void ControlChanged(Control& control, Change what) override {
     Window().changes.emplace_back(control.Name(), what);
   }

@@ -1,0 +1,82 @@
+// FormWindow: the real window of one form. It draws the skin, creates a child window for every
+// control (owner-drawn transparent labels and pictures, native check boxes, lists, edits and
+// combo boxes), keeps them in step with the model and turns the user's actions into the model's
+// Click, MouseMove and KeyDown calls.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <vector>
+
+#include "ui/Form.h"
+#include "ui/Win32Host.win32.h"
+#include "ui/WindowBase.win32.h"
+
+namespace ql::ui::win32 {
+
+class FormWindow final : public WindowBase, public FormView {
+ public:
+  FormWindow(Win32Host& host, Form& form);
+  ~FormWindow() override;
+
+  Form& GetForm() const { return form_; }
+  HWND ChildOf(const Control& control) const;
+  // A key pressed on this window or one of its children (from the message loop).
+  void KeyPressed(HWND target, int key);
+
+  void Open() override;
+  void ControlChanged(Control& control, Change what) override;
+  void TimerChanged(Timer& timer) override;
+  void FormChanged(FormChange what) override;
+  void Show() override;
+  void Hide() override;
+  void RunModal() override;
+  Size TextExtent(const Font& font, const AnsiString& text) override;
+
+ protected:
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void CreateChildren();
+  HWND CreateChild(Control& control);
+  void ApplyBounds(Control& control);
+  void Redraw(const Control& control);
+  void SyncNative(Control& control, Change what);
+  void SyncGrid(Grid& grid);
+  void SyncCombo(ComboBox& combo);
+  void ApplyRegion();
+  void PlaceWindow();
+  void ApplyTimer(Timer& timer);
+  void UpdateTooltip(Control& control);
+  void RefreshCursor();
+  HCURSOR CursorAt(Point client) const;
+  void FocusFirstControl();
+  void SetOwnerToMainForm();
+  void EnableOthers();
+
+  void OnPaint();
+  void OnDrawItem(const DRAWITEMSTRUCT& item);
+  void ComposeBackground(HDC dc, const Rect& area, const Control* upTo);
+  void DrawPicture(HDC dc, const Picture& picture, const Rect& area);
+  void DrawLabel(HDC dc, const Control& label, const Rect& area);
+  void OnMouseMove(Point client);
+  void OnButtonDown(Point client);
+  void OnButtonUp(Point client);
+  void OnCommand(int id, int code);
+  LRESULT OnNotify(const NMHDR& header);
+  LRESULT OnControlColor(HDC dc, HWND child, LRESULT fallback);
+  bool OnSetCursor(HWND target, int hitTest);
+  LRESULT OnHitTest(LPARAM lParam);
+
+  Win32Host& host_;
+  Form& form_;
+  std::map<const Control*, HWND> children_;
+  HWND tooltip_ = nullptr;
+  Control* pressed_ = nullptr;
+  bool syncing_ = false;  // the model is being copied into a native control
+  bool modalRunning_ = false;
+  std::vector<HWND> disabled_;  // windows disabled for the modal show
+};
+
+}  // namespace ql::ui::win32

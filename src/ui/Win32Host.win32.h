@@ -1,0 +1,130 @@
+// The Win32 window system for forms: Win32Host creates a real borderless, skinned window for
+// each form and runs the program's one message path (main loop, modal loops, Pump).
+//
+//   win32::Win32Host host;                        // in WinMain
+//   auto main = MakeForm<TForm1a>(host, ...);
+//   host.SetMainForm(main.get());
+//   MessageWindows messages(host);
+//   host.SetMessageHook([&](const win32::QueuedMessage& m) { return main->MessageEvents(m); });
+//   main->Show();
+//   return host.Run();                            // until the main form closes
+//
+// Every message, in the main loop, in each modal show and in Pump::ProcessMessages, is first
+// offered to the hook (true: handled, not dispatched), then a key press on a form or one of its
+// controls reaches the form (Control::KeyDown), then the message is dispatched.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/shell.h"
+#include "platform/win32/UniqueHandle.h"
+#include "ui/Form.h"
+
+namespace ql::ui::win32 {
+
+using ql::win32::UniqueHBitmap;
+using ql::win32::UniqueHBrush;
+using ql::win32::UniqueHFont;
+using ql::win32::UniqueHRgn;
+
+struct QueuedMessage {
+  HWND window;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+using MessageHook = std::function<bool(const QueuedMessage&)>;
+
+class FormWindow;
+
+// The one message path.
+class MessageLoop {
+ public:
+  void SetHook(MessageHook hook) { hook_ = std::move(hook); }
+  // Hook, then keys to forms, then TranslateMessage and DispatchMessage.
+  void DispatchOne(const MSG& msg);
+  // Runs until WM_QUIT; returns its exit code.
+  int Run();
+  // Runs until `done` is true; false when WM_QUIT arrived (it is posted again for the outer loop).
+  bool RunUntil(const std::function<bool()>& done);
+  // Dispatches whatever is pending, without waiting. A WM_QUIT is posted again and ends the call.
+  void ProcessPending();
+
+ private:
+  bool OfferKeyToForm(const MSG& msg);
+  MessageHook hook_;
+};
+
+// The Pump port over the message loop: what long operations call between their steps.
+class Win32Pump final : public Pump {
+ public:
+  explicit Win32Pump(MessageLoop& loop) : loop_(loop) {}
+  void ProcessMessages() override { loop_.ProcessPending(); }
+
+ private:
+  MessageLoop& loop_;
+};
+
+// Fonts, bitmaps and brushes made once and shared by every window.
+class GdiCache {
+ public:
+  HFONT FontFor(const Font& font);
+  // The bitmap as a 32-bit DIB section; the cache keeps the bitmap alive with it.
+  HBITMAP BitmapFor(const std::shared_ptr<const Bitmap>& bitmap);
+  HBRUSH BrushFor(Color color);
+
+ private:
+  std::map<std::tuple<std::string, int, bool, bool>, UniqueHFont> fonts_;
+  std::map<const Bitmap*, std::pair<std::shared_ptr<const Bitmap>, UniqueHBitmap>> bitmaps_;
+  std::map<std::uint32_t, UniqueHBrush> brushes_;
+};
+
+class Win32Host final : public FormHost {
+ public:
+  Win32Host();
+  ~Win32Host() override;
+
+  std::unique_ptr<FormView> CreateView(Form& form) override;
+  // The raw-data resource of the executable, decoded once.
+  std::shared_ptr<const Bitmap> LoadImage(const AnsiString& resource) override;
+  Size ScreenSize() override;
+  Form* MainForm() override { return mainForm_; }
+  void SetMainForm(Form* form) override { mainForm_ = form; }
+  // Closing the main form ends Run.
+  void FormClosed(Form& form) override;
+
+  MessageLoop& Loop() { return loop_; }
+  Pump& GetPump() { return pump_; }
+  void SetMessageHook(MessageHook hook) { loop_.SetHook(std::move(hook)); }
+  int Run() { return loop_.Run(); }
+
+  GdiCache& Gdi() { return gdi_; }
+  // The window showing a form (null when the form has no window on this host).
+  FormWindow* WindowOf(const Form& form) const;
+  HWND HandleOf(const Form* form) const;
+  // Every window now showing a form, for the modal show to disable the others.
+  const std::vector<FormWindow*>& Windows() const { return windows_; }
+
+ private:
+  friend class FormWindow;
+  MessageLoop loop_;
+  Win32Pump pump_{loop_};
+  GdiCache gdi_;
+  std::map<std::string, std::shared_ptr<const Bitmap>> images_;
+  std::vector<FormWindow*> windows_;
+  Form* mainForm_ = nullptr;
+};
+
+// Region conversions at the window system's edge.
+UniqueHRgn ToHrgn(const Region& region);
+Region FromHrgn(HRGN region);
+
+}  // namespace ql::ui::win32

@@ -1,0 +1,61 @@
+// WindowBase: class registration, creation and the one static window procedure.
+#include "ui/WindowBase.win32.h"
+
+namespace ql::ui::win32 {
+namespace {
+
+constexpr char kOwnerProperty[] = "QuillonWindow";
+
+}  // namespace
+
+WindowBase::~WindowBase() {
+  destroying_ = true;
+  if (hwnd_ != nullptr) {
+    ::RemovePropA(hwnd_, kOwnerProperty);
+    ::DestroyWindow(hwnd_);
+  }
+}
+
+WindowBase* WindowBase::FromHandle(HWND hwnd) {
+  return hwnd != nullptr ? static_cast<WindowBase*>(::GetPropA(hwnd, kOwnerProperty)) : nullptr;
+}
+
+bool WindowBase::Create(const char* className, DWORD exStyle, DWORD style, const char* title,
+                        RECT bounds, HWND owner) {
+  HINSTANCE instance = ::GetModuleHandleA(nullptr);
+  WNDCLASSEXA known{};
+  known.cbSize = sizeof(known);
+  if (!::GetClassInfoExA(instance, className, &known)) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &WindowBase::Procedure;
+    wc.hInstance = instance;
+    wc.lpszClassName = className;
+    wc.hIcon = ::LoadIconA(instance, "MAINICON");
+    if (!::RegisterClassExA(&wc))
+      return false;
+  }
+  ::CreateWindowExA(exStyle, className, title, style, bounds.left, bounds.top,
+                    bounds.right - bounds.left, bounds.bottom - bounds.top, owner, nullptr,
+                    instance, this);
+  return hwnd_ != nullptr;
+}
+
+LRESULT CALLBACK WindowBase::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<WindowBase*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    ::SetPropA(hwnd, kOwnerProperty, self);
+  }
+  WindowBase* self = FromHandle(hwnd);
+  if (self == nullptr || self->destroying_)
+    return ::DefWindowProcA(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    ::RemovePropA(hwnd, kOwnerProperty);
+    self->hwnd_ = nullptr;
+    return ::DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+  return self->OnMessage(message, wParam, lParam);
+}
+
+}  // namespace ql::ui::win32

@@ -1,0 +1,190 @@
+// Tests of the Win32 renderer on real windows: what a driver outside the program sees (texts by
+// control ID, the window region, visibility of pictures) and what messages do to the model.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "ui/FormWindow.win32.h"
+#include "ui/MessageWindows.h"
+#include "ui/Skin.h"
+#include "ui/Win32Host.win32.h"
+
+namespace ql::ui::win32 {
+namespace {
+
+class TickingForm : public Form {
+ public:
+  explicit TickingForm(FormHost& host) : Form(host) {
+    SetCaption("Ticking");
+    SetClientSize({200, 120});
+    Ticker.OnTimer = [this] { ++ticks; };
+    Link.SetCursor(Cursor::Hand);
+    Box.OnClick = [this] { ++boxClicks; };
+  }
+  Label Link{*this, "Link", {10, 50}, "What is this?"};
+  CheckBox Box{*this, "Box", {10, 80, 120, 16}, "Include"};
+  Grid List{*this, "List", {140, 50, 50, 60}};
+  Timer Ticker{*this, "Ticker", 10, false};
+  int ticks = 0;
+  int boxClicks = 0;
+};
+
+AnsiString TextOf(HWND window) {
+  char buffer[256] = {};
+  ::SendMessageA(window, WM_GETTEXT, sizeof(buffer), reinterpret_cast<LPARAM>(buffer));
+  return buffer;
+}
+
+struct FormWindowTest : ::testing::Test {
+  Win32Host host;
+  MessageWindows windows{host};
+  HWND Confirmation() { return host.HandleOf(&windows.Confirmation()); }
+  HWND Child(const Form& form, const char* name) {
+    return ::GetDlgItem(host.HandleOf(&form), form.FindControl(name)->Id());
+  }
+};
+
+TEST_F(FormWindowTest, EveryTextIsAChildWindowWithAStableId) {
+  HWND form = Confirmation();
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(TextOf(form), "Confirmation");
+  windows.Confirmation().InfoLabel.SetCaption("Delete undo file?");
+  EXPECT_EQ(TextOf(::GetDlgItem(form, ControlIdFor("InfoLabel"))), "Delete undo file?");
+  EXPECT_EQ(TextOf(::GetDlgItem(form, ControlIdFor("Button1Label"))), "Yes");
+  EXPECT_EQ(TextOf(::GetDlgItem(form, ControlIdFor("Button2Label"))), "No");
+}
+
+TEST_F(FormWindowTest, TheWindowRegionIsTheSkinRegion) {
+  HWND form = Confirmation();
+  UniqueHRgn region(::CreateRectRgn(0, 0, 0, 0));
+  ASSERT_NE(::GetWindowRgn(form, region.get()), ERROR);
+  const Region expected = CreateSkinRegion(*windows.Confirmation().WndImage.GetBitmap());
+  EXPECT_EQ(FromHrgn(region.get()), expected);
+  EXPECT_EQ(expected.Area(), 300 * 200 - 4706);
+  RECT bounds;
+  ::GetWindowRect(form, &bounds);
+  EXPECT_EQ(bounds.right - bounds.left, 300);
+  EXPECT_EQ(GetWindowLongA(form, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
+}
+
+TEST_F(FormWindowTest, AClickPostedByControlIdAnswersTheModalQuestion) {
+  // The show runs its own loop, which finds the click already waiting.
+  ::PostMessageA(Confirmation(), WM_COMMAND, MAKEWPARAM(ControlIdFor("Button1Label"), STN_CLICKED),
+                 0);
+  EXPECT_TRUE(AskConfirmation("Unload program?"));
+  EXPECT_FALSE(::IsWindowVisible(Confirmation()));
+  ::PostMessageA(Confirmation(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_FALSE(AskConfirmation("Unload program?"));
+}
+
+TEST_F(FormWindowTest, AMousePressAndReleaseOnAButtonClicksIt) {
+  HWND form = Confirmation();
+  const LPARAM onNo = MAKELPARAM(200, 135);  // on Button2A, beside its label
+  ::PostMessageA(form, WM_LBUTTONDOWN, MK_LBUTTON, onNo);
+  ::PostMessageA(form, WM_LBUTTONUP, 0, onNo);
+  windows.Confirmation().Answer = 1;
+  EXPECT_FALSE(AskConfirmation("Cancel scanning?"));
+}
+
+TEST_F(FormWindowTest, MovingOverAButtonShowsItsHoveredPicture) {
+  TForm5b& model = windows.Confirmation();
+  model.Show();
+  ::SendMessageA(Confirmation(), WM_MOUSEMOVE, 0, MAKELPARAM(50, 125));
+  EXPECT_TRUE(::IsWindowVisible(Child(model, "Button1B")));
+  EXPECT_FALSE(::IsWindowVisible(Child(model, "Button1A")));
+  ::SendMessageA(Confirmation(), WM_MOUSEMOVE, 0, MAKELPARAM(150, 20));
+  EXPECT_TRUE(::IsWindowVisible(Child(model, "Button1A")));
+  EXPECT_EQ(model.Button1Label.TextColor(), colors::kBlack);
+  model.Close();
+}
+
+TEST_F(FormWindowTest, TheTopFortyPixelsDragTheWindow) {
+  TForm5b& model = windows.Confirmation();
+  model.SetPosition({100, 100});
+  EXPECT_EQ(::SendMessageA(Confirmation(), WM_NCHITTEST, 0, MAKELPARAM(250, 139)), HTCAPTION);
+  EXPECT_EQ(::SendMessageA(Confirmation(), WM_NCHITTEST, 0, MAKELPARAM(250, 140)), HTCLIENT);
+}
+
+TEST_F(FormWindowTest, LabelsSizeThemselvesToTheirText) {
+  auto form = MakeForm<TickingForm>(host);
+  RECT r;
+  ::GetWindowRect(Child(*form, "Link"), &r);
+  EXPECT_EQ(r.right - r.left, form->Link.TextWidth("What is this?"));
+  EXPECT_GT(r.right - r.left, 40);
+  form->Link.SetCaption("Details");
+  ::GetWindowRect(Child(*form, "Link"), &r);
+  EXPECT_EQ(r.right - r.left, form->Link.TextWidth("Details"));
+}
+
+TEST_F(FormWindowTest, TimersTickThroughTheMessageLoopWhileEnabled) {
+  auto form = MakeForm<TickingForm>(host);
+  form->Ticker.SetEnabled(true);
+  const DWORD start = ::GetTickCount();
+  host.Loop().RunUntil([&] { return form->ticks >= 3 || ::GetTickCount() - start > 5000; });
+  EXPECT_GE(form->ticks, 3);
+  form->Ticker.SetEnabled(false);
+  const int ticks = form->ticks;
+  ::Sleep(50);
+  host.Loop().ProcessPending();
+  EXPECT_EQ(form->ticks, ticks);
+}
+
+TEST_F(FormWindowTest, NativeControlsFollowTheModelAndReportTheUser) {
+  auto form = MakeForm<TickingForm>(host);
+  HWND box = Child(*form, "Box");
+  EXPECT_EQ(TextOf(box), "Include");
+  ::SendMessageA(box, BM_CLICK, 0, 0);
+  EXPECT_TRUE(form->Box.Checked());
+  EXPECT_EQ(form->boxClicks, 1);
+  EXPECT_EQ(::SendMessageA(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+  form->Box.SetChecked(false);
+  EXPECT_EQ(::SendMessageA(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+
+  form->List.SetRowCount(3);
+  form->List.SetCell(0, 2, "notepad.exe");
+  HWND list = Child(*form, "List");
+  EXPECT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 3);
+  char buffer[64] = {};
+  LVITEMA item{};
+  item.pszText = buffer;
+  item.cchTextMax = sizeof(buffer);
+  ::SendMessageA(list, LVM_GETITEMTEXTA, 2, reinterpret_cast<LPARAM>(&item));
+  EXPECT_STREQ(buffer, "notepad.exe");
+  LVITEMA select{};
+  select.stateMask = select.state = LVIS_SELECTED;
+  ::SendMessageA(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
+  EXPECT_EQ(form->List.Row(), 1);
+}
+
+TEST_F(FormWindowTest, EveryMessageIsOfferedToTheHookFirst) {
+  const UINT restore = ::RegisterWindowMessageA("QuillonUiTestRestore");
+  std::vector<WPARAM> seen;
+  host.SetMessageHook([&](const QueuedMessage& m) {
+    if (m.message != restore)
+      return false;
+    seen.push_back(m.wParam);
+    return true;
+  });
+  ::PostMessageA(Confirmation(), restore, 1034, 0);
+  host.GetPump().ProcessMessages();
+  EXPECT_EQ(seen, (std::vector<WPARAM>{1034}));
+  ::PostMessageA(Confirmation(), restore, 7, 0);
+  ::PostMessageA(Confirmation(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_FALSE(AskConfirmation("Are you sure to unload the program?"));
+  EXPECT_EQ(seen, (std::vector<WPARAM>{1034, 7}));
+}
+
+TEST_F(FormWindowTest, ClosingTheMainFormEndsTheMainLoop) {
+  auto form = MakeForm<TickingForm>(host);
+  host.SetMainForm(form.get());
+  form->Show();
+  ::PostMessageA(host.HandleOf(form.get()), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(host.Run(), 0);
+  EXPECT_FALSE(form->Visible());
+  host.SetMainForm(nullptr);
+}
+
+}  // namespace
+}  // namespace ql::ui::win32
