@@ -131,10 +131,10 @@ void MemoryManager::Reset() {
 }
 
 std::int32_t MemoryManager::GetCpuUsage() {
-  std::uint8_t timeOfDay[kTimeOfDaySize] = {};
+  alignas(8) std::uint8_t timeOfDay[kTimeOfDaySize] = {};
   if (system_.QuerySystemInformation(kTimeOfDayClass, timeOfDay, sizeof timeOfDay) != 0)
     return 0;
-  std::uint8_t performance[kPerformanceSize] = {};
+  alignas(8) std::uint8_t performance[kPerformanceSize] = {};
   if (system_.QuerySystemInformation(kPerformanceClass, performance, sizeof performance) != 0)
     return 0;
   const double idle = ReadCount(performance, kIdleTimeOffset);

@@ -98,12 +98,12 @@ void TForm1a::BindHandlers() {
 
 void TForm1a::LoadPictures() {
   WndImage.LoadFromResource("MAINFORM");
-  LogoImage.LoadFromResource("MAINLOGO");
+  LogoImage.LoadFromResource("LOGO");
   Animation.LoadFromResource("DOT");
   ProgressBar.LoadFromResource("PROGRESS");
   const std::pair<ui::ImageButton*, const char*> buttons[] = {
-      {&TopButton1, "ABOUT"},  {&TopButton2, "HELP"},   {&TopButton3, "OPTIONS"},
-      {&Button1, "BIGBUTTON"}, {&Button2, "BIGBUTTON"}, {&Circle, "CIRCLE"}};
+      {&TopButton1, "TOPBUTTON1"}, {&TopButton2, "TOPBUTTON2"}, {&TopButton3, "TOPBUTTON3"},
+      {&Button1, "BIGBUTTON"},     {&Button2, "BIGBUTTON"},     {&Circle, "CIRCLE"}};
   for (const auto& [button, resource] : buttons) {
     button->A.LoadFromResource(AnsiString(resource) + "A");
     button->B.LoadFromResource(AnsiString(resource) + "B");

@@ -1,0 +1,101 @@
+// Quillon.exe's entry: the platform check, the single instance with the restore request of a
+// second start, the main window and the two message windows, and the message loop.
+#include <windows.h>
+
+#include <exception>
+#include <memory>
+
+#include "app/Unit1a.h"
+#include "app/Win32Services.win32.h"
+#include "platform/win32/UniqueHandle.h"
+#include "platform/win32/Win32Platform.h"
+#include "ui/MessageWindows.h"
+#include "ui/Win32Host.win32.h"
+
+namespace {
+
+constexpr char kMutexName[] = "Quillon";
+constexpr DWORD kRestorePauseMs = 500;
+
+bool IsNtPlatform() {
+  ql::win32::Win32System system;
+  return system.Version().platformId == VER_PLATFORM_WIN32_NT;
+}
+
+// Asks the running instance to come forward; whether a window was found or not, this start ends.
+void RequestRestore() {
+  const UINT restore = RegisterWindowMessageA(ql::kRestoreMessageName);
+  HWND running = FindWindowA(nullptr, ql::kApplicationTitle);
+  if (running == nullptr)
+    return;
+  PostMessageA(running, restore, ql::kRestoreRequest, 0);
+  Sleep(kRestorePauseMs);
+}
+
+// The single-instance lock, held until the process ends. Two starts at the same moment both miss
+// the open; the one whose create finds the mutex already there is the second.
+ql::win32::UniqueHandleNull TakeInstanceLock() {
+  ql::win32::UniqueHandleNull running(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kMutexName));
+  if (running)
+    return ql::win32::UniqueHandleNull();
+  ql::win32::UniqueHandleNull lock(CreateMutexA(nullptr, FALSE, kMutexName));
+  if (lock && GetLastError() == ERROR_ALREADY_EXISTS)
+    return ql::win32::UniqueHandleNull();
+  return lock;
+}
+
+ql::win32::UniqueHIcon LoadSmallProgramIcon(HINSTANCE instance) {
+  return ql::win32::UniqueHIcon(
+      static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                    GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+}
+
+// A command posted to the main window by the tray menu's twin in another program.
+bool IsCommandForMain(const ql::ui::win32::QueuedMessage& message, HWND main) {
+  return message.message == WM_COMMAND && message.window == main && main != nullptr;
+}
+
+int RunProgram(HINSTANCE instance) {
+  ql::ui::win32::Win32Host host;
+  ql::win32::Win32Platform system;
+  ql::Platform platform = system.platform(host.GetPump());
+  std::unique_ptr<ql::TForm1a> main;
+  ql::win32::Win32MainWindowServices services([&] { return host.HandleOf(main.get()); });
+  main = std::make_unique<ql::TForm1a>(host, platform, services);
+  host.SetMainForm(main.get());
+  const ql::win32::UniqueHIcon programIcon = LoadSmallProgramIcon(instance);
+  ql::win32::Win32TrayIcon tray(instance, *main, programIcon.get());
+  main->Create();
+  ql::ui::MessageWindows messages(host);
+  host.SetMessageHook([&](const ql::ui::win32::QueuedMessage& message) {
+    if (IsCommandForMain(message, host.HandleOf(main.get())))
+      return main->ExecuteCommand(LOWORD(message.wParam));
+    main->MessageEvents(message.message, message.wParam);
+    return false;
+  });
+  if (services.ShowMainFormAtStart())
+    main->Show();
+  host.Run();
+  return 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  if (!IsNtPlatform()) {
+    MessageBoxA(GetActiveWindow(), "The program run under Windows 2000 or later!", "Warning",
+                MB_ICONERROR | MB_OK);
+    return 0;
+  }
+  const ql::win32::UniqueHandleNull instanceLock = TakeInstanceLock();
+  if (!instanceLock) {
+    RequestRestore();
+    return 0;
+  }
+  try {
+    return RunProgram(instance);
+  } catch (const std::exception& error) {
+    MessageBoxA(nullptr, error.what(), ql::kApplicationTitle, MB_ICONERROR | MB_OK);
+    return 1;
+  }
+}

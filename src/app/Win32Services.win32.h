@@ -1,0 +1,73 @@
+// The main window's services and its notification-area icon on Win32.
+#pragma once
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <functional>
+
+#include "app/MainWindowServices.h"
+#include "app/TrayIcon.h"
+#include "app/Unit1a.h"
+#include "platform/win32/UniqueHandle.h"
+
+namespace ql::win32 {
+
+namespace detail {
+inline void DestroyWindowHandle(HWND window) {
+  ::DestroyWindow(window);
+}
+}  // namespace detail
+using UniqueHwnd = UniqueHandle<NullInvalidTraits<HWND, &detail::DestroyWindowHandle>>;
+
+// The icon of an executable (its first icon), or shell32.dll's generic program icon (index 2)
+// when it has none or is not a program at all; null only when neither can be had.
+UniqueHIcon ExtractProgramIcon(const AnsiString& path);
+
+class Win32MainWindowServices final : public MainWindowServices {
+ public:
+  // mainWindow gives the main form's window (null before it exists).
+  explicit Win32MainWindowServices(std::function<HWND()> mainWindow);
+
+  std::uint32_t RegisterMessage(const AnsiString& name) override;
+  void RestoreApplication() override;
+  void SetShowMainFormAtStart(bool show) override { showMainFormAtStart_ = show; }
+  ui::IconRef GetFileIcon(const AnsiString& path) override;
+  WindowId MainWindow() override;
+
+  bool ShowMainFormAtStart() const { return showMainFormAtStart_; }
+
+ private:
+  std::function<HWND()> mainWindow_;
+  bool showMainFormAtStart_ = true;
+  UniqueHIcon programIcon_;
+};
+
+// The tray icon of the main form: a hidden window of its own receives the icon's mouse messages,
+// the menu's commands and Explorer's "TaskbarCreated" (then the icon is added again).
+class Win32TrayIcon final : public TrayIconView {
+ public:
+  Win32TrayIcon(HINSTANCE instance, TForm1a& form, HICON programIcon);
+  Win32TrayIcon(const Win32TrayIcon&) = delete;
+  Win32TrayIcon& operator=(const Win32TrayIcon&) = delete;
+  ~Win32TrayIcon() override;
+
+  void IconOrHintChanged(const TrayIcon& tray) override;
+  void ShowBalloon(const AnsiString& title, const AnsiString& text, unsigned timeoutMs) override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnIconEvent(UINT mouseMessage);
+  void ShowMenu();
+  NOTIFYICONDATAA IconData(UINT flags) const;
+  void AddIcon();
+
+  TForm1a& form_;
+  HICON programIcon_;
+  UniqueHwnd window_;
+  UINT taskbarCreated_ = 0;
+};
+
+}  // namespace ql::win32
