@@ -1,0 +1,199 @@
+// The end-to-end driver: starts programs, finds windows, reads their texts, posts messages, reads
+// priority classes and takes screenshots, all from outside the program under test.
+#include "Driver.win32.h"
+
+#include <fstream>
+
+namespace ql::e2e {
+
+bool Program::Running() const {
+  return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+}
+
+bool Program::WaitForExit(DWORD milliseconds) const {
+  return !process_ || WaitForSingleObject(process_.get(), milliseconds) == WAIT_OBJECT_0;
+}
+
+void Program::Kill() {
+  if (!Running())
+    return;
+  TerminateProcess(process_.get(), 1);
+  WaitForSingleObject(process_.get(), 5000);
+}
+
+Program Start(const std::string& commandLine) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  std::string line = commandLine;  // CreateProcessA may write into the command line
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info))
+    return Program();
+  win32::UniqueHandleNull thread(info.hThread);
+  return Program(win32::UniqueHandleNull(info.hProcess), info.dwProcessId);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  for (;;) {
+    if (condition())
+      return true;
+    if (GetTickCount64() >= end)
+      return false;
+    Sleep(50);
+  }
+}
+
+std::string DriverFolder() {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder(path, length);
+  return folder.substr(0, folder.find_last_of('\\'));
+}
+
+namespace {
+struct WindowSearch {
+  DWORD processId;  // 0: any process
+  std::string title;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<WindowSearch*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (search->processId != 0 && owner != search->processId)
+    return TRUE;
+  if (search->title.empty() || WindowText(window) == search->title)
+    search->found.push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> TopLevelWindows(DWORD processId, const std::string& title) {
+  WindowSearch search{processId, title, {}};
+  EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+}  // namespace
+
+std::vector<HWND> ProcessWindows(DWORD processId, const std::string& title) {
+  return TopLevelWindows(processId, title);
+}
+
+HWND FindProcessWindow(DWORD processId, const std::string& title) {
+  const std::vector<HWND> windows = TopLevelWindows(processId, title);
+  return windows.empty() ? nullptr : windows.front();
+}
+
+std::vector<HWND> WindowsTitled(const std::string& title) {
+  return TopLevelWindows(0, title);
+}
+
+std::string WindowText(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
+    return std::string();
+  std::string text(length + 1, '\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                           SMTO_ABORTIFHUNG, 2000, &copied))
+    return std::string();
+  text.resize(copied);
+  return text;
+}
+
+std::string ChildText(HWND parent, int controlId) {
+  HWND child = GetDlgItem(parent, controlId);
+  return child != nullptr ? WindowText(child) : std::string();
+}
+
+bool ChildVisible(HWND parent, int controlId) {
+  HWND child = GetDlgItem(parent, controlId);
+  return child != nullptr && IsWindowVisible(child);
+}
+
+bool PostRegistered(HWND window, const char* messageName, WPARAM wParam) {
+  const UINT message = RegisterWindowMessageA(messageName);
+  return message != 0 && PostMessageA(window, message, wParam, 0);
+}
+
+bool BringToFront(HWND window) {
+  return SetForegroundWindow(window) && GetForegroundWindow() == window;
+}
+
+DWORD PriorityClassOf(DWORD processId) {
+  win32::UniqueHandleNull process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId));
+  return process ? GetPriorityClass(process.get()) : 0;
+}
+
+bool SetPriorityClassOf(DWORD processId, DWORD priorityClass) {
+  win32::UniqueHandleNull process(OpenProcess(PROCESS_SET_INFORMATION, FALSE, processId));
+  return process && SetPriorityClass(process.get(), priorityClass);
+}
+
+namespace {
+// Writes 24-bit pixel rows, bottom-up, as a bitmap file.
+bool WriteBitmapFile(const std::string& path, int width, int height,
+                     const std::vector<BYTE>& pixels) {
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  info.biSizeImage = static_cast<DWORD>(pixels.size());
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + info.biSizeImage;
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&file), sizeof file);
+  out.write(reinterpret_cast<const char*>(&info), sizeof info);
+  out.write(reinterpret_cast<const char*>(pixels.data()),
+            static_cast<std::streamsize>(pixels.size()));
+  return static_cast<bool>(out);
+}
+}  // namespace
+
+bool SaveWindowBitmap(HWND window, const std::string& path) {
+  RECT rect{};
+  if (!GetWindowRect(window, &rect))
+    return false;
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0)
+    return false;
+  win32::ScopedWindowDc screen(nullptr);
+  win32::UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
+  win32::UniqueHBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+  if (!memory || !bitmap)
+    return false;
+  {
+    win32::ScopedSelectObject select(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, width, height, screen.get(), rect.left, rect.top, SRCCOPY);
+  }
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  const int stride = (width * 3 + 3) & ~3;
+  std::vector<BYTE> pixels(static_cast<size_t>(stride) * height);
+  if (!GetDIBits(memory.get(), bitmap.get(), 0, height, pixels.data(), &info, DIB_RGB_COLORS))
+    return false;
+  return WriteBitmapFile(path, width, height, pixels);
+}
+
+bool WriteQuillonSetting(const char* name, DWORD value) {
+  win32::UniqueHKey key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Kestrelworks\\Quillon", 0, nullptr, 0,
+                      KEY_SET_VALUE, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
+    return false;
+  return RegSetValueExA(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                        sizeof value) == ERROR_SUCCESS;
+}
+
+}  // namespace ql::e2e

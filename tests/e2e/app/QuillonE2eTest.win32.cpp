@@ -1,0 +1,235 @@
+// Quillon.exe under Wine and Xvfb, driven from outside: the texts of the main window, the
+// accelerator on real notepads, the single instance, the restore and close requests, the start
+// in the tray, and a screenshot of the main window.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "Driver.win32.h"
+#include "ui/Controls.h"
+
+namespace ql::e2e {
+namespace {
+
+constexpr DWORD kStartWait = 20000;
+constexpr DWORD kRaiseWait = 1000;  // two accelerator ticks
+constexpr int kLoadLimit = 75;
+
+std::string QuillonPath() {
+  return DriverFolder() + "\\Quillon.exe";
+}
+
+std::string ArtifactFolder() {
+  const char* folder = std::getenv("QUILLON_ARTIFACTS");
+  const std::string path = folder != nullptr ? folder : DriverFolder() + "\\artifacts";
+  CreateDirectoryA(path.c_str(), nullptr);
+  return path;
+}
+
+std::string Text(HWND form, const char* control) {
+  return ChildText(form, ui::ControlIdFor(control));
+}
+
+int Number(HWND form, const char* control) {
+  const std::string text = Text(form, control);
+  return text.empty() ? -1 : std::atoi(text.c_str());
+}
+
+// The notification-area icons Wine's explorer shows, as child windows of its tray window.
+int TrayIconCount() {
+  int count = 0;
+  for (HWND tray : WindowsTitled("Wine System Tray")) {
+    for (HWND child = GetWindow(tray, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT))
+      ++count;
+  }
+  return count;
+}
+
+HWND WaitForVisibleWindow(DWORD processId, const std::string& title, DWORD milliseconds) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND window : ProcessWindows(processId, title)) {
+          if (IsWindowVisible(window))
+            found = window;
+        }
+        return found != nullptr;
+      },
+      milliseconds);
+  return found;
+}
+
+class QuillonE2e : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(WriteQuillonSetting("ShowMinimized", 0));
+    ASSERT_TRUE(WriteQuillonSetting("DisableMemoryManagement", 0));
+  }
+  void TearDown() override {
+    if (quillon.Running() && main != nullptr)
+      PostRegistered(main, "QuillonClose", 1134);
+    quillon.WaitForExit(5000);
+    WriteQuillonSetting("ShowMinimized", 0);
+  }
+
+  // Starts Quillon.exe and waits for its main window (hidden ones count with `hidden`).
+  void StartQuillon(bool hidden = false) {
+    quillon = Start("\"" + QuillonPath() + "\"");
+    ASSERT_TRUE(quillon.Started());
+    if (hidden) {
+      WaitUntil([&] { return FindProcessWindow(quillon.Id(), "Quillon") != nullptr; }, kStartWait);
+      main = FindProcessWindow(quillon.Id(), "Quillon");
+    } else {
+      main = WaitForVisibleWindow(quillon.Id(), "Quillon", kStartWait);
+    }
+    ASSERT_NE(nullptr, main);
+  }
+
+  // A notepad with its window, at the given class.
+  struct Notepad {
+    Program program;
+    HWND window = nullptr;
+  };
+  Notepad StartNotepad(DWORD priorityClass) {
+    Notepad notepad;
+    notepad.program = Start("notepad.exe");
+    if (notepad.program.Started()) {
+      notepad.window = WaitForVisibleWindow(notepad.program.Id(), "Untitled - Notepad", kStartWait);
+      SetPriorityClassOf(notepad.program.Id(), priorityClass);
+    }
+    return notepad;
+  }
+
+  // The accelerator raises nothing while the load is above 75 %; a busy build machine waits.
+  bool WaitForQuietMachine() {
+    return WaitUntil(
+        [&] {
+          const int load = Number(main, "InfoLabel4b");
+          return load >= 0 && load <= kLoadLimit;
+        },
+        60000);
+  }
+
+  Program quillon;
+  HWND main = nullptr;
+};
+
+TEST_F(QuillonE2e, MainWindowReadsAsDesignedAndLooksFinished) {
+  StartQuillon();
+  EXPECT_EQ("Quillon", WindowText(main));
+  const std::pair<const char*, const char*> texts[] = {
+      {"AdsLabel1", "Want more performance? Try"},
+      {"AdsLabel3", "Tallowmere!"},
+      {"InfoLabel1a", "Worked programs:"},
+      {"InfoLabel2a", "Accelerated program:"},
+      {"InfoLabel4a", "Processor loading (%) "},
+      {"Button1Label", "Close"},
+      {"Button2Label", "Minimize"},
+      {"InfoLabel3a", "Press button to increase free memory!  "},
+  };
+  for (const auto& [control, text] : texts)
+    EXPECT_EQ(text, Text(main, control)) << control;
+  EXPECT_GT(Number(main, "InfoLabel1b"), 1);  // at least Quillon and Wine's own processes
+  const int free = Number(main, "InfoLabel3b");
+  EXPECT_GE(free, 0);
+  EXPECT_LE(free, 100);
+  EXPECT_FALSE(ChildVisible(main, ui::ControlIdFor("ProgressBar")));
+  RECT rect{};
+  GetWindowRect(main, &rect);
+  EXPECT_EQ(500, rect.right - rect.left);
+  EXPECT_EQ(410, rect.bottom - rect.top);
+  Sleep(1000);  // let the dot move and the balloon settle
+  EXPECT_TRUE(SaveWindowBitmap(main, ArtifactFolder() + "\\quillon-main.bmp"));
+}
+
+TEST_F(QuillonE2e, ProgramInFrontIsRaisedAndGetsItsClassBack) {
+  StartQuillon();
+  Notepad first = StartNotepad(BELOW_NORMAL_PRIORITY_CLASS);
+  Notepad second = StartNotepad(IDLE_PRIORITY_CLASS);
+  ASSERT_NE(nullptr, first.window);
+  ASSERT_NE(nullptr, second.window);
+  if (!WaitForQuietMachine())
+    GTEST_SKIP() << "the processor load stayed above 75 %, so nothing may be raised";
+
+  ASSERT_TRUE(BringToFront(first.window));
+  EXPECT_TRUE(WaitUntil([&] { return PriorityClassOf(first.program.Id()) == HIGH_PRIORITY_CLASS; },
+                        kRaiseWait));
+  EXPECT_EQ("Untitled - Notepad", Text(main, "InfoLabel2c"));
+  EXPECT_NE(std::string::npos, Text(main, "InfoLabel2b").find("notepad.exe"));
+
+  ASSERT_TRUE(WaitForQuietMachine());
+  ASSERT_TRUE(BringToFront(second.window));
+  EXPECT_TRUE(WaitUntil([&] { return PriorityClassOf(second.program.Id()) == HIGH_PRIORITY_CLASS; },
+                        kRaiseWait));
+  EXPECT_EQ(static_cast<DWORD>(BELOW_NORMAL_PRIORITY_CLASS), PriorityClassOf(first.program.Id()));
+
+  ASSERT_TRUE(PostRegistered(main, "QuillonClose", 1134));
+  EXPECT_TRUE(quillon.WaitForExit(5000));
+  EXPECT_EQ(static_cast<DWORD>(IDLE_PRIORITY_CLASS), PriorityClassOf(second.program.Id()));
+}
+
+TEST_F(QuillonE2e, SecondStartEndsAndBringsTheFirstBack) {
+  StartQuillon();
+  ShowWindow(main, SW_MINIMIZE);
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(main) != FALSE; }, 5000));
+  const ULONGLONG started = GetTickCount64();
+  Program second = Start("\"" + QuillonPath() + "\"");
+  ASSERT_TRUE(second.Started());
+  EXPECT_TRUE(second.WaitForExit(3000));
+  const ULONGLONG elapsed = GetTickCount64() - started;
+  std::printf("second start ended after %llu ms\n", elapsed);
+  EXPECT_LT(elapsed, 2000u);
+  EXPECT_TRUE(quillon.Running());
+  EXPECT_EQ(1u, WindowsTitled("Quillon").size());
+  EXPECT_TRUE(WaitUntil([&] { return IsIconic(main) == FALSE; }, 3000));
+}
+
+TEST_F(QuillonE2e, RequestsWithOtherValuesChangeNothing) {
+  StartQuillon();
+  ShowWindow(main, SW_MINIMIZE);
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(main) != FALSE; }, 5000));
+  ASSERT_TRUE(PostRegistered(main, "QuillonRestore", 1035));
+  ASSERT_TRUE(PostRegistered(main, "QuillonRestore", 1134));
+  ASSERT_TRUE(PostRegistered(main, "QuillonClose", 1133));
+  ASSERT_TRUE(PostRegistered(main, "QuillonClose", 1034));
+  Sleep(1500);
+  EXPECT_TRUE(IsIconic(main));
+  EXPECT_TRUE(quillon.Running());
+  ASSERT_TRUE(PostRegistered(main, "QuillonRestore", 1034));
+  EXPECT_TRUE(WaitUntil([&] { return IsIconic(main) == FALSE; }, 3000));
+  EXPECT_TRUE(quillon.Running());
+}
+
+TEST_F(QuillonE2e, ShowMinimizedStartsInTheTrayOnly) {
+  const int iconsBefore = TrayIconCount();
+  ASSERT_TRUE(WriteQuillonSetting("ShowMinimized", 1));
+  StartQuillon(true);
+  EXPECT_TRUE(WaitUntil([&] { return TrayIconCount() > iconsBefore; }, kStartWait));
+  Sleep(1000);
+  EXPECT_FALSE(IsWindowVisible(main));
+  ASSERT_TRUE(PostRegistered(main, "QuillonClose", 1134));
+  EXPECT_TRUE(quillon.WaitForExit(5000));
+  EXPECT_TRUE(WaitUntil([&] { return TrayIconCount() == iconsBefore; }, 5000));
+}
+
+TEST_F(QuillonE2e, TrayMenuCommandsReachTheMainWindow) {
+  StartQuillon();
+  ASSERT_TRUE(PostMessageA(main, WM_COMMAND, 40009, 0));  // Minimize
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) == FALSE; }, 3000));
+  ASSERT_TRUE(PostMessageA(main, WM_COMMAND, 40005, 0));  // Close: asks first
+  HWND question = WaitForVisibleWindow(quillon.Id(), "Confirmation", 5000);
+  ASSERT_NE(nullptr, question);
+  EXPECT_EQ("Are you sure to unload the program?",
+            ChildText(question, ui::ControlIdFor("InfoLabel")));
+  PostMessageA(question, WM_COMMAND, MAKEWPARAM(ui::ControlIdFor("Button1Label"), BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(question, ui::ControlIdFor("Button1Label"))));
+  EXPECT_TRUE(quillon.WaitForExit(5000));
+}
+
+}  // namespace
+}  // namespace ql::e2e
