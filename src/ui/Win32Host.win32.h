@@ -63,14 +63,25 @@ class MessageLoop {
   MessageHook hook_;
 };
 
-// The Pump port over the message loop: what long operations call between their steps.
+// The Pump port over the message loop: what long operations call between their steps. Walks
+// call it for every entry, and under Wine even an empty PeekMessage is a round trip to the
+// server, so the queue is looked at only once a few milliseconds have passed since the last look:
+// too soon for the user to notice, and a walk of many small steps keeps its speed.
 class Win32Pump final : public Pump {
  public:
   explicit Win32Pump(MessageLoop& loop) : loop_(loop) {}
-  void ProcessMessages() override { loop_.ProcessPending(); }
+  void ProcessMessages() override {
+    const DWORD now = ::GetTickCount();
+    if (now - lastLook_ < kLookInterval)
+      return;
+    lastLook_ = now;
+    loop_.ProcessPending();
+  }
 
  private:
+  static constexpr DWORD kLookInterval = 10;  // milliseconds
   MessageLoop& loop_;
+  DWORD lastLook_ = 0;
 };
 
 // Fonts, bitmaps and brushes made once and shared by every window.

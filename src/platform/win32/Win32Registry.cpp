@@ -38,13 +38,24 @@ DWORD LongestName(HKEY key, bool values) {
   return values ? longestValue : longestKey;
 }
 
-// Calls enumerate(buffer, &length) with a buffer sized from the key's information, growing it
-// while the registry reports ERROR_MORE_DATA.
+// Calls enumerate(buffer, &length) with room for 255 characters, which nearly every name fits;
+// a longer one sizes the buffer from the key's information, growing it while the registry
+// reports ERROR_MORE_DATA. (The information is not asked first: under Wine each query is a round
+// trip to the server, and walks enumerate hundreds of thousands of names.)
 template <typename Enumerate>
 bool EnumName(HKEY key, bool values, AnsiString& name, Enumerate enumerate) {
+  char small[256];
+  DWORD smallLength = sizeof(small);
+  const LONG first = enumerate(small, &smallLength);
+  if (first == ERROR_SUCCESS) {
+    name.assign(small, smallLength < sizeof(small) ? smallLength : sizeof(small));
+    return true;
+  }
+  if (first != ERROR_MORE_DATA)
+    return false;
   DWORD capacity = LongestName(key, values) + 1;
-  if (capacity < 256)
-    capacity = 256;
+  if (capacity < 512)
+    capacity = 512;
   for (;;) {
     std::string buffer(capacity, '\0');
     DWORD length = capacity;
@@ -118,12 +129,26 @@ bool Win32Registry::QueryValue(RegHandle key, const AnsiString& name, std::uint3
                                Bytes* data) {
   DWORD valueType = 0;
   DWORD size = 0;
-  if (RegQueryValueExA(ToHKey(key), name.c_str(), nullptr, &valueType, nullptr, &size) !=
-      ERROR_SUCCESS)
-    return false;
-  type = valueType;
-  if (data == nullptr)
+  if (data == nullptr) {
+    if (RegQueryValueExA(ToHKey(key), name.c_str(), nullptr, &valueType, nullptr, &size) !=
+        ERROR_SUCCESS)
+      return false;
+    type = valueType;
     return true;
+  }
+  // Most values fit a small buffer, which saves the size query (a server round trip under Wine).
+  BYTE small[256];
+  DWORD smallSize = sizeof(small);
+  const LONG first =
+      RegQueryValueExA(ToHKey(key), name.c_str(), nullptr, &valueType, small, &smallSize);
+  if (first == ERROR_SUCCESS) {
+    type = valueType;
+    data->assign(small, small + (smallSize < sizeof(small) ? smallSize : sizeof(small)));
+    return true;
+  }
+  if (first != ERROR_MORE_DATA)
+    return false;
+  size = smallSize;
   // The value may grow between the two calls; then the size is asked again.
   for (int attempt = 0; attempt < 8; ++attempt) {
     data->assign(size + 1, 0);  // one spare byte: a zero size still gets a valid buffer

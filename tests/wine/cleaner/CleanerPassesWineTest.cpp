@@ -428,6 +428,20 @@ TEST_F(SoftwareTreeTest, CleanRemovesExactlyTheListedValuesAndSparesSkippedKeys)
   EXPECT_TRUE(Run(top, true).empty());
 }
 
+// Names beyond 255 characters and data beyond 256 bytes take the adapter's longer reads.
+TEST_F(SoftwareTreeTest, LongValueNamesAndLongDataAreReadWhole) {
+  const AnsiString longName(300, 'n');
+  const AnsiString longData = "C:\\Quillon gone\\" + AnsiString(280, 'd') + ".doc";
+  Set("Long", longName, REG_SZ, longData);
+  Set("Long", "short", REG_SZ, "C:\\Quillon gone\\short.doc");
+  StringList found = Run("\\Software\\QuillonCleanerTest\\", true);
+  std::sort(found.begin(), found.end());
+  EXPECT_EQ(found, (StringList{"Temporary value: " + longData,
+                               "Temporary value: C:\\Quillon gone\\short.doc"}));
+  EXPECT_FALSE(Has("Long", longName));
+  EXPECT_FALSE(Has("Long", "short"));
+}
+
 TEST_F(SoftwareTreeTest, ScanOfTheWholeSoftwareKeyFindsThePlantedValueAndChangesNothing) {
   Set("App", "File", REG_SZ, "C:\\Quillon gone\\whole.doc");
   const StringList found = Run("\\Software\\", false);
