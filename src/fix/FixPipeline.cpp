@@ -19,6 +19,26 @@ AnsiString Quoted(const AnsiString& text) {
   return "\"" + text + "\"";
 }
 
+// One argument between double quotes as the registry editor's command-line parser reads it back:
+// a double quote inside is written as \" and the backslashes right before it are doubled, so a
+// key name holding a double quote reaches the export whole. Text without double quotes is
+// written as it is.
+AnsiString QuotedArgument(const AnsiString& text) {
+  AnsiString quoted = "\"";
+  std::size_t backslashes = 0;
+  for (char c : text) {
+    if (c == '\\') {
+      ++backslashes;
+    } else {
+      if (c == '"')
+        quoted.append(backslashes + 1, '\\');
+      backslashes = 0;
+    }
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
 }  // namespace
 
 void RunRegEdit(Launcher& launcher, const AnsiString& windowsFolder, const AnsiString& arguments) {
@@ -74,8 +94,9 @@ void FixPipeline::ExportKeyToUndo(RegRoot root, const AnsiString& keyPath) {
   const AnsiString exportPath = Unit0::UndoFolder + kExportFileName;
   // A file left by an earlier run would otherwise be taken for this key's export.
   platform_.files.RemoveFile(exportPath);
-  RunRegEdit(platform_.launcher, Unit0::WindowsFolder,
-             "/s /e " + Quoted(exportPath) + " " + Quoted(RootName(root) + keyPath));
+  RunRegEdit(
+      platform_.launcher, Unit0::WindowsFolder,
+      "/s /e " + QuotedArgument(exportPath) + " " + QuotedArgument(RootName(root) + keyPath));
   if (!FileExists(platform_.files, exportPath))
     return;
   Bytes bytes;

@@ -54,6 +54,16 @@ bool RegistryScanner::ValueEntryIsSafe(RegRoot root, const AnsiString& keyPath,
          ValueExists(platform_.registry, root, keyPath, name);
 }
 
+bool RegistryScanner::SubtreeCanBeCarried(RegRoot root, const AnsiString& keyPath) const {
+  StringList names;
+  ReadKeyNames(platform_.registry, root, keyPath, names);
+  for (const AnsiString& name : names) {
+    if (!ScriptCanCarryName(name) || !SubtreeCanBeCarried(root, keyPath + "\\" + name))
+      return false;
+  }
+  return true;
+}
+
 void RegistryScanner::AddProblem(Category category, const AnsiString& description) {
   ++state_.ErrorCount;
   state_.ErrorsOf(category).push_back(description);
@@ -62,6 +72,8 @@ void RegistryScanner::AddProblem(Category category, const AnsiString& descriptio
 void RegistryScanner::RecordKeyDeletion(Category category, const AnsiString& description,
                                         RegRoot root, const AnsiString& exportPath,
                                         const AnsiString& deletePath) {
+  if (!SubtreeCanBeCarried(root, exportPath))
+    return;
   AddProblem(category, description);
   pipeline_.ExportKeyToUndo(root, exportPath);
   state_.FixScript.push_back(KeyDeletionLine(root, deletePath));

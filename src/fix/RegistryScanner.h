@@ -73,6 +73,9 @@ class RegistryScanner {
   // and the name opens back under that name: a fix line must name nothing but the entry found.
   bool KeyEntryIsSafe(RegRoot root, const AnsiString& parentPath, const AnsiString& name) const;
   bool ValueEntryIsSafe(RegRoot root, const AnsiString& keyPath, const AnsiString& name) const;
+  // True when every key of the subtree has a name an exported script can carry, so that the
+  // undo script brings back the whole key that a fix deletes.
+  bool SubtreeCanBeCarried(RegRoot root, const AnsiString& keyPath) const;
 
   void AddProblem(Category category, const AnsiString& description);
   void RecordKeyDeletion(Category category, const AnsiString& description, RegRoot root,

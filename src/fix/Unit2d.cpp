@@ -1,0 +1,215 @@
+// Unit2d: the undo manager TForm2d.
+#include "fix/Unit2d.h"
+
+#include <cctype>
+
+#include "app/Unit0.h"
+#include "fix/FixPipeline.h"
+#include "fix/RegScript.h"
+#include "registry/PathResolution.h"
+#include "ui/Unit5a.h"
+#include "ui/Unit5b.h"
+
+namespace ql {
+
+namespace {
+
+// The shell opens the folder in a window of its own.
+constexpr WindowId kNoOwner = 0;
+
+AnsiString Lower(AnsiString text) {
+  for (char& c : text)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+AnsiString ReplaceAllIgnoringCase(const AnsiString& text, const AnsiString& from,
+                                  const AnsiString& to) {
+  const AnsiString lowerText = Lower(text);
+  const AnsiString lowerFrom = Lower(from);
+  AnsiString result;
+  std::size_t start = 0;
+  for (std::size_t found = lowerText.find(lowerFrom); found != AnsiString::npos;
+       found = lowerText.find(lowerFrom, start)) {
+    result += text.substr(start, found - start) + to;
+    start = found + from.size();
+  }
+  return result + text.substr(start);
+}
+
+// "<prefix><decimal number><suffix>", letters compared without regard to case.
+bool IsNumberedName(const AnsiString& name, const AnsiString& prefix, const AnsiString& suffix) {
+  const AnsiString lower = Lower(name);
+  if (lower.size() <= prefix.size() + suffix.size() || lower.rfind(Lower(prefix), 0) != 0 ||
+      lower.compare(lower.size() - suffix.size(), suffix.size(), Lower(suffix)) != 0)
+    return false;
+  for (std::size_t i = prefix.size(); i < lower.size() - suffix.size(); ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(lower[i])))
+      return false;
+  }
+  return true;
+}
+
+AnsiString WithTrailingBackslash(const AnsiString& folder) {
+  return !folder.empty() && folder.back() == '\\' ? folder : folder + "\\";
+}
+
+}  // namespace
+
+AnsiString UndoScriptNameFor(const AnsiString& logName) {
+  return ReplaceAllIgnoringCase(ReplaceAllIgnoringCase(logName, "txt", "reg"), "Log", "Undo");
+}
+
+bool IsProgramFile(const AnsiString& name) {
+  const AnsiString lower = Lower(name);
+  return IsNumberedName(name, kUndoFilePrefix, ".reg") ||
+         IsNumberedName(name, kLogFilePrefix, ".txt") || lower == Lower(kFixScriptFileName) ||
+         lower == Lower(kExportFileName);
+}
+
+TForm2d::TForm2d(ui::FormHost& host, Platform& platform) : Form(host), platform_(platform) {
+  SetCaption("Details");
+  SetClientSize({399, 461});
+  SetPositionRule(ui::FormPosition::DesktopCenter);
+  SetFont(ui::MakeFont("Arial", 11, true));
+  ActionLabel.SetFont(ui::MakeFont("Verdana", 16, true));
+  FileBox.SetItemHeight(16);
+  for (ui::Label* link : {&Label2, &Label3}) {
+    link->SetFont(ui::MakeFont("Arial", 11, true, ui::colors::kBlue, true));
+    link->SetCursor(ui::Cursor::Hand);
+  }
+  for (ui::ImageButton* button : {&Button1, &Button2, &Button3}) {
+    button->Caption->SetFont(ui::MakeFont("Verdana", 12, true));
+    button->Caption->SetAlignment(ui::Alignment::Center);
+    button->SetCursor(ui::Cursor::Hand);
+  }
+  FileBox.OnChange = [this] { FileBoxChange(); };
+  Label2.OnClick = [this] { Label2Click(); };
+  Label3.OnClick = [this] { Label3Click(); };
+  Button1.OnClick = [this] { Button1Click(); };
+  Button2.OnClick = [this] { Button2Click(); };
+  Button3.OnClick = [this] { Button3Click(); };
+}
+
+void TForm2d::CreateForm() {
+  ApplySkin("FORM2", {&Button1, &Button2, &Button3});
+}
+
+bool TForm2d::FolderExists() const {
+  return DirectoryExists(platform_.files, Unit0::UndoFolder);
+}
+
+bool TForm2d::FolderHasEntries() const {
+  FindSearch search(platform_.files);
+  FindEntry entry;
+  return search.First(Unit0::UndoFolder + "*.*", fileattr::kAnyEntry, entry);
+}
+
+void TForm2d::ShowForm() {
+  FileBox.ClearItems();
+  InfoList.ClearLines();
+  if (FolderExists()) {
+    undoing_ = true;
+    FindSearch search(platform_.files);
+    FindEntry entry;
+    for (bool found = search.First(Unit0::UndoFolder + "*.txt", fileattr::kAnyEntry, entry); found;
+         found = search.Next(entry)) {
+      platform_.pump.ProcessMessages();
+      FileBox.AddItem(entry.name);
+    }
+    undoing_ = false;
+  }
+  if (FileBox.Items().empty()) {
+    DisableActions();
+    return;
+  }
+  FileBox.SetItemIndex(0);
+  FileBoxChange();
+}
+
+void TForm2d::DisableActions() {
+  for (ui::Control* control :
+       std::initializer_list<ui::Control*>{&FileBox, &Button1A, &Button1B, &Button1Label, &Button2A,
+                                           &Button2B, &Button2Label, &Label2, &Label3})
+    control->SetEnabled(false);
+}
+
+void TForm2d::CloseForm(bool& allow) {
+  if (undoing_)
+    allow = false;
+}
+
+void TForm2d::FileBoxChange() {
+  InfoList.ClearLines();
+  if (FileBox.Items().empty() || !FolderExists())
+    return;
+  const AnsiString path = Unit0::UndoFolder + FileBox.Text();
+  Bytes bytes;
+  if (!FileExists(platform_.files, path) || !platform_.files.ReadWholeFile(path, bytes)) {
+    InfoList.SetLines({"File not found"});
+    return;
+  }
+  InfoList.SetLines(SplitLines(AnsiString(bytes.begin(), bytes.end())));
+}
+
+void TForm2d::Label2Click() {
+  if (FolderExists())
+    platform_.shell.Open(Unit0::UndoFolder, kNoOwner);
+  else
+    ui::ShowInformation("Undo folder not found!");
+}
+
+bool TForm2d::MayDelete(const AnsiString& name) const {
+  const bool programFolder =
+      Lower(Unit0::UndoFolder) == Lower(WithTrailingBackslash(Unit0::ProgramFolder));
+  return !programFolder || IsProgramFile(name);
+}
+
+void TForm2d::Label3Click() {
+  if (!FolderExists() || !FolderHasEntries() || !ui::AskConfirmation("Clean undo folder?"))
+    return;
+  undoing_ = true;
+  FindSearch search(platform_.files);
+  FindEntry entry;
+  for (bool found = search.First(Unit0::UndoFolder + "*.*", fileattr::kAnyEntry, entry); found;
+       found = search.Next(entry)) {
+    platform_.pump.ProcessMessages();
+    if (!entry.IsDirectory() && MayDelete(entry.name))
+      platform_.files.RemoveFile(Unit0::UndoFolder + entry.name);
+  }
+  undoing_ = false;
+  ShowForm();
+  ui::ShowInformation("Undo folder cleaned!");
+}
+
+void TForm2d::Button1Click() {
+  if (undoing_ || FileBox.ItemIndex() < 0)
+    return;
+  const AnsiString script = Unit0::UndoFolder + UndoScriptNameFor(FileBox.Text());
+  if (!FileExists(platform_.files, script)) {
+    ui::ShowInformation("File not found!");
+    return;
+  }
+  RunRegEdit(platform_.launcher, WithTrailingBackslash(platform_.system.WindowsDirectory()),
+             UndoImportArguments(script));
+}
+
+void TForm2d::Button2Click() {
+  if (undoing_ || FileBox.ItemIndex() < 0 || !ui::AskConfirmation("Delete undo file?"))
+    return;
+  const AnsiString log = Unit0::UndoFolder + FileBox.Text();
+  const AnsiString script = Unit0::UndoFolder + UndoScriptNameFor(FileBox.Text());
+  for (const AnsiString& path : {log, script}) {
+    if (FileExists(platform_.files, path))
+      platform_.files.RemoveFile(path);
+  }
+  ShowForm();
+  ui::ShowInformation("Undo file deleted!");
+}
+
+void ShowUndoManager(ui::FormHost& host, Platform& platform) {
+  const auto form = ui::MakeForm<TForm2d>(host, platform);
+  form->ShowModal();
+}
+
+}  // namespace ql

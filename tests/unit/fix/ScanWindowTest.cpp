@@ -1,0 +1,220 @@
+// Tests of the scan and fix window: its states, Stop answered both ways, Fix, Close and the links.
+#include "fix/Unit2a.h"
+
+#include <gtest/gtest.h>
+
+#include "app/Unit0.h"
+#include "fix/Unit2b.h"
+#include "fix/Unit2c.h"
+#include "platform/fake/FakePlatform.h"
+#include "ui/MessageWindows.h"
+#include "ui/testing/ScriptedHost.h"
+
+namespace ql {
+namespace {
+
+constexpr char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const ui::Color kGrey = ui::Rgb(128, 128, 128);
+
+class ScanWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Unit0::Reset();
+    Unit0::UndoFolder = "C:\\Undo\\";
+    fake.files.AddFolder("C:\\Undo");
+    form = ui::MakeForm<TForm2a>(host, platform);
+  }
+  void TearDown() override { Unit0::Reset(); }
+
+  void PlantProblems() {
+    fake.registry.SetString(kClassesRoot, ".abc", "", "gone");
+    for (int i = 0; i < 3; ++i)
+      fake.registry.SetString(kCurrentUser, kRun, "r" + std::to_string(i), "C:\\GONE\\X.EXE");
+  }
+  std::vector<const ui::Label*> Links() const {
+    return {&form->Label1c, &form->Label2c, &form->Label3c, &form->Label4c,
+            &form->Label5c, &form->Label6c, &form->Label7c};
+  }
+  void ExpectLinks(const AnsiString& caption, bool enabled) {
+    for (const ui::Label* link : Links()) {
+      EXPECT_EQ(link->Caption(), caption);
+      EXPECT_EQ(link->Enabled(), enabled);
+    }
+  }
+  const std::vector<ui::ScriptedHost::ModalShow>& Shows() const { return host.ModalShows(); }
+
+  ui::ScriptedHost host;
+  ui::MessageWindows messages{host};
+  FakePlatform fake;
+  Platform platform = fake.platform();
+  std::unique_ptr<TForm2a> form;
+};
+
+TEST_F(ScanWindowTest, OpensReady) {
+  EXPECT_EQ(form->Caption(), " Fix registry problems");
+  EXPECT_EQ(form->Button1Label.Caption(), "Scan");
+  EXPECT_EQ(form->Label4a.Caption(), "Registered programs");
+  EXPECT_EQ(form->Label7b.Caption(), "0 errors found");
+  EXPECT_EQ(form->InfoLabel.Caption(), "Please click \"Scan\" button.");
+  ExpectLinks("What is this?", true);
+  EXPECT_FALSE(form->State().Scanning);
+  EXPECT_FALSE(form->State().Scanned);
+}
+
+TEST_F(ScanWindowTest, FixBeforeAnyScanAsksForAScanAndWritesNothing) {
+  form->Button2Label.Click();
+  ASSERT_EQ(Shows().size(), 1u);
+  EXPECT_EQ(Shows()[0].text, "Please click \"Scan\" button.");
+  EXPECT_TRUE(fake.files.List("C:\\Undo").empty());
+}
+
+TEST_F(ScanWindowTest, AScanShowsCountsPerRowAndEndsScanned) {
+  PlantProblems();
+  std::vector<AnsiString> titleColorsDuringScan;
+  fake.pump.OnCall(1, [&] {
+    EXPECT_EQ(form->Button1Label.Caption(), "Stop");
+    EXPECT_TRUE(form->Label1a.TextColor() == ui::Rgb(128, 0, 128));
+    EXPECT_TRUE(form->Button2Label.TextColor() == kGrey);
+    EXPECT_TRUE(form->Button3Label.TextColor() == kGrey);
+    ExpectLinks("What is this?", false);
+  });
+  form->Button1Label.Click();
+  EXPECT_EQ(form->Label1b.Caption(), "1 errors found");
+  EXPECT_EQ(form->Label6b.Caption(), "3 errors found");
+  EXPECT_EQ(form->Label2b.Caption(), "0 errors found");
+  EXPECT_EQ(form->InfoLabel.Caption(), "To fix these errors please click \"Fix\" button.");
+  EXPECT_EQ(form->Button1Label.Caption(), "Scan");
+  EXPECT_TRUE(form->Button2Label.TextColor() == ui::colors::kBlack);
+  EXPECT_TRUE(form->Label1a.TextColor() == ui::colors::kGreyText);
+  ExpectLinks("Details", true);
+  EXPECT_TRUE(form->State().Scanned);
+  EXPECT_FALSE(form->State().Scanning);
+  EXPECT_FALSE(fake.files.Exists("C:\\Undo\\Quillon.reg"));
+}
+
+TEST_F(ScanWindowTest, ACleanScanSaysSoAndFixWritesNothing) {
+  form->Button1Label.Click();
+  EXPECT_EQ(form->InfoLabel.Caption(), "No problems found in your system!");
+  form->Button2Label.Click();
+  EXPECT_EQ(Shows().back().text, "No problems found in your system!");
+  EXPECT_TRUE(fake.files.List("C:\\Undo").empty());
+}
+
+TEST_F(ScanWindowTest, StopAnsweredNoLetsTheScanFinish) {
+  PlantProblems();
+  fake.pump.OnCall(2, [&] { form->Button1Label.Click(); });
+  host.ClickOnModal("Confirmation", "Button2Label");
+  form->Button1Label.Click();
+  EXPECT_EQ(Shows()[0].text, "Cancel scanning?");
+  EXPECT_EQ(form->Label6b.Caption(), "3 errors found");
+  EXPECT_EQ(form->State().ErrorCount, 4u);
+}
+
+TEST_F(ScanWindowTest, StopAnsweredYesEndsTheScanAndKeepsWhatWasFound) {
+  PlantProblems();
+  // The class root lists one entry (pump 1); the Stop arrives at the pump after row 1 (pump 2),
+  // so row 1 keeps its finding and no later row is examined.
+  fake.pump.OnCall(2, [&] { form->Button1Label.Click(); });
+  host.ClickOnModal("Confirmation", "Button1Label");
+  form->Button1Label.Click();
+  EXPECT_EQ(form->Label1b.Caption(), "1 errors found");
+  EXPECT_EQ(form->Label6b.Caption(), "0 errors found");
+  EXPECT_TRUE(form->State().Scanned);
+  ExpectLinks("Details", true);
+  form->Button2Label.Click();
+  EXPECT_EQ(Shows().back().text, "1 errors fixed!");
+  EXPECT_FALSE(fake.registry.HasKey(kClassesRoot, ".abc"));
+  EXPECT_TRUE(fake.registry.HasValue(kCurrentUser, kRun, "r0"));
+}
+
+TEST_F(ScanWindowTest, FixWritesTheFilesImportsAndResets) {
+  PlantProblems();
+  form->Button1Label.Click();
+  form->Button2Label.Click();
+  EXPECT_EQ(Shows().back().text, "4 errors fixed!");
+  EXPECT_TRUE(fake.files.Exists("C:\\Undo\\Quillon_Undo_1.reg"));
+  EXPECT_TRUE(fake.files.Exists("C:\\Undo\\Quillon_Log_1.txt"));
+  EXPECT_TRUE(fake.files.Exists("C:\\Undo\\Quillon.reg"));
+  EXPECT_FALSE(fake.registry.HasValue(kCurrentUser, kRun, "r1"));
+  EXPECT_EQ(form->Label6b.Caption(), "0 errors found");
+  ExpectLinks("What is this?", true);
+  EXPECT_FALSE(form->State().Scanned);
+  form->Button3Label.Click();
+  EXPECT_FALSE(fake.files.Exists("C:\\Undo\\Quillon.reg"));
+  EXPECT_TRUE(fake.files.Exists("C:\\Undo\\Quillon_Undo_1.reg"));
+}
+
+TEST_F(ScanWindowTest, CloseAndEscapeAreRefusedWhileScanning) {
+  PlantProblems();
+  fake.pump.OnCall(1, [&] {
+    form->Button3Label.Click();
+    form->KeyDown(ui::keys::kEscape);
+  });
+  form->Show();
+  form->Button1Label.Click();
+  EXPECT_TRUE(form->Visible());
+  EXPECT_TRUE(host.Closed().empty());
+}
+
+TEST_F(ScanWindowTest, FixAndCloseButtonsDoNotLightUpWhileScanning) {
+  PlantProblems();
+  fake.pump.OnCall(1, [&] {
+    form->Button2Label.MouseMove();
+    form->Button3A.MouseMove();
+    EXPECT_FALSE(form->Button2.Hovered());
+    EXPECT_FALSE(form->Button3.Hovered());
+    form->Button1Label.MouseMove();
+    EXPECT_TRUE(form->Button1.Hovered());
+    EXPECT_TRUE(form->Button1Label.TextColor() == ui::colors::kBlue);
+    form->WndImageMouseMove();
+    EXPECT_FALSE(form->Button1.Hovered());
+    EXPECT_TRUE(form->Button2Label.TextColor() == kGrey);
+  });
+  form->Button1Label.Click();
+  form->Button2Label.MouseMove();
+  EXPECT_TRUE(form->Button2.Hovered());
+}
+
+TEST_F(ScanWindowTest, RowFiveAndRowSevenCountsAreRefreshedAfterEachCheck) {
+  fake.registry.SetString(kClassesRoot, "CLSID\\{A}\\InprocServer32", "", "C:\\GONE\\A.DLL");
+  fake.registry.SetString(kClassesRoot, "cls\\CLSID", "", "{missing}");
+  std::vector<AnsiString> counts;
+  fake.pump.OnEveryCall([&] { counts.push_back(form->Label5b.Caption()); });
+  form->Button1Label.Click();
+  EXPECT_NE(std::find(counts.begin(), counts.end(), "1 errors found"), counts.end());
+  EXPECT_EQ(form->Label5b.Caption(), "2 errors found");
+}
+
+TEST_F(ScanWindowTest, LinksShowTheHintBeforeAScanAndTheDetailsAfter) {
+  host.OnModal<TForm2c>([](TForm2c& hint) {
+    EXPECT_EQ(hint.ActionLabel.Caption(), "Common libraries");
+    EXPECT_EQ(hint.InfoLabel.Caption(), kScanHints[2]);
+    hint.Button1Label.Click();
+  });
+  form->Label3c.Click();
+  PlantProblems();
+  form->Button1Label.Click();
+  StringList details;
+  host.OnModal<TForm2b>([&](TForm2b& window) {
+    details = window.InfoList.Lines();
+    window.Button1Label.Click();
+  });
+  form->Label6c.Click();
+  EXPECT_EQ(details, StringList(3, "Startup file does not exist: C:\\GONE\\X.EXE"));
+  form->Label2c.Click();
+  EXPECT_EQ(Shows().back().text, "No errors found in this section!");
+  EXPECT_EQ(host.PendingReactions(), 0u);
+}
+
+TEST_F(ScanWindowTest, AFixFileThatCannotBeWrittenIsReportedAndNothingIsImported) {
+  PlantProblems();
+  form->Button1Label.Click();
+  fake.files.AddTextFile("C:\\Undo\\Quillon_Log_1.txt", "locked", fileattr::kReadOnly);
+  form->Button2Label.Click();
+  EXPECT_EQ(Shows().back().text.rfind("Cannot create file \"C:\\Undo\\Quillon_Log_1.txt\"", 0), 0u);
+  EXPECT_TRUE(fake.registry.HasKey(kClassesRoot, ".abc"));
+  EXPECT_TRUE(form->State().Scanned);
+}
+
+}  // namespace
+}  // namespace ql

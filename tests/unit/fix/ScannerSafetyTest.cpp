@@ -1,0 +1,155 @@
+// Tests of what keeps the scanner's fix lines safe and its walk stoppable: names a script cannot
+// carry, names that do not open back, the per-entry pump and the status line.
+#include <gtest/gtest.h>
+
+#include "platform/fake/FakeCodePage.h"
+#include "unit/fix/ScanFixture.h"
+
+namespace ql {
+namespace {
+
+constexpr char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kUninstall[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+using SafetyTest = ScanFixture;
+
+TEST_F(SafetyTest, ValueNamesWithLineBreaksAreNotRecorded) {
+  fake.registry.SetString(kCurrentUser, kRun, "evil\r\n[-HKEY_LOCAL_MACHINE\\SOFTWARE]", "");
+  fake.registry.SetString(kCurrentUser, kRun, "also\nevil", "C:\\GONE\\X.EXE");
+  scanner.CheckStartup(kCurrentUser);
+  EXPECT_EQ(state.ErrorCount, 0u);
+  EXPECT_EQ(FixLines(), StringList{});
+  EXPECT_EQ(UndoLines(), StringList{});
+}
+
+TEST_F(SafetyTest, KeyNamesWithLineBreaksAreNotRecorded) {
+  fake.registry.SetString(kLocalMachine, AnsiString(kUninstall) + "x]\r\n[-HKEY_CLASSES_ROOT", "a",
+                          "b");
+  scanner.CheckUninstall();
+  EXPECT_EQ(state.ErrorCount, 0u);
+}
+
+TEST_F(SafetyTest, AKeyWhoseSubtreeAnExportCannotCarryIsNotDeleted) {
+  fake.registry.SetString(kLocalMachine, AnsiString(kUninstall) + "App", "DisplayName", "x");
+  fake.registry.AddKey(kLocalMachine, AnsiString(kUninstall) + "App\\deep\\line\nbreak");
+  scanner.CheckUninstall();
+  EXPECT_EQ(state.ErrorCount, 0u);
+  EXPECT_TRUE(regedit.commandLines.empty());
+}
+
+TEST_F(SafetyTest, AKeyNameWithAQuoteReachesTheExportWhole) {
+  fake.registry.SetString(kLocalMachine, AnsiString(kUninstall) + "\"Quoted\\", "DisplayName", "x");
+  fake.registry.SetString(kLocalMachine, AnsiString(kUninstall) + "a\"b", "DisplayName", "x");
+  scanner.CheckUninstall();
+  ASSERT_EQ(regedit.commandLines.size(), 2u);
+  EXPECT_EQ(
+      regedit.commandLines[0],
+      "/s /e \"C:\\Undo\\tmp.reg\" \"HKEY_LOCAL_MACHINE\\" +
+          AnsiString("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\\\\\\"Quoted\""));
+  EXPECT_EQ(FixLines()[2], "[-HKEY_LOCAL_MACHINE\\" + AnsiString(kUninstall) + "a\"b]");
+}
+
+// A registry seen through lossy ANSI calls: listed names lose their letters above 127 to "?",
+// as names converted from another code page do.
+class LossyRegistry : public FakeRegistry {
+ public:
+  bool EnumKey(RegHandle key, std::uint32_t index, AnsiString& name) override {
+    return FakeRegistry::EnumKey(key, index, name) && Lossy(name);
+  }
+  bool EnumValue(RegHandle key, std::uint32_t index, AnsiString& name) override {
+    return FakeRegistry::EnumValue(key, index, name) && Lossy(name);
+  }
+
+ private:
+  static bool Lossy(AnsiString& name) {
+    for (char& c : name) {
+      if (static_cast<unsigned char>(c) > 127)
+        c = '?';
+    }
+    return true;
+  }
+};
+
+class LossyNamesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Unit0::Reset();
+    Unit0::UndoFolder = "C:\\Undo\\";
+    fake.files.AddFolder("C:\\Undo");
+    pipeline.RefreshFolders();
+    pipeline.PrepareFixScripts();
+    state.Scanning = true;
+  }
+  void TearDown() override { Unit0::Reset(); }
+
+  FakePlatform fake;
+  LossyRegistry registry;
+  Platform platform{registry,      fake.files, fake.processes, fake.system, fake.clock,
+                    fake.codePage, fake.shell, fake.launcher,  fake.pump};
+  ScanState state;
+  FixPipeline pipeline{platform, state};
+  RegistryScanner scanner{platform, state, pipeline};
+};
+
+TEST_F(LossyNamesTest, ANameThatDoesNotOpenBackIsNotRecorded) {
+  registry.SetString(kCurrentUser, kRun, "caf\xE9", "C:\\GONE\\X.EXE");
+  registry.SetString(kLocalMachine, AnsiString(kUninstall) + "\xE9t\xE9", "DisplayName", "x");
+  scanner.CheckStartup(kCurrentUser);
+  scanner.CheckUninstall();
+  EXPECT_EQ(state.ErrorCount, 0u);
+}
+
+TEST_F(LossyNamesTest, ANameListedTwiceIsNotRecordedEvenWhereItOpens) {
+  registry.SetString(kCurrentUser, kRun, "caf\xE9", "C:\\GONE\\X.EXE");
+  registry.SetString(kCurrentUser, kRun, "caf?", "C:\\GONE\\Y.EXE");
+  registry.SetString(kCurrentUser, kRun, "plain", "C:\\GONE\\Z.EXE");
+  scanner.CheckStartup(kCurrentUser);
+  EXPECT_EQ(state.ErrorsOf(Category::StartupUninstall),
+            (StringList{"Startup file does not exist: C:\\GONE\\Z.EXE"}));
+}
+
+// ---- The walk ----
+
+TEST_F(SafetyTest, EveryEntryPumpsOnceAndAStopPassesOverTheRest) {
+  for (int i = 0; i < 5; ++i)
+    fake.registry.SetString(kCurrentUser, kRun, "v" + std::to_string(i), "C:\\GONE\\X.EXE");
+  fake.pump.OnCall(3, [this] { state.Scanning = false; });
+  scanner.CheckStartup(kCurrentUser);
+  EXPECT_EQ(fake.pump.CallCount(), 5u);
+  EXPECT_EQ(state.ErrorCount, 2u);
+}
+
+TEST_F(SafetyTest, EmptyNamesArePassedOverButStillPump) {
+  fake.registry.SetString(kCurrentUser, kRun, "", "C:\\GONE\\X.EXE");
+  scanner.CheckStartup(kCurrentUser);
+  EXPECT_EQ(fake.pump.CallCount(), 1u);
+  EXPECT_EQ(state.ErrorCount, 0u);
+}
+
+TEST_F(SafetyTest, ChecksShowTheirEntryUnchangedOrShortened) {
+  fake.registry.SetString(kClassesRoot, ".abc", "", "abcfile");
+  fake.registry.AddKey(kClassesRoot, "abcfile");
+  fake.registry.SetString(kCurrentUser, kRun, "r", "c:\\gone\\x.exe");
+  scanner.CheckExtensionsHandlers();
+  scanner.CheckStartup(kCurrentUser);
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].text, ".abc");
+  EXPECT_EQ(shown[0].form, StatusForm::Unchanged);
+  EXPECT_EQ(shown[1].text, "C:\\GONE\\X.EXE");
+  EXPECT_EQ(shown[1].form, StatusForm::Shortened);
+}
+
+TEST_F(SafetyTest, AFullScanLeavesNoKeyOpenAndChangesNothing) {
+  fake.registry.SetString(kClassesRoot, ".abc", "", "gone");
+  fake.registry.SetString(kCurrentUser, kRun, "r", "C:\\GONE\\X.EXE");
+  const std::size_t keys = fake.registry.KeyCount();
+  for (const ScanStep& step : ScanSteps()) {
+    for (const auto& check : step.checks)
+      check(scanner);
+  }
+  EXPECT_EQ(state.ErrorCount, 2u);
+  EXPECT_EQ(fake.registry.KeyCount(), keys);
+}
+
+}  // namespace
+}  // namespace ql

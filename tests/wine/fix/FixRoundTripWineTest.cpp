@@ -1,0 +1,292 @@
+// The scan, fix and undo round trip under Wine with the real registry and the real regedit:
+// planted problems of every category, hostile names among them, are found, removed by the fix
+// script and brought back byte for byte by the undo script.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "app/Unit0.h"
+#include "fix/FixPipeline.h"
+#include "fix/RegistryScanner.h"
+#include "platform/win32/Win32Platform.h"
+
+namespace ql {
+namespace {
+
+class NoPump final : public Pump {
+ public:
+  void ProcessMessages() override {}
+};
+
+struct ValueDump {
+  AnsiString name;
+  std::uint32_t type;
+  Bytes data;
+  bool operator==(const ValueDump& other) const {
+    return name == other.name && type == other.type && data == other.data;
+  }
+};
+
+// A key's subtree: relative path -> its values by name, as the real registry lists them.
+using TreeDump = std::map<AnsiString, std::map<AnsiString, ValueDump>>;
+
+void DumpInto(Registry& registry, RegRoot root, const AnsiString& path, const AnsiString& relative,
+              TreeDump& dump) {
+  RegKey key(registry);
+  if (!key.Open(root, path, KEY_READ | KEY_WOW64_64KEY))
+    return;
+  auto& values = dump[relative];
+  AnsiString name;
+  for (std::uint32_t i = 0; registry.EnumValue(key.Get(), i, name); ++i) {
+    ValueDump value{name, 0, {}};
+    registry.QueryValue(key.Get(), name, value.type, &value.data);
+    values[name] = value;
+  }
+  for (std::uint32_t i = 0; registry.EnumKey(key.Get(), i, name); ++i)
+    DumpInto(registry, root, path + "\\" + name, relative + "\\" + name, dump);
+}
+
+TreeDump DumpTree(Registry& registry, RegRoot root, const AnsiString& path) {
+  TreeDump dump;
+  DumpInto(registry, root, path, "", dump);
+  return dump;
+}
+
+Bytes Text(const AnsiString& text) {
+  Bytes bytes(text.begin(), text.end());
+  bytes.push_back(0);
+  return bytes;
+}
+
+// One planted entry: where it lives, what the scan must say about it, and what the fix leaves.
+struct Planted {
+  RegRoot root;
+  AnsiString key;        // the subtree that is compared before and after
+  AnsiString finding;    // the description line, empty for a healthy entry
+  AnsiString goneKey;    // a key the fix must remove (empty: none)
+  AnsiString goneValue;  // a value of `key` the fix must remove
+};
+
+const AnsiString kAppPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+const AnsiString kSharedDlls = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+const AnsiString kRun = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const AnsiString kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const AnsiString kFonts = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts";
+const AnsiString kHelp = "SOFTWARE\\Microsoft\\Windows\\Help";
+const AnsiString kEvent = "AppEvents\\Schemes\\Apps\\.Default\\QlEvent \"x\"";
+
+class FixRoundTripWineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Unit0::Reset();
+    char temp[MAX_PATH + 1] = {};
+    GetTempPathA(MAX_PATH, temp);
+    Unit0::UndoFolder = AnsiString(temp) + "QlFixWine\\";
+    CreateDirectoryA(Unit0::UndoFolder.c_str(), nullptr);
+    healthyFile = Unit0::UndoFolder + "here.exe";
+    HANDLE file =
+        CreateFileA(healthyFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(file);
+  }
+  void TearDown() override {
+    for (const Planted& entry : planted) {
+      if (!entry.goneValue.empty())
+        RegDeleteKeyValueA(Root(entry.root), entry.key.c_str(), entry.goneValue.c_str());
+      else
+        RegDeleteTreeA(Root(entry.root), entry.key.c_str());
+    }
+    for (const char* name : {"here.exe", "tmp.reg", "Quillon.reg"})
+      DeleteFileA((Unit0::UndoFolder + name).c_str());
+    WIN32_FIND_DATAA data{};
+    HANDLE search = FindFirstFileA((Unit0::UndoFolder + "Quillon_*").c_str(), &data);
+    if (search != INVALID_HANDLE_VALUE) {
+      do {
+        DeleteFileA((Unit0::UndoFolder + data.cFileName).c_str());
+      } while (FindNextFileA(search, &data));
+      FindClose(search);
+    }
+    RemoveDirectoryA(Unit0::UndoFolder.c_str());
+    Unit0::Reset();
+  }
+
+  static HKEY Root(RegRoot root) {
+    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
+  }
+
+  void Set(RegRoot root, const AnsiString& key, const AnsiString& name, std::uint32_t type,
+           const Bytes& data) {
+    RegKey handle(registry());
+    ASSERT_TRUE(handle.Create(root, key, KEY_ALL_ACCESS | KEY_WOW64_64KEY)) << key;
+    ASSERT_TRUE(registry().SetValue(handle.Get(), name, type, data)) << key << " " << name;
+  }
+  void SetText(RegRoot root, const AnsiString& key, const AnsiString& name, const AnsiString& text,
+               std::uint32_t type = REG_SZ) {
+    Set(root, key, name, type, Text(text));
+  }
+
+  void PlantEverything() {
+    const AnsiString ext = ".ql]\"=@\xE9 ";
+    SetText(kClassesRoot, ext, "", "QlMissingClass");
+    Set(kClassesRoot, ext + "\\ShellNew", "Data", REG_BINARY, {0, 1, 0xFE});
+    planted.push_back({kClassesRoot, ext, "Invalid handler " + ext, ext, ""});
+
+    SetText(kClassesRoot, ".qlok", "", "QlOkClass");
+    SetText(kClassesRoot, "QlOkClass", "", "fine");
+    planted.push_back({kClassesRoot, ".qlok", "", "", ""});
+    planted.push_back({kClassesRoot, "QlOkClass", "", "", ""});
+
+    const AnsiString appPath = kAppPaths + "ql gone [1].exe";
+    SetText(kLocalMachine, appPath, "", "C:\\qlgone\\ql.exe");
+    SetText(kLocalMachine, appPath, "Path", "C:\\qlgone", REG_EXPAND_SZ);
+    planted.push_back(
+        {kLocalMachine, appPath, "Software does not exist: ql gone [1].exe", appPath, ""});
+
+    const AnsiString library = "C:\\qlgone\\a\"b\\c.dll";
+    Set(kLocalMachine, kSharedDlls, library, REG_DWORD, {5, 0, 0, 0});
+    planted.push_back(
+        {kLocalMachine, kSharedDlls, "Library does not exist: " + library, "", library});
+
+    const AnsiString application = "Applications\\qlapp.exe";
+    SetText(kClassesRoot, application + "\\shell\\open\\command", "",
+            "\"C:\\qlgone\\qlapp.exe\" \"%1\"");
+    planted.push_back({kClassesRoot, application, "Program does not exist: C:\\QLGONE\\QLAPP.EXE",
+                       application, ""});
+
+    const AnsiString clsid = "CLSID\\{QL000000-0000-0000-0000-00000000TEST}";
+    SetText(kClassesRoot, clsid + "\\InprocServer32", "", "C:\\qlgone\\qlsrv.dll");
+    SetText(kClassesRoot, clsid + "\\InprocServer32", "ThreadingModel", "Both");
+    SetText(kClassesRoot, clsid, "", "Quillon test class");
+    planted.push_back(
+        {kClassesRoot, clsid, "Invalid Server32: QLSRV.DLL", clsid + "\\InprocServer32", ""});
+
+    SetText(kClassesRoot, "qltest.class\\CLSID", "", "{ql-missing}");
+    SetText(kClassesRoot, "qltest.class\\DefaultIcon", "", "C:\\qlgone\\icon.dll,0");
+    planted.push_back(
+        {kClassesRoot, "qltest.class", "Invalid CLSID: {QL-MISSING}", "qltest.class", ""});
+
+    SetText(kClassesRoot, "qlicon.class\\DefaultIcon", "", "C:\\qlgone\\qlicon.dll,3");
+    planted.push_back({kClassesRoot, "qlicon.class", "Invalid icon: QLICON.DLL",
+                       "qlicon.class\\DefaultIcon", ""});
+
+    const AnsiString runName = "ql \"run\" \\x";
+    SetText(kCurrentUser, kRun, runName, "%ProgramFiles%\\qlgone\\x.exe -q", REG_EXPAND_SZ);
+    planted.push_back({kCurrentUser, kRun,
+                       "Startup file does not exist: C:\\Program Files\\QLGONE\\X.EXE", "",
+                       runName});
+    SetText(kCurrentUser, kRun, "qlok", "\"" + healthyFile + "\" /tray");
+    planted.push_back({kCurrentUser, kRun, "", "", "qlok"});
+
+    Set(kLocalMachine, kRun, "qlmulti", REG_MULTI_SZ, {'a', 0, 'b', 0, 0});
+    planted.push_back({kLocalMachine, kRun, "Startup file does not exist: ", "", "qlmulti"});
+    Set(kLocalMachine, kRun, "qlqword", REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8});
+    planted.push_back({kLocalMachine, kRun, "Startup file does not exist: ", "", "qlqword"});
+
+    const AnsiString product = kUninstall + "ql orphan [1] ";
+    SetText(kLocalMachine, product, "DisplayName", "Gone product");
+    Set(kLocalMachine, product, "EstimatedSize", REG_DWORD, {0x10, 0, 0, 0});
+    planted.push_back(
+        {kLocalMachine, product, "Invalid uninstall path: ql orphan [1] ", product, ""});
+
+    SetText(kLocalMachine, kFonts, "QL \"Font\" (TrueType)", "qlgone.ttf");
+    planted.push_back({kLocalMachine, kFonts, "Font file does not exist: QLGONE.TTF", "",
+                       "QL \"Font\" (TrueType)"});
+
+    SetText(kLocalMachine, kHelp, "ql\\help.hlp", "C:\\qlgonehelp");
+    planted.push_back({kLocalMachine, kHelp,
+                       "Help file does not exist: C:\\QLGONEHELP\\QL\\HELP.HLP", "",
+                       "ql\\help.hlp"});
+
+    SetText(kCurrentUser, kEvent + "\\.Current", "", "C:\\qlgone\\a.wav");
+    SetText(kCurrentUser, kEvent + "\\.Default", "", "C:\\qlgone\\b.wav");
+    planted.push_back(
+        {kCurrentUser, kEvent, "Sound file does not exist: C:\\QLGONE\\A.WAV", "", ""});
+    planted.push_back(
+        {kCurrentUser, kEvent, "Sound file does not exist: C:\\QLGONE\\B.WAV", "", ""});
+  }
+
+  Registry& registry() { return platform.registry; }
+
+  AnsiString ReadDefault(RegRoot root, const AnsiString& key) {
+    RegKey handle(registry());
+    std::uint32_t type = 0;
+    Bytes data;
+    if (!handle.Open(root, key, KEY_READ | KEY_WOW64_64KEY) ||
+        !registry().QueryValue(handle.Get(), "", type, &data))
+      return "<missing>";
+    return AnsiString(data.begin(), std::find(data.begin(), data.end(), 0));
+  }
+
+  bool ValuePresent(RegRoot root, const AnsiString& key, const AnsiString& name) {
+    RegKey handle(registry());
+    std::uint32_t type = 0;
+    return handle.Open(root, key, KEY_READ | KEY_WOW64_64KEY) &&
+           registry().QueryValue(handle.Get(), name, type, nullptr);
+  }
+
+  NoPump pump;
+  win32::Win32Platform system;
+  Platform platform = system.platform(pump);
+  std::vector<Planted> planted;
+  AnsiString healthyFile;
+};
+
+TEST_F(FixRoundTripWineTest, PlantedProblemsAreFixedByRegeditAndUndoneByteForByte) {
+  PlantEverything();
+  if (HasFatalFailure())
+    return;
+  std::vector<TreeDump> before;
+  for (const Planted& entry : planted)
+    before.push_back(DumpTree(registry(), entry.root, entry.key));
+
+  ScanState state;
+  FixPipeline pipeline(platform, state);
+  RegistryScanner scanner(platform, state, pipeline);
+  pipeline.RefreshFolders();
+  pipeline.PrepareFixScripts();
+  state.Scanning = true;
+  for (const ScanStep& step : ScanSteps()) {
+    for (const auto& check : step.checks)
+      check(scanner);
+  }
+  StringList findings;
+  for (const StringList& lines : state.CategoryErrors)
+    findings.insert(findings.end(), lines.begin(), lines.end());
+  for (const Planted& entry : planted) {
+    if (!entry.finding.empty()) {
+      EXPECT_NE(std::find(findings.begin(), findings.end(), entry.finding), findings.end())
+          << entry.finding;
+    }
+  }
+  for (const AnsiString& line : findings)
+    EXPECT_EQ(line.find("qlok"), AnsiString::npos) << line;
+
+  pipeline.WriteFixFiles();
+  for (const Planted& entry : planted) {
+    if (!entry.goneKey.empty()) {
+      RegKey handle(registry());
+      EXPECT_FALSE(handle.Open(entry.root, entry.goneKey, KEY_READ | KEY_WOW64_64KEY))
+          << entry.goneKey;
+    }
+    if (!entry.goneValue.empty() && !entry.finding.empty()) {
+      EXPECT_FALSE(ValuePresent(entry.root, entry.key, entry.goneValue)) << entry.goneValue;
+    }
+  }
+  EXPECT_TRUE(ValuePresent(kCurrentUser, kRun, "qlok"));
+  EXPECT_EQ(ReadDefault(kClassesRoot, ".qlok"), "QlOkClass");
+  EXPECT_EQ(ReadDefault(kClassesRoot, "CLSID\\{QL000000-0000-0000-0000-00000000TEST}"),
+            "Quillon test class");
+  EXPECT_EQ(ReadDefault(kCurrentUser, kEvent + "\\.Current"), "C:\\QLGONE\\B.WAV");
+  EXPECT_EQ(ReadDefault(kCurrentUser, kEvent + "\\.Default"), "C:\\QLGONE\\A.WAV");
+
+  RunRegEdit(platform.launcher, Unit0::WindowsFolder,
+             UndoImportArguments(Unit0::UndoFolder + state.UndoFileName));
+  for (std::size_t i = 0; i < planted.size(); ++i)
+    EXPECT_TRUE(DumpTree(registry(), planted[i].root, planted[i].key) == before[i])
+        << "not restored: " << planted[i].key;
+}
+
+}  // namespace
+}  // namespace ql
