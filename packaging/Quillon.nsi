@@ -31,14 +31,20 @@ UninstPage uninstConfirm
 UninstPage instfiles
 
 ; A running Quillon holds its executable open: ask it to end through its registered message
-; "QuillonClose" (wParam 1134), which closes it without asking and restores the priority class
-; of the program it raised.
+; "QuillonClose" (wParam 1134), which closes it without asking and gives the program it raised
+; its priority class back, then wait for the process to end. The request must be posted: Quillon
+; reads it from its message queue.
 !macro CloseRunningQuillon
   FindWindow $0 "" "Quillon"
-  StrCmp $0 0 +4
+  StrCmp $0 0 closed
+  System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r2)'
+  System::Call 'kernel32::OpenProcess(i 0x100000, i 0, i r2) p .r3'
   System::Call 'user32::RegisterWindowMessage(t "QuillonClose") i .r1'
-  SendMessage $0 $1 1134 0 /TIMEOUT=5000
-  Sleep 1000
+  System::Call 'user32::PostMessage(p r0, i r1, p 1134, p 0)'
+  StrCmp $3 0 closed
+  System::Call 'kernel32::WaitForSingleObject(p r3, i 10000)'
+  System::Call 'kernel32::CloseHandle(p r3)'
+  closed:
 !macroend
 
 Section "Quillon"

@@ -30,13 +30,25 @@ done
 [ -n "$(shortcut)" ] || fail "no Start menu entry"
 reg_has "$uninstall_key" DisplayName || fail "no uninstall entry"
 
-# What a user's run leaves: the startup entry, the elevation entry, the settings, an undo file.
+# What a user's run leaves: the startup entry, the elevation entry, an undo file (and the
+# settings, written by the start below).
 quillon_wine reg add "$run_key" /v Quillon /d "$win_dir\\Quillon.exe" /f >/dev/null
 quillon_wine reg add "$run_key" /v OtherProgram /d 'C:\other.exe' /f >/dev/null
 quillon_wine reg add "$layers_key" /v "$win_dir\\Quillon.exe" /d 'RUNASADMIN ELEVATECREATEPROCESS' /f >/dev/null
-quillon_wine reg add "$settings_key" /v ShowMinimized /t REG_DWORD /d 1 /f >/dev/null
 mkdir -p "$undo_unix"
 echo "undo" >"$undo_unix/Quillon_Undo_1.reg"
+
+# A running Quillon holds its executable open; the uninstaller asks it to close first. Its
+# settings key appears once it has started.
+quillon_wine reg delete "$settings_key" /f >/dev/null 2>&1 || true
+quillon_wine "$unix_dir/Quillon.exe" &
+quillon_pid=$!
+trap 'kill $quillon_pid 2>/dev/null || true' EXIT
+for _ in $(seq 100); do
+  key_has "$settings_key" && break
+  sleep 0.2
+done
+key_has "$settings_key" || fail "the installed Quillon.exe did not start"
 
 # The uninstaller copies itself away and runs from there: wait for the folder to go.
 quillon_wine "$unix_dir/Uninstall.exe" /S
@@ -45,6 +57,7 @@ for _ in $(seq 100); do
   sleep 0.2
 done
 [ ! -d "$unix_dir" ] || fail "install folder left: $(ls "$unix_dir")"
+wait "$quillon_pid" || true
 [ -z "$(shortcut)" ] || fail "Start menu entry left"
 key_has "$uninstall_key" && fail "uninstall entry left"
 reg_has "$run_key" Quillon && fail "startup entry left"
