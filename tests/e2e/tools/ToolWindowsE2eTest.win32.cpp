@@ -1,0 +1,244 @@
+// Quillon.exe under Wine, driven from outside: the options window saving to the real registry,
+// and the worked programs window listing a running notepad and ending it after the confirmation.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "Driver.win32.h"
+#include "platform/win32/UniqueHandle.h"
+#include "platform/win32/Win32Platform.h"
+#include "registry/RegUnit.h"
+#include "ui/Controls.h"
+
+namespace ql::e2e {
+namespace {
+
+constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kSettingsKey[] = "SOFTWARE\\Kestrelworks\\Quillon";
+constexpr DWORD kWindowWait = 15000;
+
+// Screenshots go where the test command collects artifacts, else beside the driver.
+std::string ArtifactFolder() {
+  const char* folder = std::getenv("QUILLON_ARTIFACTS");
+  const std::string path = folder != nullptr ? folder : DriverFolder() + "\\artifacts";
+  CreateDirectoryA(path.c_str(), nullptr);
+  return path;
+}
+
+HWND Child(HWND form, const char* name) {
+  return GetDlgItem(form, ui::ControlIdFor(name));
+}
+
+// A click on a label or picture as the window system reports it to the form.
+void Click(HWND form, const char* name) {
+  PostMessageA(form, WM_COMMAND, MAKEWPARAM(ui::ControlIdFor(name), BN_CLICKED),
+               reinterpret_cast<LPARAM>(Child(form, name)));
+}
+
+// The visible top-level window of the process with the title; null until it is shown.
+HWND WaitForWindow(DWORD processId, const std::string& title) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND window : ProcessWindows(processId, title)) {
+          if (IsWindowVisible(window)) {
+            found = window;
+            return true;
+          }
+        }
+        return false;
+      },
+      kWindowWait);
+  return found;
+}
+
+bool WaitHidden(HWND window) {
+  return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, kWindowWait);
+}
+
+// Reads and selects the rows of a list view in another process through memory of that process,
+// since list-view messages carry pointers that are not carried across processes.
+class RemoteList {
+ public:
+  RemoteList(HWND list, DWORD processId)
+      : list_(list),
+        process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                             processId)) {
+    if (process_)
+      memory_ = VirtualAllocEx(process_.get(), nullptr, kSize, MEM_COMMIT, PAGE_READWRITE);
+  }
+  RemoteList(const RemoteList&) = delete;
+  RemoteList& operator=(const RemoteList&) = delete;
+  ~RemoteList() {
+    if (memory_ != nullptr)
+      VirtualFreeEx(process_.get(), memory_, 0, MEM_RELEASE);
+  }
+
+  bool Usable() const { return memory_ != nullptr; }
+  int Count() const { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
+  std::string Text(int row, int column) const {
+    char* remoteText = static_cast<char*>(memory_) + sizeof(LVITEMA);
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = remoteText;
+    item.cchTextMax = kTextSize;
+    if (!Put(item))
+      return "";
+    SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(memory_));
+    char text[kTextSize] = {};
+    if (!ReadProcessMemory(process_.get(), remoteText, text, sizeof(text) - 1, nullptr))
+      return "";
+    return text;
+  }
+  int Find(const std::string& name) const {
+    for (int row = 0; row < Count(); ++row) {
+      if (Text(row, 0) == name)
+        return row;
+    }
+    return -1;
+  }
+  // As a user's click does: the row becomes selected and focused, and the form is told.
+  bool Select(int row) const {
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    return Put(item) && SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                                     reinterpret_cast<LPARAM>(memory_)) != FALSE;
+  }
+
+ private:
+  static constexpr int kTextSize = 260;
+  static constexpr SIZE_T kSize = sizeof(LVITEMA) + kTextSize;
+  bool Put(const LVITEMA& item) const {
+    return WriteProcessMemory(process_.get(), memory_, &item, sizeof(item), nullptr) != FALSE;
+  }
+
+  HWND list_;
+  win32::UniqueHandleNull process_;
+  void* memory_ = nullptr;
+};
+
+class ToolWindowsE2e : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // A clean start: no startup entry, and the main window shown at start.
+    DeleteStartupEntry();
+    ASSERT_TRUE(WriteQuillonSetting("ShowMinimized", 0));
+    quillon_ = Start("\"" + Executable() + "\"");
+    ASSERT_TRUE(quillon_.Started());
+    main_ = WaitForWindow(quillon_.Id(), "Quillon");
+    ASSERT_NE(main_, nullptr);
+  }
+  void TearDown() override {
+    if (main_ != nullptr)
+      PostRegistered(main_, "QuillonClose", 1134);
+    quillon_.WaitForExit(10000);
+    DeleteStartupEntry();
+  }
+  static std::string Executable() { return DriverFolder() + "\\Quillon.exe"; }
+  void DeleteStartupEntry() {
+    RegKey key(registry_);
+    if (key.Open(kCurrentUser, kRunKey, FullAccess64))
+      registry_.DeleteValue(key.Get(), "Quillon");
+  }
+  bool StartupEntryExists() { return ValueExists(registry_, kCurrentUser, kRunKey, "Quillon"); }
+  // Presses "Ok" on the information window and returns the text it showed.
+  std::string AcknowledgeInformation() {
+    HWND information = WaitForWindow(quillon_.Id(), "Information");
+    if (information == nullptr)
+      return "(no information window)";
+    const std::string text = ChildText(information, ui::ControlIdFor("InfoLabel"));
+    Click(information, "Button1Label");
+    WaitHidden(information);
+    return text;
+  }
+  // Opens the options window, sets its first box, saves and returns the information text.
+  std::string SaveStartupOption(bool startWithSystem) {
+    Click(main_, "TopButton3A");
+    HWND options = WaitForWindow(quillon_.Id(), "Options");
+    if (options == nullptr)
+      return "(no options window)";
+    SaveWindowBitmap(options, ArtifactFolder() + "\\tools-options.bmp");
+    HWND box = Child(options, "CheckBox1");
+    const bool checked = SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    EXPECT_EQ(checked, StartupEntryExists());
+    if (checked != startWithSystem)
+      PostMessageA(box, BM_CLICK, 0, 0);
+    WaitUntil(
+        [&] { return (SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED) == startWithSystem; },
+        kWindowWait);
+    Click(options, "Button1Label");
+    const std::string text = AcknowledgeInformation();
+    EXPECT_TRUE(WaitHidden(options));
+    return text;
+  }
+
+  win32::Win32Registry registry_;
+  Program quillon_;
+  HWND main_ = nullptr;
+};
+
+std::string Upper(std::string text) {
+  CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
+TEST_F(ToolWindowsE2e, OptionsWindowAddsAndRemovesTheStartupEntry) {
+  EXPECT_EQ(SaveStartupOption(true), "Options are saved!");
+  EXPECT_TRUE(StartupEntryExists());
+  EXPECT_EQ(ReadStringValue(registry_, kCurrentUser, kRunKey, "Quillon"), Upper(Executable()));
+  EXPECT_TRUE(ValueExists(registry_, kCurrentUser, kSettingsKey, "ShowMinimized"));
+  EXPECT_TRUE(ValueExists(registry_, kCurrentUser, kSettingsKey, "DisableMemoryManagement"));
+
+  EXPECT_EQ(SaveStartupOption(false), "Options are saved!");
+  EXPECT_FALSE(StartupEntryExists());
+}
+
+TEST_F(ToolWindowsE2e, WorkedProgramsWindowEndsARunningNotepadAfterTheConfirmation) {
+  Program notepad = Start("notepad.exe");
+  ASSERT_TRUE(notepad.Started());
+  ASSERT_NE(WaitForWindow(notepad.Id(), "Untitled - Notepad"), nullptr);
+
+  Click(main_, "InfoLabel1a");
+  HWND programs = WaitForWindow(quillon_.Id(), "Worked programs");
+  ASSERT_NE(programs, nullptr);
+  RemoteList list(Child(programs, "InfoList"), quillon_.Id());
+  ASSERT_TRUE(list.Usable());
+  int row = -1;
+  ASSERT_TRUE(WaitUntil([&] { return (row = list.Find("notepad.exe")) > 0; }, kWindowWait))
+      << "notepad.exe is not listed below the first row";
+  // The accelerator raises notepad while it is in front and gives it its class back when another
+  // program comes forward: the list follows within a refresh.
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        const DWORD priorityClass = PriorityClassOf(notepad.Id());
+        return list.Text(row, 1) == (priorityClass == HIGH_PRIORITY_CLASS ? "High" : "Normal");
+      },
+      kWindowWait));
+  SaveWindowBitmap(programs, ArtifactFolder() + "\\tools-worked-programs.bmp");
+
+  ASSERT_TRUE(list.Select(row));
+  ASSERT_EQ(list.Text(row, 0), "notepad.exe");
+  Click(programs, "Button3Label");
+  HWND confirmation = WaitForWindow(quillon_.Id(), "Confirmation");
+  ASSERT_NE(confirmation, nullptr);
+  EXPECT_EQ(ChildText(confirmation, ui::ControlIdFor("InfoLabel")), "Unload program?");
+  Click(confirmation, "Button1Label");
+
+  ASSERT_TRUE(notepad.WaitForExit(kWindowWait));
+  DWORD exitCode = 0;
+  ASSERT_TRUE(GetExitCodeProcess(notepad.Handle(), &exitCode));
+  EXPECT_EQ(exitCode, 259u);
+  EXPECT_TRUE(WaitUntil([&] { return list.Find("notepad.exe") < 0; }, kWindowWait));
+
+  Click(programs, "Button4Label");
+  EXPECT_TRUE(WaitHidden(programs));
+}
+
+}  // namespace
+}  // namespace ql::e2e
