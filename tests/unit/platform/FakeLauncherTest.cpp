@@ -57,6 +57,14 @@ TEST_F(FakeRegEdit, AQuotedKeyEndingInABackslashLosesItsClosingQuote) {
   EXPECT_EQ(LastOutcome(), RegEditOutcome::kExported);
 }
 
+TEST_F(FakeRegEdit, AnExportFileThatCannotBeReplacedIsReported) {
+  fake.registry.AddKey(kCurrentUser, "K");
+  fake.files.AddTextFile(kFolder + "tmp.reg", "old", fileattr::kReadOnly);
+  ASSERT_TRUE(Run("/s /e \"" + kFolder + "tmp.reg\" \"HKEY_CURRENT_USER\\K\""));
+  EXPECT_EQ(LastOutcome(), RegEditOutcome::kExportFailed);
+  EXPECT_EQ(fake.files.Text(kFolder + "tmp.reg"), "old");
+}
+
 TEST_F(FakeRegEdit, SilentImportAppliesTheScript) {
   fake.registry.SetString(kCurrentUser, "Software\\Run", "Old", "C:\\gone.exe");
   fake.files.AddTextFile(kFolder + "Quillon.reg",
