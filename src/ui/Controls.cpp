@@ -43,7 +43,11 @@ int ControlIdFor(const std::string& name) {
 }
 
 Control::Control(Form& form, std::string name, ControlKind kind, Rect bounds)
-    : form_(form), name_(std::move(name)), kind_(kind), bounds_(bounds) {
+    : form_(form),
+      name_(std::move(name)),
+      kind_(kind),
+      bounds_(bounds),
+      autoSize_(bounds.width == 0 && bounds.height == 0) {
   id_ = form_.Register(*this);
 }
 
@@ -82,6 +86,8 @@ int Control::TextWidth(const AnsiString& text) const {
 }
 
 Control& Control::SetBounds(const Rect& bounds) {
+  if (bounds.width != bounds_.width || bounds.height != bounds_.height)
+    autoSize_ = false;
   if (Update(bounds_, bounds))
     Changed(Change::Bounds);
   return *this;
@@ -177,7 +183,7 @@ Size Picture::DisplaySize() const {
     image = {bitmap_->Width(), bitmap_->Height()};
   else if (icon_ != 0)
     image = {32, 32};
-  return {Width() > 0 ? Width() : image.width, Height() > 0 ? Height() : image.height};
+  return AutoSize() ? image : Size{Width(), Height()};
 }
 
 Picture& Picture::SetBitmap(std::shared_ptr<const Bitmap> bitmap) {

@@ -101,6 +101,8 @@ class Control {
   int TextWidth(const AnsiString& text) const;
 
   const Rect& Bounds() const { return bounds_; }
+  // True while a label or picture declared without a size sizes itself to its content.
+  bool AutoSize() const { return autoSize_; }
   int Left() const { return bounds_.left; }
   int Top() const { return bounds_.top; }
   int Width() const { return bounds_.width; }
@@ -155,6 +157,7 @@ class Control {
   bool ownFont_ = false;
   Font font_;
   Rect bounds_;
+  bool autoSize_;
   Alignment alignment_ = Alignment::Left;
   bool wordWrap_ = false;
   bool centeredVertically_ = false;
@@ -166,21 +169,23 @@ class Control {
   Color backColor_ = colors::kSkin;
 };
 
-// Static text drawn transparently over the skin. A width of 0 sizes it to its text.
+// Static text drawn transparently over the skin. Declared without a size, it sizes itself to its
+// text (one line); once given a size, it keeps it.
 class Label : public Control {
  public:
   Label(Form& form, std::string name, Rect bounds = {}, const AnsiString& caption = {});
 };
 
-// A bitmap (or an icon) at a place. A width or height of 0 takes the bitmap's size; a bitmap
-// larger than the control is cut at its right and bottom edges, not scaled.
+// A bitmap (or an icon) at a place. Declared without a size, it takes its bitmap's size; once
+// given a size (even 0 wide), it keeps it, and a larger bitmap is cut at the right and bottom
+// edges, not scaled.
 class Picture : public Control {
  public:
   Picture(Form& form, std::string name, Rect bounds = {});
 
   const std::shared_ptr<const Bitmap>& GetBitmap() const { return bitmap_; }
   IconRef Icon() const { return icon_; }
-  // The size the picture occupies: its bounds, or the bitmap's size where a bound is 0.
+  // The size the picture occupies: its bounds, or its bitmap's size while it sizes itself.
   Size DisplaySize() const;
 
   Picture& SetBitmap(std::shared_ptr<const Bitmap> bitmap);

@@ -197,10 +197,10 @@ Rect Form::DisplayBounds(const Control& control) const {
     const Size size = static_cast<const Picture&>(control).DisplaySize();
     bounds.width = size.width;
     bounds.height = size.height;
-  } else if (control.Kind() == ControlKind::Label && (bounds.width == 0 || bounds.height == 0)) {
+  } else if (control.Kind() == ControlKind::Label && control.AutoSize()) {
     const Size text = view_ ? view_->TextExtent(control.GetFont(), control.Caption()) : Size{};
-    bounds.width = bounds.width > 0 ? bounds.width : text.width;
-    bounds.height = bounds.height > 0 ? bounds.height : text.height;
+    bounds.width = text.width;
+    bounds.height = text.height;
   }
   return bounds;
 }

@@ -248,7 +248,7 @@ void FormWindow::SyncNative(Control& control, Change what) {
       break;
     case ControlKind::ComboBox:
       if (what == Change::Items || what == Change::ItemIndex)
-        SyncCombo(static_cast<ComboBox&>(control));
+        SyncCombo(static_cast<ComboBox&>(control), what == Change::Items);
       break;
     default:
       break;
@@ -299,15 +299,14 @@ void FormWindow::SyncGrid(Grid& grid) {
   }
 }
 
-void FormWindow::SyncCombo(ComboBox& combo) {
+void FormWindow::SyncCombo(ComboBox& combo, bool items) {
   HWND box = ChildOf(combo);
-  const auto count = static_cast<std::size_t>(::SendMessageA(box, CB_GETCOUNT, 0, 0));
-  if (count != combo.Items().size()) {
+  if (items) {
     ::SendMessageA(box, CB_RESETCONTENT, 0, 0);
     for (const AnsiString& item : combo.Items())
       ::SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    ::SendMessageA(box, CB_SETITEMHEIGHT, 0, combo.ItemHeight());
   }
-  ::SendMessageA(box, CB_SETITEMHEIGHT, 0, combo.ItemHeight());
   ::SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(combo.ItemIndex()), 0);
 }
 

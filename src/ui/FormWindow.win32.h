@@ -44,7 +44,7 @@ class FormWindow final : public WindowBase, public FormView {
   void Redraw(const Control& control);
   void SyncNative(Control& control, Change what);
   void SyncGrid(Grid& grid);
-  void SyncCombo(ComboBox& combo);
+  void SyncCombo(ComboBox& combo, bool items);
   void ApplyRegion();
   void PlaceWindow();
   void ApplyTimer(Timer& timer);

@@ -43,8 +43,7 @@ struct Size {
   }
 };
 
-// Left, top, width, height; a width or height of 0 means "size to the content" for labels and
-// pictures.
+// Left, top, width, height.
 struct Rect {
   int left = 0;
   int top = 0;

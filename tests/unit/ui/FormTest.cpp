@@ -1,6 +1,7 @@
 // Tests of the control model and the form: IDs, hover rules, showing, closing, placement.
 #include <gtest/gtest.h>
 
+#include "ui/Bitmap.h"
 #include "ui/Form.h"
 #include "ui/testing/ScriptedHost.h"
 
@@ -204,6 +205,21 @@ TEST_F(FormTest, ControlAtFindsTheTopmostVisibleControl) {
   form->Button1.ShowHover();
   EXPECT_EQ(form->ControlAt({45, 125}), &form->Button1B);
   EXPECT_EQ(form->ControlAt({5, 190}), nullptr);
+}
+
+TEST_F(FormTest, PicturesAndLabelsDeclaredWithoutASizeSizeThemselves) {
+  Picture dot(*form, "Dot", {374, 62});
+  Picture bar(*form, "Bar", {167, 347, 125, 14});
+  auto image = std::make_shared<const Bitmap>(7, 5);
+  dot.SetBitmap(image);
+  bar.SetBitmap(image);
+  EXPECT_EQ(form->DisplayBounds(dot), (Rect{374, 62, 7, 5}));
+  bar.SetSize(0, 14);  // a progress picture starting empty stays empty
+  EXPECT_EQ(form->DisplayBounds(bar), (Rect{167, 347, 0, 14}));
+  EXPECT_EQ(form->DisplayBounds(form->Button1Label), (Rect{76, 129, 18, 14}));
+  form->Button1Label.SetSize(70, 14);
+  form->Button1Label.SetCaption("Longer text");
+  EXPECT_EQ(form->DisplayBounds(form->Button1Label).width, 70);
 }
 
 TEST_F(FormTest, ACheckBoxClickTogglesBeforeItsHandlerRuns) {

@@ -26,6 +26,8 @@ class TickingForm : public Form {
   Label Link{*this, "Link", {10, 50}, "What is this?"};
   CheckBox Box{*this, "Box", {10, 80, 120, 16}, "Include"};
   Grid List{*this, "List", {140, 50, 50, 60}};
+  ComboBox Files{*this, "Files", {10, 100, 120, 20}};
+  Memo Log{*this, "Log", {0, 0, 60, 40}};
   Timer Ticker{*this, "Ticker", 10, false};
   int ticks = 0;
   int boxClicks = 0;
@@ -156,6 +158,29 @@ TEST_F(FormWindowTest, NativeControlsFollowTheModelAndReportTheUser) {
   select.stateMask = select.state = LVIS_SELECTED;
   ::SendMessageA(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
   EXPECT_EQ(form->List.Row(), 1);
+}
+
+TEST_F(FormWindowTest, ComboBoxesAndMemosShowTheModel) {
+  auto form = MakeForm<TickingForm>(host);
+  int changes = 0;
+  form->Files.OnChange = [&changes] { ++changes; };
+  form->Files.SetItems({"Quillon_Log_1.txt", "Quillon_Log_2.txt"});
+  form->Files.SetItems({"Quillon_Log_3.txt", "Quillon_Log_4.txt"});
+  form->Files.SetItemIndex(0);
+  HWND box = Child(*form, "Files");
+  EXPECT_EQ(TextOf(box), "Quillon_Log_3.txt");
+  ::SendMessageA(box, CB_SETCURSEL, 1, 0);
+  ::SendMessageA(host.HandleOf(form.get()), WM_COMMAND, MAKEWPARAM(form->Files.Id(), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(box));
+  EXPECT_EQ(form->Files.ItemIndex(), 1);
+  EXPECT_EQ(changes, 1);
+
+  form->Log.SetLines({"[HKEY_CURRENT_USER\\Software\\Old]", "\"Path\"=\"C:\\\\gone.exe\""});
+  EXPECT_EQ(TextOf(Child(*form, "Log")), form->Log.Text());
+  ::PostMessageA(Child(*form, "Log"), WM_KEYDOWN, VK_ESCAPE, 0);
+  form->Show();
+  host.GetPump().ProcessMessages();
+  EXPECT_FALSE(form->Visible()) << "Escape on a control reaches the form";
 }
 
 TEST_F(FormWindowTest, EveryMessageIsOfferedToTheHookFirst) {
