@@ -37,9 +37,10 @@ char16_t UpperAscii(char16_t c) {
   return c >= u'a' && c <= u'z' ? c - (u'a' - u'A') : c;
 }
 
-bool StartsWithNoCase(const WideString& text, std::size_t at, const char* prefix) {
+// The type prefixes are matched exactly: regedit refuses "DWORD:" and "HEX:".
+bool StartsWith(const WideString& text, std::size_t at, const char* prefix) {
   for (std::size_t i = 0; prefix[i] != 0; ++i) {
-    if (at + i >= text.size() || UpperAscii(text[at + i]) != UpperAscii(prefix[i]))
+    if (at + i >= text.size() || text[at + i] != static_cast<char16_t>(prefix[i]))
       return false;
   }
   return true;
@@ -78,7 +79,8 @@ std::vector<WideString> SplitLines(const WideString& text) {
 }
 
 // Reads a quoted text starting at the opening quote; at ends after the closing quote. \\, \",
-// \r and \n are escapes; any other backslash stays as written.
+// \r and \n are escapes; \0 makes the text unusable, and before any other character the
+// backslash is dropped, as regedit does.
 bool ReadQuoted(const WideString& line, std::size_t& at, WideString& text) {
   text.clear();
   for (std::size_t i = at + 1; i < line.size(); ++i) {
@@ -98,8 +100,10 @@ bool ReadQuoted(const WideString& line, std::size_t& at, WideString& text) {
       text.push_back(u'\n');
     else if (next == u'r')
       text.push_back(u'\r');
+    else if (next == u'0')
+      return false;
     else
-      text += {u'\\', next};
+      text.push_back(next);
   }
   return false;
 }
@@ -170,9 +174,9 @@ class Importer {
       WideString text;
       if (ReadQuoted(line, at, text) && OnlyCommentFrom(line, at))
         Store(name, regtype::kString, AnsiBytes(text, true));
-    } else if (StartsWithNoCase(line, at, "dword:")) {
+    } else if (StartsWith(line, at, "dword:")) {
       DwordData(name, line, at + 6);
-    } else if (StartsWithNoCase(line, at, "hex")) {
+    } else if (StartsWith(line, at, "hex")) {
       HexData(name, line, at + 3, lines, i);
     }
   }
@@ -180,6 +184,8 @@ class Importer {
   void DwordData(const AnsiString& name, const WideString& line, std::size_t at) {
     std::uint32_t value = 0;
     std::size_t digits = 0;
+    while (at < line.size() && IsBlank(line[at]))
+      ++at;
     for (; at < line.size() && HexDigit(line[at]) >= 0; ++at, ++digits)
       value = value << 4 | static_cast<std::uint32_t>(HexDigit(line[at]));
     if (digits == 0 || digits > 8 || !OnlyCommentFrom(line, at))
@@ -235,7 +241,8 @@ class Importer {
       const bool last = end == WideString::npos;
       if (last)
         end = text.size();
-      const WideString token = TrimRight(TrimLeft(text.substr(start, end - start)));
+      // Blanks may stand before a byte, not between a byte and its comma.
+      const WideString token = TrimLeft(text.substr(start, end - start));
       if (token.empty() && last && !bytes.empty())
         return true;  // a trailing comma
       if (token.empty() || token.size() > 2 || HexDigit(token[0]) < 0 ||
@@ -420,16 +427,9 @@ bool ParseRegKeyName(const AnsiString& keyName, RegRoot& root, AnsiString& path)
   AnsiString rootName = keyName.substr(0, slash);
   for (char& c : rootName)
     c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-  struct Name {
-    const char* full;
-    const char* shortName;
-    RegRoot root;
-  };
-  for (const Name& name : {Name{"HKEY_CLASSES_ROOT", "HKCR", kClassesRoot},
-                           Name{"HKEY_CURRENT_USER", "HKCU", kCurrentUser},
-                           Name{"HKEY_LOCAL_MACHINE", "HKLM", kLocalMachine}}) {
-    if (rootName == name.full || rootName == name.shortName) {
-      root = name.root;
+  for (RegRoot candidate : {kClassesRoot, kCurrentUser, kLocalMachine}) {
+    if (rootName == RegRootName(candidate)) {
+      root = candidate;
       path = slash == AnsiString::npos ? AnsiString() : keyName.substr(slash + 1);
       while (!path.empty() && path.back() == '\\')
         path.pop_back();

@@ -9,8 +9,9 @@ namespace ql {
 
 // "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"; empty for any other root.
 AnsiString RegRootName(RegRoot root);
-// Splits "HKEY_CURRENT_USER\Software\X" (the short names HKCR, HKCU and HKLM work too, in any
-// letter case) into the root and the path below it, without trailing "\". False for other roots.
+// Splits "HKEY_CURRENT_USER\Software\X" (root names in any letter case; regedit refuses the short
+// names HKCU and the like) into the root and the path below it, without trailing "\". False for
+// other roots.
 bool ParseRegKeyName(const AnsiString& keyName, RegRoot& root, AnsiString& path);
 
 // The text of a script file: UTF-16LE after a FF FE byte-order mark, otherwise ANSI text in the

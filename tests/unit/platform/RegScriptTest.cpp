@@ -100,6 +100,7 @@ TEST_F(RegScriptImport, DeletionLinesRemoveKeysAndValues) {
   EXPECT_EQ(registry.OpenHandleCount(), 0u);
 }
 
+// The accepted and refused forms are those Wine's regedit accepts and refuses.
 TEST_F(RegScriptImport, MalformedLinesAreSkippedAndTheRestApplies) {
   ASSERT_TRUE(
       Import(AnsiFile("REGEDIT4\r\n"
@@ -107,22 +108,37 @@ TEST_F(RegScriptImport, MalformedLinesAreSkippedAndTheRestApplies) {
                       "\"before\"=\"no key yet\"\r\n"
                       "[HKEY_USERS\\.DEFAULT\\X]\r\n"
                       "\"other root\"=\"skipped\"\r\n"
+                      "[HKCU\\Short]\r\n"
+                      "\"short root name\"=\"skipped\"\r\n"
                       "[HKEY_CURRENT_USER\\K\r\n"
                       "\"unclosed key line\"=\"skipped\"\r\n"
-                      "  [HKCU\\K]   ; short root name, blanks before\r\n"
+                      "  [hkey_current_user\\K] trailing text\r\n"
                       "\"ok\"=\"1\"\r\n"
                       "\"unterminated=\"2\r\n"
                       "\"trailing\"=\"3\" junk\r\n"
+                      "\"nul\"=\"a\\0b\"\r\n"
                       "\"dw\"=dword:123456789\r\n"
                       "\"dw2\"=dword:\r\n"
+                      "\"upper\"=DWORD:00000001\r\n"
+                      "\"upperhex\"=HEX:01\r\n"
                       "\"hx\"=hex:1,2g\r\n"
                       "\"hx2\"=hex(zz):01\r\n"
+                      "\"hx3\"=hex:01 ,02\r\n"
                       "\"nothing\"=\r\n"
-                      "\"fine\"=dword:ffffffff ; comment\r\n")));
-  EXPECT_EQ(registry.Values(kCurrentUser, "K").size(), 2u);
-  EXPECT_EQ(registry.GetString(kCurrentUser, "K", "ok"), "1");
-  EXPECT_EQ(registry.GetValue(kCurrentUser, "K", "fine")->data, (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+                      "\"fine\"=dword:ffffffff ; comment\r\n"
+                      "\"spaced\"=dword: 1f\r\n"
+                      "\"hexspaced\"=hex: 1, 2\r\n"
+                      "\"escape\"=\"a\\qb\"\r\n")));
   EXPECT_EQ(registry.KeyCount(), 1u);
+  const std::vector<RegValue> values = registry.Values(kCurrentUser, "K");
+  StringList names;
+  for (const RegValue& value : values)
+    names.push_back(value.name);
+  EXPECT_EQ(names, (StringList{"ok", "fine", "spaced", "hexspaced", "escape"}));
+  EXPECT_EQ(registry.GetValue(kCurrentUser, "K", "fine")->data, (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+  EXPECT_EQ(registry.GetValue(kCurrentUser, "K", "spaced")->data, (Bytes{0x1F, 0, 0, 0}));
+  EXPECT_EQ(registry.GetValue(kCurrentUser, "K", "hexspaced")->data, (Bytes{1, 2}));
+  EXPECT_EQ(registry.GetString(kCurrentUser, "K", "escape"), "aqb");
 }
 
 TEST_F(RegScriptImport, HexDataContinuesOverLinesEndingInABackslash) {
@@ -272,18 +288,19 @@ TEST(RegScriptRoundTrip, KeysWithLineBreaksInTheirNamesAreLeftOut) {
   EXPECT_NE(text.find("[HKEY_CURRENT_USER\\K\\plain]"), AnsiString::npos);
 }
 
-TEST(RegScriptNames, RootsParseByFullAndShortNames) {
+TEST(RegScriptNames, RootsParseByTheirFullNamesOnly) {
   struct Case {
     const char* text;
     bool parses;
     RegRoot root;
     const char* path;
   };
-  for (const Case& c : {Case{"HKEY_CLASSES_ROOT\\.txt", true, kClassesRoot, ".txt"},
-                        Case{"hkey_current_user", true, kCurrentUser, ""},
-                        Case{"HKLM\\Software\\X\\\\", true, kLocalMachine, "Software\\X"},
-                        Case{"HKEY_USERS\\.DEFAULT", false, 0, ""},
-                        Case{"HKEY_LOCAL_MACHINEX\\A", false, 0, ""}, Case{"", false, 0, ""}}) {
+  for (const Case& c :
+       {Case{"HKEY_CLASSES_ROOT\\.txt", true, kClassesRoot, ".txt"},
+        Case{"hkey_current_user", true, kCurrentUser, ""},
+        Case{"hkey_local_machine\\Software\\X\\\\", true, kLocalMachine, "Software\\X"},
+        Case{"HKLM\\Software", false, 0, ""}, Case{"HKEY_USERS\\.DEFAULT", false, 0, ""},
+        Case{"HKEY_LOCAL_MACHINEX\\A", false, 0, ""}, Case{"", false, 0, ""}}) {
     RegRoot root = 0;
     AnsiString path;
     EXPECT_EQ(ParseRegKeyName(c.text, root, path), c.parses) << c.text;
