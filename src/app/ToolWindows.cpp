@@ -4,6 +4,7 @@
 
 #include "app/Unit1b.h"
 #include "app/Unit4.h"
+#include "cleaner/Unit3.h"
 #include "ui/Unit5a.h"
 #include "ui/Unit6a.h"
 
@@ -19,8 +20,8 @@ void OpenScanWindow(const ToolContext&) {
   ShowNotAvailable("Fix registry problems");
 }
 
-void OpenCleanerWindow(const ToolContext&) {
-  ShowNotAvailable("Clean your system");
+void OpenCleanerWindow(const ToolContext& context) {
+  ui::MakeForm<TForm3>(context.host, context.platform)->ShowModal();
 }
 
 void OpenUndoManager(const ToolContext&) {
