@@ -17,16 +17,30 @@ else
   export QUILLON_WINE_32BIT=0
   export WINELOADER=/usr/lib/wine/wine64
 fi
+# The server built with the loader; either serves a WoW64 prefix.
+if [ -x /usr/lib/wine/wineserver64 ]; then
+  export QUILLON_WINESERVER=/usr/lib/wine/wineserver64
+elif [ -x /usr/lib/wine/wineserver32 ]; then
+  export QUILLON_WINESERVER=/usr/lib/wine/wineserver32
+else
+  export QUILLON_WINESERVER=wineserver
+fi
 quillon_wine() { "$WINELOADER" "$@"; }
-quillon_wineserver() { /usr/lib/wine/wineserver64 "$@" 2>/dev/null || wineserver "$@"; }
+quillon_wineserver() { "$QUILLON_WINESERVER" "$@"; }
 
-# Creates the prefix once; later calls find it ready.
+# Creates the prefix once; later calls find it ready. A lock keeps parallel test programs from
+# creating it twice.
 quillon_wine_prefix() {
-  mkdir -p "$HOME"
-  if [ ! -f "$WINEPREFIX/.quillon-ready" ]; then
-    rm -rf "$WINEPREFIX"
-    quillon_wine wineboot.exe -i >/dev/null 2>&1
-    quillon_wineserver -w
-    touch "$WINEPREFIX/.quillon-ready"
-  fi
+  mkdir -p "$HOME" "$QUILLON_WINE_ROOT"
+  [ -f "$WINEPREFIX/.quillon-ready" ] && return 0
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.quillon-ready" ]; then
+      rm -rf "$WINEPREFIX"
+      quillon_wine wineboot.exe -i >/dev/null 2>&1
+      quillon_wineserver -w
+      [ -f "$WINEPREFIX/system.reg" ] || { echo "wineboot did not create $WINEPREFIX" >&2; exit 1; }
+      touch "$WINEPREFIX/.quillon-ready"
+    fi
+  ) 9>"$QUILLON_WINE_ROOT/.prefix-lock"
 }
