@@ -407,7 +407,10 @@ void FormWindow::FocusFirstControl() {
 void FormWindow::Show() {
   SetOwnerToMainForm();
   PlaceWindow();
-  ::ShowWindow(Handle(), SW_SHOW);
+  // Shown without activation, then activated: the same on Windows, but Wine then leaves the
+  // window unmanaged, and hiding it does not wait two seconds for a window manager that an X
+  // server without one never answers. The main window stays a managed one.
+  ::ShowWindow(Handle(), host_.MainForm() == &form_ ? SW_SHOW : SW_SHOWNA);
   ::SetForegroundWindow(Handle());
   FocusFirstControl();
 }

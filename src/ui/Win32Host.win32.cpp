@@ -30,6 +30,7 @@ void MessageLoop::DispatchOne(const MSG& msg) {
     return;
   ::TranslateMessage(&msg);
   ::DispatchMessageA(&msg);
+  WindowBase::RethrowPending();
 }
 
 int MessageLoop::Run() {

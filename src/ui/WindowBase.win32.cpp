@@ -1,10 +1,17 @@
 // WindowBase: class registration, creation and the one static window procedure.
 #include "ui/WindowBase.win32.h"
 
+#include <utility>
+
 namespace ql::ui::win32 {
 namespace {
 
 constexpr char kOwnerProperty[] = "QuillonWindow";
+
+std::exception_ptr& Pending() {
+  static std::exception_ptr pending;
+  return pending;
+}
 
 }  // namespace
 
@@ -18,6 +25,11 @@ WindowBase::~WindowBase() {
 
 WindowBase* WindowBase::FromHandle(HWND hwnd) {
   return hwnd != nullptr ? static_cast<WindowBase*>(::GetPropA(hwnd, kOwnerProperty)) : nullptr;
+}
+
+void WindowBase::RethrowPending() {
+  if (Pending())
+    std::rethrow_exception(std::exchange(Pending(), nullptr));
 }
 
 bool WindowBase::Create(const char* className, DWORD exStyle, DWORD style, const char* title,
@@ -55,7 +67,13 @@ LRESULT CALLBACK WindowBase::Procedure(HWND hwnd, UINT message, WPARAM wParam, L
     self->hwnd_ = nullptr;
     return ::DefWindowProcA(hwnd, message, wParam, lParam);
   }
-  return self->OnMessage(message, wParam, lParam);
+  try {
+    return self->OnMessage(message, wParam, lParam);
+  } catch (...) {
+    if (!Pending())
+      Pending() = std::current_exception();
+    return ::DefWindowProcA(hwnd, message, wParam, lParam);
+  }
 }
 
 }  // namespace ql::ui::win32

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <exception>
+
 namespace ql::ui::win32 {
 
 class WindowBase {
@@ -17,6 +19,9 @@ class WindowBase {
   HWND Handle() const { return hwnd_; }
   // The object of one of our windows; null for any other window.
   static WindowBase* FromHandle(HWND hwnd);
+  // An exception cannot cross the system's frames of a window procedure: it is kept there and
+  // thrown again here, which the message loop calls after every dispatch.
+  static void RethrowPending();
 
  protected:
   // Registers the class once (per name) and creates the window; false when the system refuses.

@@ -6,6 +6,8 @@
 
 #include <commctrl.h>
 
+#include <stdexcept>
+
 #include "ui/FormWindow.win32.h"
 #include "ui/MessageWindows.h"
 #include "ui/Skin.h"
@@ -199,6 +201,15 @@ TEST_F(FormWindowTest, EveryMessageIsOfferedToTheHookFirst) {
   ::PostMessageA(Confirmation(), WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_FALSE(AskConfirmation("Are you sure to unload the program?"));
   EXPECT_EQ(seen, (std::vector<WPARAM>{1034, 7}));
+}
+
+TEST_F(FormWindowTest, AnExceptionInAHandlerReachesTheCallerOfTheLoop) {
+  auto form = MakeForm<TickingForm>(host);
+  form->Link.OnClick = [] { throw std::runtime_error("handler failed"); };
+  ::PostMessageA(host.HandleOf(form.get()), WM_COMMAND, MAKEWPARAM(form->Link.Id(), STN_CLICKED),
+                 0);
+  EXPECT_THROW(host.GetPump().ProcessMessages(), std::runtime_error);
+  host.GetPump().ProcessMessages();  // nothing is left over
 }
 
 TEST_F(FormWindowTest, ClosingTheMainFormEndsTheMainLoop) {
