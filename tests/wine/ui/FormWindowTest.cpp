@@ -6,7 +6,9 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <stdexcept>
+#include <utility>
 
 #include "ui/FormWindow.win32.h"
 #include "ui/MessageWindows.h"
@@ -101,6 +103,47 @@ TEST_F(FormWindowTest, MovingOverAButtonShowsItsHoveredPicture) {
   ::SendMessageA(Confirmation(), WM_MOUSEMOVE, 0, MAKELPARAM(150, 20));
   EXPECT_TRUE(::IsWindowVisible(Child(model, "Button1A")));
   EXPECT_EQ(model.Button1Label.TextColor(), colors::kBlack);
+  model.Close();
+}
+
+// The first and last rows of a child window that hold a pixel other than the panel colour.
+std::pair<int, int> InkRows(HWND child) {
+  ::UpdateWindow(::GetParent(child));
+  ::UpdateWindow(child);
+  RECT r;
+  ::GetClientRect(child, &r);
+  HDC dc = ::GetDC(child);
+  int first = -1;
+  int last = -1;
+  for (int y = 0; y < r.bottom; ++y) {
+    for (int x = 0; x < r.right; ++x) {
+      if (::GetPixel(dc, x, y) != RGB(250, 238, 201)) {
+        first = first < 0 ? y : first;
+        last = y;
+        break;
+      }
+    }
+  }
+  ::ReleaseDC(child, dc);
+  return {first, last};
+}
+
+TEST_F(FormWindowTest, MessagesAreCentredAsABlockAndCutAtBothEdges) {
+  TForm5a& model = windows.Information();
+  model.SetPosition({0, 0});
+  model.Show();
+  HWND info = Child(model, "InfoLabel");
+  model.InfoLabel.SetCaption("A first line of the message\r\nand a second one");
+  const auto [top, bottom] = InkRows(info);
+  ASSERT_GE(top, 0) << "no text drawn";
+  EXPECT_LE(std::abs(top - (39 - bottom)), 3) << top << " " << bottom;
+  EXPECT_GT(top, 0);
+  model.InfoLabel.SetCaption(
+      "A message far too long for its box, which wraps at word boundaries over many lines, more "
+      "than the forty pixels of the label can hold, so it is cut at the top and at the bottom.");
+  const auto [cutTop, cutBottom] = InkRows(info);
+  EXPECT_LE(cutTop, 1);
+  EXPECT_GE(cutBottom, 38);
   model.Close();
 }
 
