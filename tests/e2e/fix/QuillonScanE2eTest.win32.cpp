@@ -1,0 +1,189 @@
+// QuillonScan.exe end to end under Wine: planted problems are printed per category, --write
+// leaves the three files of a fix, the registry stays untouched, and bad arguments get the usage.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Outcome {
+  DWORD exitCode = 0xFFFFFFFF;
+  std::string out;
+  std::string err;
+};
+
+std::string ProgramFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder = path;
+  return folder.substr(0, folder.rfind('\\') + 1);
+}
+
+std::string ReadAll(HANDLE pipe) {
+  std::string text;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) && read > 0)
+    text.append(buffer, read);
+  return text;
+}
+
+// Runs QuillonScan.exe with the arguments and collects what it prints on both streams.
+Outcome RunScan(const std::string& arguments) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
+  CreatePipe(&outRead, &outWrite, &inherit, 0);
+  CreatePipe(&errRead, &errWrite, &inherit, 0);
+  SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = outWrite;
+  startup.hStdError = errWrite;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  std::string commandLine = "\"" + ProgramFolder() + "QuillonScan.exe\" " + arguments;
+  PROCESS_INFORMATION process{};
+  Outcome outcome;
+  const BOOL started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                      nullptr, &startup, &process);
+  CloseHandle(outWrite);
+  CloseHandle(errWrite);
+  if (started) {
+    outcome.out = ReadAll(outRead);
+    outcome.err = ReadAll(errRead);
+    WaitForSingleObject(process.hProcess, 120000);
+    GetExitCodeProcess(process.hProcess, &outcome.exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  CloseHandle(outRead);
+  CloseHandle(errRead);
+  return outcome;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (char c : text) {
+    if (c == '\n') {
+      lines.push_back(line);
+      line.clear();
+    } else if (c != '\r') {
+      line += c;
+    }
+  }
+  return lines;
+}
+
+bool SetText(HKEY root, const char* key, const char* name, const std::string& text) {
+  HKEY handle = nullptr;
+  if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &handle,
+                      nullptr) != ERROR_SUCCESS)
+    return false;
+  const LONG result =
+      RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>(text.size() + 1));
+  RegCloseKey(handle);
+  return result == ERROR_SUCCESS;
+}
+
+bool KeyExists(HKEY root, const char* key) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExA(root, key, 0, KEY_READ | KEY_WOW64_64KEY, &handle) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(handle);
+  return true;
+}
+
+const char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kOrphan[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\qle2e orphan";
+
+class QuillonScanE2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SetText(HKEY_CLASSES_ROOT, ".qle2e", "", "QlE2eMissingClass"));
+    ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kRun, "qle2e", "\"C:\\qle2egone\\x.exe\" /min"));
+    ASSERT_TRUE(SetText(HKEY_LOCAL_MACHINE, kOrphan, "DisplayName", "Gone"));
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    folder = std::string(temp) + "qle2e-scan";
+  }
+  void TearDown() override {
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, ".qle2e");
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kRun, "qle2e");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kOrphan);
+    for (const char* name : {"Quillon_Log_1.txt", "Quillon_Undo_1.reg", "Quillon.reg"})
+      DeleteFileA((folder + "\\" + name).c_str());
+    RemoveDirectoryA(folder.c_str());
+  }
+
+  std::string folder;
+};
+
+TEST_F(QuillonScanE2eTest, PrintsThePlantedProblemsUnderTheirCategories) {
+  const Outcome outcome = RunScan("");
+  EXPECT_EQ(outcome.exitCode, 1u);
+  const std::vector<std::string> lines = Lines(outcome.out);
+  std::vector<std::string> captions;
+  std::string category;
+  std::vector<std::pair<std::string, std::string>> findings;
+  for (const std::string& line : lines) {
+    if (line.rfind("  ", 0) == 0) {
+      findings.emplace_back(category, line.substr(2));
+    } else {
+      category = line.substr(0, line.find(':'));
+      captions.push_back(category);
+    }
+  }
+  EXPECT_EQ(captions,
+            (std::vector<std::string>{"Extensions handlers", "Programs location",
+                                      "Common libraries", "Registered programs", "Com/ActiveX",
+                                      "Startup/Uninstall", "Font/Help/Sounds", "Total"}));
+  for (const auto& expected : std::vector<std::pair<std::string, std::string>>{
+           {"Extensions handlers", "Invalid handler .qle2e"},
+           {"Startup/Uninstall", "Startup file does not exist: C:\\QLE2EGONE\\X.EXE"},
+           {"Startup/Uninstall", "Invalid uninstall path: qle2e orphan"}}) {
+    EXPECT_NE(std::find(findings.begin(), findings.end(), expected), findings.end())
+        << expected.second << "\n"
+        << outcome.out;
+  }
+  EXPECT_EQ(lines.back(), "Total: " + std::to_string(findings.size()));
+}
+
+TEST_F(QuillonScanE2eTest, WriteLeavesTheFixFilesAndChangesNothing) {
+  const Outcome outcome = RunScan("--write \"" + folder + "\"");
+  EXPECT_EQ(outcome.exitCode, 1u) << outcome.err;
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".qle2e"));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kOrphan));
+  HANDLE fix = CreateFileA((folder + "\\Quillon.reg").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(fix, INVALID_HANDLE_VALUE);
+  const std::string script = ReadAll(fix);
+  CloseHandle(fix);
+  EXPECT_EQ(script.rfind("REGEDIT4\r\n\r\n", 0), 0u);
+  EXPECT_NE(script.find("[-HKEY_CLASSES_ROOT\\.qle2e]\r\n\r\n"), std::string::npos);
+  HANDLE undo = CreateFileA((folder + "\\Quillon_Undo_1.reg").c_str(), GENERIC_READ,
+                            FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(undo, INVALID_HANDLE_VALUE);
+  const std::string undoBytes = ReadAll(undo);
+  CloseHandle(undo);
+  ASSERT_GT(undoBytes.size(), 2u);
+  EXPECT_EQ(undoBytes.substr(0, 2), "\xFF\xFE");
+  const std::string wideKey =
+      std::string("[\0H\0K\0E\0Y\0_\0C\0L\0A\0S\0S\0E\0S\0_\0R\0O\0O\0T\0", 36);
+  EXPECT_NE(undoBytes.find(wideKey), std::string::npos);
+  EXPECT_NE(GetFileAttributesA((folder + "\\Quillon_Log_1.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(QuillonScanE2eTest, WrongArgumentsGetTheUsage) {
+  const Outcome outcome = RunScan("--bogus");
+  EXPECT_EQ(outcome.exitCode, 2u);
+  EXPECT_EQ(outcome.err.rfind("Usage: QuillonScan", 0), 0u);
+  EXPECT_EQ(outcome.out, "");
+}
+
+}  // namespace
