@@ -72,10 +72,11 @@ void TForm1b::GetProcessList() {
   if (refreshing_)
     return;
   refreshing_ = true;
-  const int previousRow = InfoList.Row();
-  const AnsiString previousName = InfoList.Cell(0, previousRow);
   SetCursor(ui::Cursor::Hourglass);
   platform_.pump.ProcessMessages();
+  // Read after the pump, so that a row the user picked meanwhile is the one kept.
+  const int previousRow = InfoList.Row();
+  const AnsiString previousName = InfoList.Cell(0, previousRow);
 
   const std::vector<ProgramRow> rows = ListPrograms(platform_.processes, CheckBox1.Checked());
   const int count = static_cast<int>(rows.size());

@@ -180,6 +180,14 @@ TEST_F(WorkedProgramsWindow, TheSelectionFollowsTheProgramAcrossRefreshes) {
   EXPECT_EQ(form.InfoList.Cell(0, form.InfoList.Row()), "other.exe");
 }
 
+TEST_F(WorkedProgramsWindow, ARowPickedDuringARefreshStaysPicked) {
+  TForm1b& form = Open();
+  Select("copy.exe");
+  fake_.pump.OnCall(fake_.pump.CallCount() + 1, [&] { Select("other.exe"); });
+  ui::ScriptedHost::Fire(form.Timer);
+  EXPECT_EQ(form.InfoList.Cell(0, form.InfoList.Row()), "other.exe");
+}
+
 TEST_F(WorkedProgramsWindow, ActionsAndClosingWaitWhileTheListIsRebuilt) {
   TForm1b& form = Open();
   Select("copy.exe");
