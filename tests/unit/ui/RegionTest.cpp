@@ -1,6 +1,9 @@
 // Tests of the portable region, the bitmap file format and the skin region algorithm.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <random>
+
 #include "ui/Bitmap.h"
 #include "ui/Region.h"
 #include "ui/Skin.h"
@@ -30,6 +33,49 @@ TEST(RegionTest, SamePixelsCompareEqualWhateverTheRectangles) {
   EXPECT_EQ(byRows, byColumns);
   EXPECT_EQ(byRows.Rects().size(), 1u);
   EXPECT_NE(byRows, Region::FromRect({0, 0, 4, 3}));
+}
+
+// Regions built from random rectangles agree pixel by pixel with plain sets of pixels.
+TEST(RegionTest, OperationsAgreeWithPixelSets) {
+  constexpr int kSide = 24;
+  using Pixels = std::array<bool, kSide * kSide>;
+  std::mt19937 random(20261207);
+  const auto randomRect = [&random] {
+    const int left = static_cast<int>(random() % kSide), top = static_cast<int>(random() % kSide);
+    return Rect{left, top, static_cast<int>(random() % (kSide - left + 1)),
+                static_cast<int>(random() % (kSide - top + 1))};
+  };
+  const auto pixelsOf = [](const std::vector<Rect>& rects) {
+    Pixels p{};
+    for (const Rect& r : rects)
+      for (int y = r.top; y < r.Bottom(); ++y)
+        for (int x = r.left; x < r.Right(); ++x)
+          p[static_cast<std::size_t>(y * kSide + x)] = true;
+    return p;
+  };
+  for (int round = 0; round < 200; ++round) {
+    std::vector<Rect> first, second;
+    for (int i = 0; i < 4; ++i) {
+      first.push_back(randomRect());
+      second.push_back(randomRect());
+    }
+    const Region a = Region::FromRects(first), b = Region::FromRects(second);
+    const Pixels pa = pixelsOf(first), pb = pixelsOf(second);
+    const Region both = a.Intersect(b), either = a.Union(b), only = a.Subtract(b);
+    long long area = 0;
+    for (int y = 0; y < kSide; ++y) {
+      for (int x = 0; x < kSide; ++x) {
+        const std::size_t i = static_cast<std::size_t>(y * kSide + x);
+        ASSERT_EQ(both.Contains({x, y}), pa[i] && pb[i]) << round;
+        ASSERT_EQ(either.Contains({x, y}), pa[i] || pb[i]) << round;
+        ASSERT_EQ(only.Contains({x, y}), pa[i] && !pb[i]) << round;
+        area += pa[i] || pb[i];
+      }
+    }
+    EXPECT_EQ(either.Area(), area);
+    EXPECT_EQ(Region::FromRects(either.Rects()), either);  // the rectangles cover it exactly
+    EXPECT_EQ(only.Union(both), a);
+  }
 }
 
 TEST(BmpTest, EncodedFilesDecodeToTheSamePixels) {
