@@ -26,8 +26,8 @@ Program Start(const std::string& commandLine) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   std::string line = commandLine;  // CreateProcessA may write into the command line
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &info))
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &info))
     return Program();
   win32::UniqueHandleNull thread(info.hThread);
   return Program(win32::UniqueHandleNull(info.hProcess), info.dwProcessId);
