@@ -409,6 +409,12 @@ TEST_F(MainWindowTest, DuringAPassMinimizeAndTheCircleKeepTheirLook) {
   EXPECT_TRUE(form->TopButton1.Hovered());
 }
 
+TEST_F(MainWindowTest, EveryControlKeepsTheIdentifierItsNameGives) {
+  Start();
+  for (const ui::Control* control : form->Controls())
+    EXPECT_EQ(ui::ControlIdFor(control->Name()), control->Id()) << control->Name();
+}
+
 TEST_F(MainWindowTest, TheUpperLeftBandDragsTheWindow) {
   Start();
   EXPECT_TRUE(form->WMNCHitTest({0, 0}));
