@@ -45,6 +45,7 @@ class CleanerPasses {
   bool EnterKey(RegRoot root, const AnsiString& path, bool deleteValues, StringList& valuesList,
                 KeyLevel& level);
   void CleanValues(KeyLevel& level, bool deleteValues, StringList& valuesList);
+  bool StillTemporary(const RegKey& key, const AnsiString& name, AnsiString& text);
 
   Files& files_;
   Registry& registry_;

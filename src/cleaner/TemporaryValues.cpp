@@ -1,6 +1,7 @@
 // The values pass of the cleaner: a depth-first walk of the user's software keys that removes
 // string values naming files and folders that no longer exist.
 #include <deque>
+#include <vector>
 
 #include "cleaner/CleanerPasses.h"
 #include "registry/AnsiText.h"
@@ -28,17 +29,34 @@ bool LooksLikePath(const AnsiString& data) {
          data.find_first_of(kNeverInTemporaryData) == AnsiString::npos;
 }
 
-using EnumFunction = bool (Registry::*)(RegHandle, std::uint32_t, AnsiString&);
-
-// Every name the key gives, in its order, taken before anything in it changes.
-StringList EnumerateNames(Registry& registry, const RegKey& key, EnumFunction enumerate) {
+// Every subkey name the key gives, in its order, taken before anything in it changes.
+StringList ListSubKeys(Registry& registry, const RegKey& key) {
   StringList names;
   if (!key.IsOpen())
     return names;
   AnsiString name;
-  for (std::uint32_t index = 0; (registry.*enumerate)(key.Get(), index, name); ++index)
+  for (std::uint32_t index = 0; registry.EnumKey(key.Get(), index, name); ++index)
     names.push_back(name);
   return names;
+}
+
+struct ListedValue {
+  AnsiString name;
+  std::uint32_t type = regtype::kNone;
+  Bytes data;
+};
+
+// Every value of the key with its type and data, in one call each where the system allows it,
+// taken before anything in the key changes.
+std::vector<ListedValue> ListValues(Registry& registry, const RegKey& key) {
+  std::vector<ListedValue> values;
+  if (!key.IsOpen())
+    return values;
+  ListedValue value;
+  for (std::uint32_t index = 0;
+       registry.EnumValueData(key.Get(), index, value.name, value.type, value.data); ++index)
+    values.push_back(value);
+  return values;
 }
 
 }  // namespace
@@ -104,27 +122,40 @@ bool CleanerPasses::EnterKey(RegRoot root, const AnsiString& path, bool deleteVa
     return false;
   progress_.ShowKey(path);
   level.key.Open(root, NormalizeKeyPath(path), FullAccess64);  // refused: contributes nothing
-  level.subKeys = EnumerateNames(registry_, level.key, &Registry::EnumKey);
+  level.subKeys = ListSubKeys(registry_, level.key);
   CleanValues(level, deleteValues, valuesList);
   return true;
 }
 
 void CleanerPasses::CleanValues(KeyLevel& level, bool deleteValues, StringList& valuesList) {
-  const StringList valueNames = EnumerateNames(registry_, level.key, &Registry::EnumValue);
-  for (const AnsiString& name : valueNames) {
+  for (const ListedValue& value : ListValues(registry_, level.key)) {
     pump_.ProcessMessages();
-    std::uint32_t type = regtype::kNone;
-    Bytes data;
-    // A value deleted by someone else since the listing is passed over.
-    if (!registry_.QueryValue(level.key.Get(), name, type, &data) || !IsStringType(type))
+    if (!IsStringType(value.type))
       continue;
-    const AnsiString text = TextOfStringData(data);
+    AnsiString text = TextOfStringData(value.data);
     if (!IsTemporaryValueData(text, files_))
       continue;
-    if (deleteValues)
-      registry_.DeleteValue(level.key.Get(), name);  // a refused deletion still counts
+    if (deleteValues) {
+      if (!StillTemporary(level.key, value.name, text))
+        continue;
+      registry_.DeleteValue(level.key.Get(), value.name);  // a refused deletion still counts
+    }
     valuesList.push_back(TemporaryValueLine(text));
   }
+}
+
+// The value as it is just before its deletion: another program may have changed or removed it
+// since the key's values were listed. `text` becomes the data now held.
+bool CleanerPasses::StillTemporary(const RegKey& key, const AnsiString& name, AnsiString& text) {
+  std::uint32_t type = regtype::kNone;
+  Bytes data;
+  if (!registry_.QueryValue(key.Get(), name, type, &data) || !IsStringType(type))
+    return false;
+  const AnsiString now = TextOfStringData(data);
+  if (now == text)
+    return true;
+  text = now;
+  return IsTemporaryValueData(text, files_);
 }
 
 }  // namespace ql

@@ -55,6 +55,19 @@ class Registry {
   virtual bool QueryInfoKey(RegHandle key, RegKeyInfo& info) = 0;
   virtual bool EnumKey(RegHandle key, std::uint32_t index, AnsiString& name) = 0;
   virtual bool EnumValue(RegHandle key, std::uint32_t index, AnsiString& name) = 0;
+  // The name, type and data of the value at index, in one call where the system allows it.
+  // False only when there is no value at index; a value whose data cannot be read (it vanished
+  // after its name was found) gives the type REG_NONE and no data.
+  virtual bool EnumValueData(RegHandle key, std::uint32_t index, AnsiString& name,
+                             std::uint32_t& type, Bytes& data) {
+    if (!EnumValue(key, index, name))
+      return false;
+    if (!QueryValue(key, name, type, &data)) {
+      type = regtype::kNone;
+      data.clear();
+    }
+    return true;
+  }
   // Type and data of a value; data may be null when only the type is wanted.
   virtual bool QueryValue(RegHandle key, const AnsiString& name, std::uint32_t& type,
                           Bytes* data) = 0;

@@ -14,6 +14,8 @@ class Win32Registry final : public Registry {
   bool QueryInfoKey(RegHandle key, RegKeyInfo& info) override;
   bool EnumKey(RegHandle key, std::uint32_t index, AnsiString& name) override;
   bool EnumValue(RegHandle key, std::uint32_t index, AnsiString& name) override;
+  bool EnumValueData(RegHandle key, std::uint32_t index, AnsiString& name, std::uint32_t& type,
+                     Bytes& data) override;
   bool QueryValue(RegHandle key, const AnsiString& name, std::uint32_t& type, Bytes* data) override;
   bool SetValue(RegHandle key, const AnsiString& name, std::uint32_t type,
                 const Bytes& data) override;

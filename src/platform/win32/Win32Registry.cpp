@@ -125,6 +125,24 @@ bool Win32Registry::EnumValue(RegHandle key, std::uint32_t index, AnsiString& na
   });
 }
 
+// Names and data that fit small buffers come in one call; anything longer is read the long way.
+bool Win32Registry::EnumValueData(RegHandle key, std::uint32_t index, AnsiString& name,
+                                  std::uint32_t& type, Bytes& data) {
+  char small[256];
+  DWORD nameLength = sizeof(small);
+  BYTE smallData[512];
+  DWORD size = sizeof(smallData);
+  DWORD valueType = 0;
+  const LONG status = RegEnumValueA(ToHKey(key), static_cast<DWORD>(index), small, &nameLength,
+                                    nullptr, &valueType, smallData, &size);
+  if (status != ERROR_SUCCESS)
+    return status == ERROR_MORE_DATA && Registry::EnumValueData(key, index, name, type, data);
+  name.assign(small, nameLength < sizeof(small) ? nameLength : sizeof(small));
+  type = valueType;
+  data.assign(smallData, smallData + (size < sizeof(smallData) ? size : sizeof(smallData)));
+  return true;
+}
+
 bool Win32Registry::QueryValue(RegHandle key, const AnsiString& name, std::uint32_t& type,
                                Bytes* data) {
   DWORD valueType = 0;

@@ -322,6 +322,23 @@ TEST_F(TemporaryValuesTest, ValueThatVanishesBeforeItIsReadIsPassedOver) {
   EXPECT_EQ(Run(true), StringList{"Temporary value: C:\\a1.x"});
 }
 
+// Pump 3 comes before A's first value, after the key's values were listed.
+TEST_F(TemporaryValuesTest, ValueChangedSinceTheListingIsJudgedAsItIsNow) {
+  ground.fake.files.AddFile("C:\\Docs\\kept.doc");
+  SetString("A", "nowKept", "C:\\gone\\a.doc");
+  SetString("A", "nowOther", "C:\\gone\\b.doc");
+  SetString("A", "nowText", "C:\\gone\\c.doc");
+  ground.fake.pump.OnCall(3, [&] {
+    SetString("A", "nowKept", "C:\\Docs\\kept.doc");
+    SetString("A", "nowOther", "C:\\gone\\other.doc");
+    registry().SetDword(kCurrentUser, "Software\\A", "nowText", 7);
+  });
+  EXPECT_EQ(Run(true), StringList{"Temporary value: C:\\gone\\other.doc"});
+  EXPECT_TRUE(Has("A", "nowKept"));
+  EXPECT_FALSE(Has("A", "nowOther"));
+  EXPECT_TRUE(Has("A", "nowText"));
+}
+
 TEST_F(TemporaryValuesTest, KeysHundredsOfLevelsDeepAreWalkedWithoutExhaustingTheStack) {
   AnsiString key = "Deep";
   for (int level = 0; level < 400; ++level)
