@@ -28,6 +28,10 @@ bool IsDrawnByUs(const Control& control) {
   return control.Kind() == ControlKind::Label || control.Kind() == ControlKind::Picture;
 }
 
+bool PartOf(const ImageButton& button, const Control* control) {
+  return control == &button.A || control == &button.B || control == button.Caption;
+}
+
 HCURSOR SystemCursor(Cursor cursor) {
   switch (cursor) {
     case Cursor::Hand:
@@ -481,6 +485,9 @@ LRESULT FormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
       OnButtonDown({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
+    case WM_LBUTTONDBLCLK:  // the second press of a double click is not a second click
+      pressed_ = nullptr;
+      return 0;
     case WM_LBUTTONUP:
       OnButtonUp({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
@@ -647,13 +654,26 @@ void FormWindow::OnButtonDown(Point client) {
   ::SetCapture(Handle());
 }
 
+bool FormWindow::SameTarget(const Control* pressed, const Control* released) const {
+  if (released == nullptr)
+    return false;
+  if (pressed == released)
+    return true;
+  const auto& buttons = form_.Buttons();
+  return std::any_of(buttons.begin(), buttons.end(), [&](const ImageButton* button) {
+    return PartOf(*button, pressed) && PartOf(*button, released);
+  });
+}
+
 void FormWindow::OnButtonUp(Point client) {
   Control* pressed = std::exchange(pressed_, nullptr);
   ::ReleaseCapture();
-  // Released over the control it was pressed on; a handler may open a modal window or close
+  // Released over the control it was pressed on, or another part of the same image button (the
+  // hover may have swapped its pictures in between); a handler may open a modal window or close
   // this one, so nothing of this window is touched after the click.
-  if (pressed != nullptr && form_.ControlAt(client) == pressed)
-    pressed->Click();
+  Control* released = form_.ControlAt(client);
+  if (pressed != nullptr && SameTarget(pressed, released))
+    released->Click();
 }
 
 void FormWindow::OnCommand(int id, int code) {

@@ -63,6 +63,7 @@ class FormWindow final : public WindowBase, public FormView {
   void OnMouseMove(Point client);
   void OnButtonDown(Point client);
   void OnButtonUp(Point client);
+  bool SameTarget(const Control* pressed, const Control* released) const;
   void OnCommand(int id, int code);
   LRESULT OnNotify(const NMHDR& header);
   LRESULT OnControlColor(HDC dc, HWND child, LRESULT fallback);

@@ -42,6 +42,7 @@ bool WindowBase::Create(const char* className, DWORD exStyle, DWORD style, const
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = &WindowBase::Procedure;
     wc.hInstance = instance;
+    wc.style = CS_DBLCLKS;
     wc.lpszClassName = className;
     wc.hIcon = ::LoadIconA(instance, "MAINICON");
     if (!::RegisterClassExA(&wc))

@@ -94,6 +94,15 @@ TEST_F(FormWindowTest, AMousePressAndReleaseOnAButtonClicksIt) {
   EXPECT_FALSE(AskConfirmation("Cancel scanning?"));
 }
 
+TEST_F(FormWindowTest, APressOnOnePictureOfAButtonAndAReleaseOnTheOtherStillClicks) {
+  HWND form = Confirmation();
+  const LPARAM onYes = MAKELPARAM(50, 125);
+  ::PostMessageA(form, WM_LBUTTONDOWN, MK_LBUTTON, onYes);  // on Button1A, at rest
+  ::PostMessageA(form, WM_MOUSEMOVE, MK_LBUTTON, onYes);    // the hover shows Button1B
+  ::PostMessageA(form, WM_LBUTTONUP, 0, onYes);
+  EXPECT_TRUE(AskConfirmation("Unload program?"));
+}
+
 TEST_F(FormWindowTest, MovingOverAButtonShowsItsHoveredPicture) {
   TForm5b& model = windows.Confirmation();
   model.Show();
