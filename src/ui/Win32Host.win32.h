@@ -9,6 +9,8 @@
 //   main->Show();
 //   return host.Run();                            // until the main form closes
 //
+// The host must outlive every form shown on it.
+//
 // Every message, in the main loop, in each modal show and in Pump::ProcessMessages, is first
 // offered to the hook (true: handled, not dispatched), then a key press on a form or one of its
 // controls reaches the form (Control::KeyDown), then the message is dispatched.

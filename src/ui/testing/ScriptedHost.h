@@ -11,7 +11,8 @@
 //   pump.At(5, [&] { form->Button1Label.Click(); });        // on the 5th pump, press Stop
 //
 // A modal show with no scripted reaction presses Escape. A reaction that leaves the form open
-// is an error of the test (ScriptError), so a test never hangs in a modal show.
+// is an error of the test (ScriptError), so a test never hangs in a modal show. Declare the host
+// before the forms it shows: it must outlive them.
 #pragma once
 
 #include <deque>
