@@ -20,7 +20,7 @@ fi
 dir=$build_root/$preset
 
 cmake --preset "$preset" -B "$dir" >/dev/null
-if ! cmake --build "$dir" --target help | grep -qx '\.\.\. Quillon'; then
+if ! cmake --build "$dir" --target help | grep -x '\.\.\. Quillon' >/dev/null; then
   echo "run.sh: this tree has no Quillon program yet (no CMake target named Quillon)." >&2
   exit 1
 fi

@@ -124,8 +124,8 @@ stage "Xvfb and a fresh Wine prefix" eval 'start_xvfb && start_wine'
 if [ "${QUILLON_WINE_32BIT:-0}" = 1 ]; then
   wine_note="Wine tiers ran for both the 32-bit product and the 64-bit build."
 else
-  wine_note="This machine cannot start 32-bit programs: the 32-bit product was built but its Wine
-tiers did not run; the Wine tiers ran the 64-bit build only."
+  wine_note="This machine cannot start 32-bit programs: the 32-bit product is only built, not run;
+the Wine tiers ran the 64-bit build."
 fi
 echo "$wine_note"
 
