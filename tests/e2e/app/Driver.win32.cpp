@@ -117,8 +117,15 @@ bool PostRegistered(HWND window, const char* messageName, WPARAM wParam) {
   return message != 0 && PostMessageA(window, message, wParam, 0);
 }
 
+// The window system takes the focus change asynchronously under Wine, so the driver asks again
+// until the window is in front.
 bool BringToFront(HWND window) {
-  return SetForegroundWindow(window) && GetForegroundWindow() == window;
+  return WaitUntil(
+      [&] {
+        SetForegroundWindow(window);
+        return GetForegroundWindow() == window;
+      },
+      3000);
 }
 
 DWORD PriorityClassOf(DWORD processId) {
