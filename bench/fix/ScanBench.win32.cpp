@@ -22,7 +22,6 @@ using ql::StringList;
 
 constexpr int kClassIds = 5000;
 constexpr int kListValues = 2000;
-constexpr int kRounds = 3;
 constexpr char kMarker[] = "qlbench";
 
 class NoPump final : public ql::Pump {
@@ -147,8 +146,11 @@ std::uint32_t FullScan(ql::Platform& platform) {
 
 }  // namespace
 
+// bench_scan_wine [classes [rounds]]: the planted keys are removed at the end of the run.
 int main(int argc, char** argv) {
   const int classes = argc > 1 ? std::atoi(argv[1]) : 50000;
+  const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
   NoPump pump;
   ql::win32::Win32Platform system;
   ql::Platform platform = system.platform(pump);
@@ -157,7 +159,7 @@ int main(int argc, char** argv) {
   std::vector<double> walks;
   std::vector<double> scans;
   std::uint32_t found = 0;
-  for (int round = 0; round < kRounds; ++round) {
+  for (int round = 0; round < rounds; ++round) {
     walks.push_back(Seconds([&] { PlainWalk(platform.registry); }));
     scans.push_back(Seconds([&] { found = FullScan(platform); }));
   }

@@ -205,15 +205,15 @@ void RegistryScanner::ExamineClass(const AnsiString& name) {
     return;
   Show(name, StatusForm::Unchanged);
   const AnsiString key = "\\" + name;
-  if (!KeyIsWritable(platform_.registry, kClassesRoot, key) ||
-      !KeyEntryIsSafe(kClassesRoot, "\\", name))
+  if (!KeyIsWritable(platform_.registry, kClassesRoot, key))
     return;
   const AnsiString classId = ReadClassText(key + "\\CLSID");
   const AnsiString icon = ReadClassText(key + "\\DefaultIcon");
   const AnsiString openCommand = ReadClassText(key + "\\shell\\open\\command");
   const AnsiString editCommand = ReadClassText(key + "\\shell\\edit\\command");
   if (!classId.empty() && !KeyExists(platform_.registry, kClassesRoot, "CLSID\\" + classId)) {
-    RecordKeyDeletion(Category::ComActiveX, "Invalid CLSID: " + classId, kClassesRoot, key, key);
+    if (KeyEntryIsSafe(kClassesRoot, "\\", name))
+      RecordKeyDeletion(Category::ComActiveX, "Invalid CLSID: " + classId, kClassesRoot, key, key);
     return;
   }
   if (ContainsExeOrDll(icon))
@@ -235,7 +235,7 @@ void RegistryScanner::ExamineClassFile(const AnsiString& name, const AnsiString&
   if ((exemptUnknownPrefixes && !path.empty() && path[0] == '%') || Exists(path))
     return;
   const AnsiString fileName = ExtractFileName(path);
-  if (InWindowsFolders(fileName))
+  if (InWindowsFolders(fileName) || !KeyEntryIsSafe(kClassesRoot, "\\", name))
     return;
   const AnsiString key = "\\" + name + subKey;
   RecordKeyDeletion(Category::ComActiveX, prefix + fileName, kClassesRoot, key, key);

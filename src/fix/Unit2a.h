@@ -40,7 +40,7 @@ class TForm2a : public ui::Form {
   ui::Label ActionLabel{*this, "ActionLabel", {32, 64}, "Fix registry problems"};
   ui::Picture Button1A{*this, "Button1A", {32, 362, 100, 30}};
   ui::Picture Button1B{*this, "Button1B", {32, 362, 100, 30}};
-  ui::Label Button1Label{*this, "Button1Label", {48, 369, 70, 0}, "Scan"};
+  ui::Label Button1Label{*this, "Button1Label", {48, 369, 70, 16}, "Scan"};
   ui::ImageButton Button1{*this, Button1A, Button1B, &Button1Label};
   ui::Picture Button2A{*this, "Button2A", {152, 362, 100, 30}};
   ui::Picture Button2B{*this, "Button2B", {152, 362, 100, 30}};
@@ -57,21 +57,21 @@ class TForm2a : public ui::Form {
   ui::Label Label5a{*this, "Label5a", {32, 224}, kCategoryCaptions[4]};
   ui::Label Label6a{*this, "Label6a", {32, 256}, kCategoryCaptions[5]};
   ui::Label Label7a{*this, "Label7a", {32, 288}, kCategoryCaptions[6]};
-  ui::Label Label1b{*this, "Label1b", {160, 96, 120, 0}};
-  ui::Label Label2b{*this, "Label2b", {160, 128, 120, 0}};
-  ui::Label Label3b{*this, "Label3b", {160, 160, 120, 0}};
-  ui::Label Label4b{*this, "Label4b", {160, 192, 120, 0}};
-  ui::Label Label5b{*this, "Label5b", {160, 224, 120, 0}};
-  ui::Label Label6b{*this, "Label6b", {160, 256, 120, 0}};
-  ui::Label Label7b{*this, "Label7b", {160, 288, 120, 0}};
-  ui::Label Label1c{*this, "Label1c", {296, 96, 80, 0}};
-  ui::Label Label2c{*this, "Label2c", {296, 128, 80, 0}};
-  ui::Label Label3c{*this, "Label3c", {296, 160, 80, 0}};
-  ui::Label Label4c{*this, "Label4c", {296, 192, 80, 0}};
-  ui::Label Label5c{*this, "Label5c", {296, 224, 80, 0}};
-  ui::Label Label6c{*this, "Label6c", {296, 256, 80, 0}};
-  ui::Label Label7c{*this, "Label7c", {296, 288, 80, 0}};
-  ui::Label InfoLabel{*this, "InfoLabel", {32, 328, 340, 0}};
+  ui::Label Label1b{*this, "Label1b", {160, 96, 120, 16}};
+  ui::Label Label2b{*this, "Label2b", {160, 128, 120, 16}};
+  ui::Label Label3b{*this, "Label3b", {160, 160, 120, 16}};
+  ui::Label Label4b{*this, "Label4b", {160, 192, 120, 16}};
+  ui::Label Label5b{*this, "Label5b", {160, 224, 120, 16}};
+  ui::Label Label6b{*this, "Label6b", {160, 256, 120, 16}};
+  ui::Label Label7b{*this, "Label7b", {160, 288, 120, 16}};
+  ui::Label Label1c{*this, "Label1c", {296, 96, 80, 16}};
+  ui::Label Label2c{*this, "Label2c", {296, 128, 80, 16}};
+  ui::Label Label3c{*this, "Label3c", {296, 160, 80, 16}};
+  ui::Label Label4c{*this, "Label4c", {296, 192, 80, 16}};
+  ui::Label Label5c{*this, "Label5c", {296, 224, 80, 16}};
+  ui::Label Label6c{*this, "Label6c", {296, 256, 80, 16}};
+  ui::Label Label7c{*this, "Label7c", {296, 288, 80, 16}};
+  ui::Label InfoLabel{*this, "InfoLabel", {32, 328, 340, 16}};
 
  private:
   struct Row {

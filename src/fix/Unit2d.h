@@ -45,15 +45,15 @@ class TForm2d : public ui::Form {
   ui::Label Label3{*this, "Label3", {136, 340}, "Clean undo folder"};
   ui::Picture Button1A{*this, "Button1A", {30, 364, 100, 30}};
   ui::Picture Button1B{*this, "Button1B", {30, 364, 100, 30}};
-  ui::Label Button1Label{*this, "Button1Label", {30, 371, 100, 0}, "Apply"};
+  ui::Label Button1Label{*this, "Button1Label", {30, 371, 100, 16}, "Apply"};
   ui::ImageButton Button1{*this, Button1A, Button1B, &Button1Label};
   ui::Picture Button2A{*this, "Button2A", {152, 364, 100, 30}};
   ui::Picture Button2B{*this, "Button2B", {152, 364, 100, 30}};
-  ui::Label Button2Label{*this, "Button2Label", {152, 371, 100, 0}, "Delete"};
+  ui::Label Button2Label{*this, "Button2Label", {152, 371, 100, 16}, "Delete"};
   ui::ImageButton Button2{*this, Button2A, Button2B, &Button2Label};
   ui::Picture Button3A{*this, "Button3A", {272, 364, 100, 30}};
   ui::Picture Button3B{*this, "Button3B", {272, 364, 100, 30}};
-  ui::Label Button3Label{*this, "Button3Label", {272, 371, 100, 0}, "Close"};
+  ui::Label Button3Label{*this, "Button3Label", {272, 371, 100, 16}, "Close"};
   ui::ImageButton Button3{*this, Button3A, Button3B, &Button3Label};
 
  private:

@@ -1,0 +1,169 @@
+// Quillon.exe's scan window and undo manager under Wine and Xvfb, driven from outside: planted
+// problems are found, Fix removes them through regedit, and the undo manager's Apply brings
+// them back.
+#include <shlobj.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "Driver.win32.h"
+#include "ui/Controls.h"
+
+namespace ql::e2e {
+namespace {
+
+constexpr DWORD kStartWait = 20000;
+constexpr DWORD kScanWait = 180000;
+constexpr char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kExtension[] = ".qlgui";
+constexpr int kFixRegistryCommand = 40001;
+constexpr int kUndoManagerCommand = 40003;
+
+std::string Text(HWND form, const char* control) {
+  return ChildText(form, ui::ControlIdFor(control));
+}
+
+void Click(HWND form, const char* control) {
+  const int id = ui::ControlIdFor(control);
+  PostMessageA(form, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(form, id)));
+}
+
+HWND WaitForVisibleWindow(DWORD processId, const std::string& title, DWORD milliseconds) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND window : ProcessWindows(processId, title)) {
+          if (IsWindowVisible(window))
+            found = window;
+        }
+        return found != nullptr;
+      },
+      milliseconds);
+  return found;
+}
+
+bool SetText(HKEY root, const char* key, const char* name, const std::string& text) {
+  HKEY handle = nullptr;
+  if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &handle,
+                      nullptr) != ERROR_SUCCESS)
+    return false;
+  const LONG result =
+      RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>(text.size() + 1));
+  RegCloseKey(handle);
+  return result == ERROR_SUCCESS;
+}
+
+std::string ReadText(HKEY root, const char* key, const char* name) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExA(root, key, 0, KEY_READ | KEY_WOW64_64KEY, &handle) != ERROR_SUCCESS)
+    return "<missing>";
+  char data[512] = {};
+  DWORD size = sizeof data - 1;
+  DWORD type = 0;
+  const LONG result =
+      RegQueryValueExA(handle, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(handle);
+  return result == ERROR_SUCCESS && type == REG_SZ ? std::string(data) : "<missing>";
+}
+
+std::string UndoFolder() {
+  char appData[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData);
+  return std::string(appData) + "\\Quillon\\";
+}
+
+// Earlier runs' undo files would be listed before ours.
+void RemoveUndoFiles() {
+  for (const char* pattern : {"Quillon_Log_*.txt", "Quillon_Undo_*.reg"}) {
+    WIN32_FIND_DATAA data{};
+    HANDLE search = FindFirstFileA((UndoFolder() + pattern).c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE)
+      continue;
+    do {
+      DeleteFileA((UndoFolder() + data.cFileName).c_str());
+    } while (FindNextFileA(search, &data));
+    FindClose(search);
+  }
+}
+
+std::string ArtifactFolder() {
+  const char* folder = std::getenv("QUILLON_ARTIFACTS");
+  const std::string path = folder != nullptr ? folder : DriverFolder() + "\\artifacts";
+  CreateDirectoryA(path.c_str(), nullptr);
+  return path;
+}
+
+class ScanWindowE2e : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveUndoFiles();
+    ASSERT_TRUE(SetText(HKEY_CLASSES_ROOT, kExtension, "", "QlGuiMissingClass"));
+    ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kRun, "qlgui", "\"C:\\qlguigone\\x.exe\" /min"));
+    ASSERT_TRUE(WriteQuillonSetting("ShowMinimized", 0));
+    quillon = Start("\"" + DriverFolder() + "\\Quillon.exe\"");
+    ASSERT_TRUE(quillon.Started());
+    main = WaitForVisibleWindow(quillon.Id(), "Quillon", kStartWait);
+    ASSERT_NE(main, nullptr);
+  }
+  void TearDown() override {
+    if (quillon.Running() && main != nullptr)
+      PostRegistered(main, "QuillonClose", 1134);
+    quillon.WaitForExit(5000);
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, kExtension);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kRun, "qlgui");
+  }
+
+  Program quillon;
+  HWND main = nullptr;
+};
+
+TEST_F(ScanWindowE2e, FindsFixesAndUndoesThePlantedProblems) {
+  ASSERT_TRUE(PostMessageA(main, WM_COMMAND, kFixRegistryCommand, 0));
+  HWND scan = WaitForVisibleWindow(quillon.Id(), " Fix registry problems", 5000);
+  ASSERT_NE(scan, nullptr);
+  EXPECT_EQ(Text(scan, "InfoLabel"), "Please click \"Scan\" button.");
+  EXPECT_EQ(Text(scan, "Label1c"), "What is this?");
+
+  Click(scan, "Button1Label");
+  ASSERT_TRUE(WaitUntil(
+      [&] { return Text(scan, "InfoLabel") == "To fix these errors please click \"Fix\" button."; },
+      kScanWait))
+      << Text(scan, "InfoLabel");
+  EXPECT_EQ(Text(scan, "Button1Label"), "Scan");
+  EXPECT_EQ(Text(scan, "Label1c"), "Details");
+  EXPECT_GE(std::atoi(Text(scan, "Label1b").c_str()), 1) << Text(scan, "Label1b");
+  EXPECT_GE(std::atoi(Text(scan, "Label6b").c_str()), 1) << Text(scan, "Label6b");
+  SaveWindowBitmap(scan, ArtifactFolder() + "\\scan-window.bmp");
+
+  Click(scan, "Button2Label");
+  HWND information = WaitForVisibleWindow(quillon.Id(), "Information", 30000);
+  ASSERT_NE(information, nullptr);
+  const std::string fixed = Text(information, "InfoLabel");
+  EXPECT_NE(fixed.find(" errors fixed!"), std::string::npos) << fixed;
+  Click(information, "Button1Label");
+  EXPECT_EQ(ReadText(HKEY_CLASSES_ROOT, kExtension, ""), "<missing>");
+  EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kRun, "qlgui"), "<missing>");
+  ASSERT_TRUE(WaitUntil([&] { return Text(scan, "Label1c") == "What is this?"; }, 5000));
+  Click(scan, "Button3Label");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(scan) == FALSE; }, 5000));
+
+  ASSERT_TRUE(PostMessageA(main, WM_COMMAND, kUndoManagerCommand, 0));
+  HWND undo = WaitForVisibleWindow(quillon.Id(), "Details", 5000);
+  ASSERT_NE(undo, nullptr);
+  EXPECT_EQ(Text(undo, "ActionLabel"), "Undo manager");
+  SaveWindowBitmap(undo, ArtifactFolder() + "\\undo-manager.bmp");
+  Click(undo, "Button1Label");
+  EXPECT_TRUE(WaitUntil(
+      [&] { return ReadText(HKEY_CLASSES_ROOT, kExtension, "") == "QlGuiMissingClass"; }, 15000));
+  EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kRun, "qlgui"), "\"C:\\qlguigone\\x.exe\" /min");
+  Click(undo, "Button3Label");
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(undo) == FALSE; }, 5000));
+}
+
+}  // namespace
+}  // namespace ql::e2e
