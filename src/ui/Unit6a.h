@@ -7,7 +7,7 @@
 namespace ql {
 
 // The maker's addresses (on a reserved example domain until the real ones are settled).
-constexpr char kHomePageAddress[] = "http://www.kestrelworks.example/";
+constexpr char kHomePageAddress[] = "http://kestrelworks.example/";
 constexpr char kSupportAddress[] = "support@kestrelworks.example";
 // "mailto:" + the support address + the subject, with the blank left as it is.
 AnsiString SupportMailLink();

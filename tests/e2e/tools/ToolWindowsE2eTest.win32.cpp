@@ -240,5 +240,20 @@ TEST_F(ToolWindowsE2e, WorkedProgramsWindowEndsARunningNotepadAfterTheConfirmati
   EXPECT_TRUE(WaitHidden(programs));
 }
 
+TEST_F(ToolWindowsE2e, AboutWindowShowsTheVersionAndTheMakersAddresses) {
+  Click(main_, "TopButton1A");
+  HWND about = WaitForWindow(quillon_.Id(), "About");
+  ASSERT_NE(about, nullptr);
+  SaveWindowBitmap(about, ArtifactFolder() + "\\tools-about.bmp");
+  EXPECT_EQ(ChildText(about, ui::ControlIdFor("ActionLabel")), "Quillon");
+  EXPECT_EQ(ChildText(about, ui::ControlIdFor("VersionLabel")), "Version: 2.2");
+  EXPECT_EQ(ChildText(about, ui::ControlIdFor("CopyrightLabel")),
+            "Copyright \xA9 2026 Kestrelworks");
+  EXPECT_EQ(ChildText(about, ui::ControlIdFor("HomePageLabel2")), "http://kestrelworks.example/");
+  EXPECT_EQ(ChildText(about, ui::ControlIdFor("SupportLabel2")), "support@kestrelworks.example");
+  PostMessageA(about, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(WaitHidden(about));
+}
+
 }  // namespace
 }  // namespace ql::e2e

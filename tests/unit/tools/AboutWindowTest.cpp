@@ -60,7 +60,7 @@ TEST_F(AboutWindow, TheHomePageOpensAtEveryClickAndTheWindowStays) {
   form.HomePageLabel2.Click();
   ASSERT_EQ(shell_.OpenedTargets().size(), 2u);
   for (const FakeShell::Opened& opened : shell_.OpenedTargets())
-    EXPECT_EQ(opened.target, "http://www.kestrelworks.example/");
+    EXPECT_EQ(opened.target, "http://kestrelworks.example/");
   EXPECT_TRUE(form.Visible());
 }
 
