@@ -31,13 +31,15 @@ void Populate(FakePlatform& fake) {
     if (i % 2 == 0) {
       fake.registry.SetString(kClassesRoot, ".e" + n, "", "class" + n);
     } else {
-      fake.registry.SetString(kClassesRoot, "class" + std::to_string(i - 1) + "\\shell\\open\\command",
-                              "", i % 50 == 1 ? "C:\\GONE\\X.EXE %1" : "\"C:\\Program Files\\App\\app.exe\" %1");
+      fake.registry.SetString(
+          kClassesRoot, "class" + std::to_string(i - 1) + "\\shell\\open\\command", "",
+          i % 50 == 1 ? "C:\\GONE\\X.EXE %1" : "\"C:\\Program Files\\App\\app.exe\" %1");
     }
   }
   for (int i = 0; i < kClassIds; ++i) {
-    fake.registry.SetString(kClassesRoot, "CLSID\\{" + std::to_string(i) + "}\\InprocServer32", "",
-                            i % 50 == 0 ? "C:\\GONE\\X.DLL" : "%SystemRoot%\\System32\\shell32.dll");
+    fake.registry.SetString(
+        kClassesRoot, "CLSID\\{" + std::to_string(i) + "}\\InprocServer32", "",
+        i % 50 == 0 ? "C:\\GONE\\X.DLL" : "%SystemRoot%\\System32\\shell32.dll");
   }
   for (const char* list : kValueLists) {
     for (int i = 0; i < kListValues; ++i) {
