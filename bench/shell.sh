@@ -46,7 +46,7 @@ kill $quillon $baseline
 wait $quillon $baseline 2>/dev/null || true
 hz=$(getconf CLK_TCK)
 awk -v q=$((q1 - q0)) -v b=$((b1 - b0)) -v hz="$hz" 'BEGIN {
-  printf "idle 60 s: Quillon %.2f s, baseline %.2f s, ratio %s\n", q / hz, b / hz,
-         b > 0 ? sprintf("%.2f", q / b) : "n/a (baseline used no measurable time)" }'
+  ratio = b > 0 ? sprintf("%.2f", q / b) : "n/a (the baseline used no measurable time)"
+  printf "idle 60 s: Quillon %.2f s, baseline %.2f s, ratio %s\n", q / hz, b / hz, ratio }'
 
 "$WINELOADER" "$bin/AccelChurn.exe"
