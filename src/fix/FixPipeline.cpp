@@ -92,8 +92,11 @@ void FixPipeline::ExportKeyToUndo(RegRoot root, const AnsiString& keyPath) {
   if (!keyExports_)
     return;
   const AnsiString exportPath = Unit0::UndoFolder + kExportFileName;
-  // A file left by an earlier run would otherwise be taken for this key's export.
+  // A file left by an earlier run would otherwise be taken for this key's export; one that
+  // cannot be removed could not be told apart from a fresh export either.
   platform_.files.RemoveFile(exportPath);
+  if (FileExists(platform_.files, exportPath))
+    return;
   RunRegEdit(
       platform_.launcher, Unit0::WindowsFolder,
       "/s /e " + QuotedArgument(exportPath) + " " + QuotedArgument(RootName(root) + keyPath));

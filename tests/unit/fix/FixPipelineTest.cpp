@@ -122,6 +122,15 @@ TEST_F(FixPipelineTest, ExportKeyToUndoIgnoresATmpRegLeftByAnEarlierRun) {
   EXPECT_FALSE(fake.files.Exists("C:\\Undo\\tmp.reg"));
 }
 
+TEST_F(FixPipelineTest, ATmpRegThatCannotBeRemovedIsNeverRead) {
+  fake.files.AddTextFile("C:\\Undo\\tmp.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Other]\r\n",
+                         fileattr::kReadOnly);
+  regedit.exportBytes = BytesOf("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n");
+  pipeline.ExportKeyToUndo(kCurrentUser, "\\K");
+  EXPECT_TRUE(state.UndoScript.empty());
+  EXPECT_TRUE(regedit.commandLines.empty());
+}
+
 struct ExportEncodingCase {
   const char* label;
   Bytes file;
