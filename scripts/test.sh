@@ -96,12 +96,16 @@ start_xvfb() {
 }
 
 # A fresh prefix for this run, then one persistent server so that each test program starts fast.
+# Wine's own services (services.exe, winedevice.exe ...) then live as long as the server; they are
+# started here, away from CTest, because a service started by a test would inherit its output
+# pipe and keep CTest waiting for the test to end.
 start_wine() {
   source scripts/wine-env.sh
   rm -f "$WINEPREFIX/.quillon-ready"
   quillon_wine_prefix || return 1
   "$QUILLON_WINESERVER" -f -p >/dev/null 2>&1 &
   wineserver_pid=$!
+  quillon_wine cmd.exe /c exit </dev/null >/dev/null 2>&1
 }
 
 windows_tiers() {  # windows_tiers PRESET BITS
