@@ -572,6 +572,10 @@ void FormWindow::ComposeBackground(HDC dc, const Rect& area, const Control* upTo
 }
 
 void FormWindow::DrawPicture(HDC dc, const Picture& picture, const Rect& area) {
+  if (!picture.Transparent()) {
+    RECT box = ToRect(area);
+    ::FillRect(dc, &box, host_.Gdi().BrushFor(picture.BackColor()));
+  }
   if (picture.Icon() != 0) {
     ::DrawIconEx(dc, area.left, area.top, reinterpret_cast<HICON>(picture.Icon()), 0, 0, 0, nullptr,
                  DI_NORMAL);
