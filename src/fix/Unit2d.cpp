@@ -6,6 +6,7 @@
 #include "app/Unit0.h"
 #include "fix/FixPipeline.h"
 #include "fix/RegScript.h"
+#include "registry/AnsiText.h"
 #include "registry/PathResolution.h"
 #include "ui/Unit5a.h"
 #include "ui/Unit5b.h"
@@ -21,20 +22,6 @@ AnsiString Lower(AnsiString text) {
   for (char& c : text)
     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
-}
-
-AnsiString ReplaceAllIgnoringCase(const AnsiString& text, const AnsiString& from,
-                                  const AnsiString& to) {
-  const AnsiString lowerText = Lower(text);
-  const AnsiString lowerFrom = Lower(from);
-  AnsiString result;
-  std::size_t start = 0;
-  for (std::size_t found = lowerText.find(lowerFrom); found != AnsiString::npos;
-       found = lowerText.find(lowerFrom, start)) {
-    result += text.substr(start, found - start) + to;
-    start = found + from.size();
-  }
-  return result + text.substr(start);
 }
 
 // "<prefix><decimal number><suffix>", letters compared without regard to case.

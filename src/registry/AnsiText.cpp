@@ -29,4 +29,22 @@ AnsiString UpperCaseAsciiLetters(AnsiString text) {
   return text;
 }
 
+// Replaces every occurrence of `token` (letters matched without regard to case), scanning on
+// after each replacement so a replacement is never searched again.
+AnsiString ReplaceAllIgnoringCase(const AnsiString& text, const AnsiString& token,
+                                  const AnsiString& replacement) {
+  const AnsiString upperText = UpperCaseAsciiLetters(text);
+  const AnsiString upperToken = UpperCaseAsciiLetters(token);
+  AnsiString result;
+  std::size_t from = 0;
+  for (std::size_t hit = upperText.find(upperToken); hit != AnsiString::npos;
+       hit = upperText.find(upperToken, from)) {
+    result.append(text, from, hit - from);
+    result += replacement;
+    from = hit + token.size();
+  }
+  result.append(text, from, AnsiString::npos);
+  return result;
+}
+
 }  // namespace ql

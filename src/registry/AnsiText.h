@@ -11,4 +11,9 @@ AnsiString TrimControlsAndBlanks(const AnsiString& text);
 // Converts a-z to A-Z and leaves every other byte as it is.
 AnsiString UpperCaseAsciiLetters(AnsiString text);
 
+// Replaces every occurrence of `token`, its letters a-z matched without regard to case; the text
+// put in is never searched again.
+AnsiString ReplaceAllIgnoringCase(const AnsiString& text, const AnsiString& token,
+                                  const AnsiString& replacement);
+
 }  // namespace ql
