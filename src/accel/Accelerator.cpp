@@ -2,7 +2,6 @@
 #include "accel/Accelerator.h"
 
 #include <cmath>
-#include <vector>
 
 #include "app/Unit0.h"
 
@@ -107,10 +106,10 @@ void Accelerator::ReturnLastPriority() {
 }
 
 int Accelerator::GetProcessList() {
-  std::vector<ProcessEntry> entries;
-  if (!processes_.Snapshot(entries))
+  std::size_t count = 0;
+  if (!processes_.CountProcesses(count))
     return 0;
-  return static_cast<int>(entries.size());
+  return static_cast<int>(count);
 }
 
 }  // namespace ql

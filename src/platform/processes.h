@@ -49,6 +49,9 @@ class Processes {
   virtual bool ImagePath(ProcessHandle process, AnsiString& path) = 0;
   // Every running process in snapshot order; false when no snapshot could be taken.
   virtual bool Snapshot(std::vector<ProcessEntry>& entries) = 0;
+  // How many processes are running (as many as a snapshot lists), without their names; false
+  // when they cannot be counted. Cheaper than a snapshot, for counting every few seconds.
+  virtual bool CountProcesses(std::size_t& count) = 0;
   virtual std::uint32_t CurrentProcessId() = 0;
 };
 

@@ -106,6 +106,13 @@ bool FakeProcesses::Snapshot(std::vector<ProcessEntry>& entries) {
   return true;
 }
 
+bool FakeProcesses::CountProcesses(std::size_t& count) {
+  if (snapshotFails_)
+    return false;
+  count = order_.size();
+  return true;
+}
+
 void FakeProcesses::AddProcess(const FakeProcess& process) {
   if (processes_.count(process.processId) == 0)
     order_.push_back(process.processId);

@@ -51,6 +51,7 @@ class Win32Processes final : public Processes {
   bool FirstModulePath(ProcessHandle process, AnsiString& path) override;
   bool ImagePath(ProcessHandle process, AnsiString& path) override;
   bool Snapshot(std::vector<ProcessEntry>& entries) override;
+  bool CountProcesses(std::size_t& count) override;
   std::uint32_t CurrentProcessId() override;
 };
 

@@ -116,6 +116,23 @@ bool Win32Processes::Snapshot(std::vector<ProcessEntry>& entries) {
   return true;
 }
 
+// The identifiers of every process, in one call to the system where a snapshot walk takes one per
+// process; a full buffer may have cut the list, so it is asked again with room to spare.
+bool Win32Processes::CountProcesses(std::size_t& count) {
+  std::vector<DWORD> ids(256);
+  for (;;) {
+    DWORD bytes = 0;
+    const auto capacity = static_cast<DWORD>(ids.size() * sizeof(DWORD));
+    if (!EnumProcesses(ids.data(), capacity, &bytes))
+      return false;
+    if (bytes < capacity) {
+      count = bytes / sizeof(DWORD);
+      return true;
+    }
+    ids.resize(ids.size() * 2);
+  }
+}
+
 std::uint32_t Win32Processes::CurrentProcessId() {
   return GetCurrentProcessId();
 }

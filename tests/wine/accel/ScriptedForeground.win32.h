@@ -42,6 +42,7 @@ class ScriptedForeground : public Processes {
     return real.ImagePath(process, path);
   }
   bool Snapshot(std::vector<ProcessEntry>& entries) override { return real.Snapshot(entries); }
+  bool CountProcesses(std::size_t& count) override { return real.CountProcesses(count); }
   std::uint32_t CurrentProcessId() override { return real.CurrentProcessId(); }
 
   win32::Win32Processes real;

@@ -102,6 +102,20 @@ TEST(ProcessesAdapterAlone, SnapshotListsThisProcess) {
   EXPECT_TRUE(EndsWithNoCase(found->exeName, "wine_platform_tests.exe")) << found->exeName;
 }
 
+// Processes may start or end between the two readings, so a few tries are allowed to agree.
+TEST(ProcessesAdapterAlone, TheCountMatchesTheSnapshot) {
+  Win32Processes processes;
+  bool agreed = false;
+  for (int attempt = 0; attempt < 5 && !agreed; ++attempt) {
+    std::vector<ProcessEntry> entries;
+    std::size_t count = 0;
+    ASSERT_TRUE(processes.Snapshot(entries));
+    ASSERT_TRUE(processes.CountProcesses(count));
+    agreed = count == entries.size();
+  }
+  EXPECT_TRUE(agreed);
+}
+
 TEST(ProcessesAdapterAlone, MissingProcessesDoNotOpen) {
   Win32Processes processes;
   EXPECT_EQ(processes.OpenProcess(0xFFFFFFF0u, processaccess::kQueryInformation), 0u);
