@@ -73,6 +73,7 @@ void TForm1a::DeclareLooks() {
       .SetCursor(ui::Cursor::Hand)
       .SetHint("Free memory percent");
   ProgressBar.SetHint("Please wait").SetVisible(false);
+  Animation.SetDrawnByForm(true);  // it moves twice a second
 }
 
 void TForm1a::BindHandlers() {

@@ -218,6 +218,11 @@ Picture& Picture::SetTransparentImage(bool transparent) {
   return *this;
 }
 
+Picture& Picture::SetDrawnByForm(bool drawnByForm) {
+  drawnByForm_ = drawnByForm;
+  return *this;
+}
+
 CheckBox::CheckBox(Form& form, std::string name, Rect bounds, const AnsiString& caption)
     : Control(form, std::move(name), ControlKind::CheckBox, bounds) {
   SetCaption(caption);

@@ -199,10 +199,17 @@ class Picture : public Control {
   bool TransparentImage() const { return transparentImage_; }
   Picture& SetTransparentImage(bool transparent);
 
+  // Drawn straight onto the form instead of in a window of its own, so that moving it costs only
+  // a repaint of the spots it leaves and enters; it then lies below every control with a window.
+  // Set before the form's window is opened.
+  bool DrawnByForm() const { return drawnByForm_; }
+  Picture& SetDrawnByForm(bool drawnByForm);
+
  private:
   std::shared_ptr<const Bitmap> bitmap_;
   IconRef icon_ = 0;
   bool transparentImage_ = false;
+  bool drawnByForm_ = false;
 };
 
 // A native check box. A user click toggles Checked, then runs OnClick; SetChecked does not.

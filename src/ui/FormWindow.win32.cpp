@@ -28,6 +28,11 @@ bool IsDrawnByUs(const Control& control) {
   return control.Kind() == ControlKind::Label || control.Kind() == ControlKind::Picture;
 }
 
+bool IsDrawnByForm(const Control& control) {
+  return control.Kind() == ControlKind::Picture &&
+         static_cast<const Picture&>(control).DrawnByForm();
+}
+
 bool PartOf(const ImageButton& button, const Control* control) {
   return control == &button.A || control == &button.B || control == button.Caption;
 }
@@ -88,7 +93,10 @@ HWND FormWindow::ChildOf(const Control& control) const {
 
 void FormWindow::CreateChildren() {
   for (Control* control : form_.Controls()) {
-    if (control != &form_.WndImage)
+    if (IsDrawnByForm(*control)) {
+      placed_[control] = form_.DisplayBounds(*control);
+      UpdateTooltip(*control);
+    } else if (control != &form_.WndImage)
       children_[control] = CreateChild(*control);
   }
   // Later controls lie above earlier ones: each goes to the top of the order in turn.
@@ -161,7 +169,6 @@ HWND FormWindow::CreateChild(Control& control) {
   SyncNative(control, Change::Cells);
   SyncNative(control, Change::Checked);
   SyncNative(control, Change::Enabled);
-  UpdateTooltip(control);
   return child;
 }
 
@@ -169,15 +176,44 @@ void FormWindow::ApplyBounds(Control& control) {
   HWND child = ChildOf(control);
   if (child == nullptr)
     return;
-  Rect r = form_.DisplayBounds(control);
+  const Rect bounds = form_.DisplayBounds(control);
+  const auto placed = placed_.find(&control);
+  if (placed != placed_.end() && placed->second == bounds)
+    return;
+  placed_[&control] = bounds;
+  Rect r = bounds;
   if (control.Kind() == ControlKind::ComboBox)
     r.height += kComboListHeight;  // the height of a combo box includes its open list
   ::SetWindowPos(child, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  UpdateTooltip(control);
 }
 
-void FormWindow::Redraw(const Control& control) {
-  RECT r = ToRect(form_.DisplayBounds(control));
+Rect FormWindow::PlacedBounds(const Control& control) const {
+  const auto placed = placed_.find(&control);
+  return placed == placed_.end() ? Rect{} : placed->second;
+}
+
+void FormWindow::Redraw(const Rect& area) {
+  if (area.Empty())
+    return;
+  RECT r = ToRect(area);
   ::RedrawWindow(Handle(), &r, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+// A picture drawn by the form has no window to move: the spots it leaves and enters are painted
+// again, with every control above them.
+void FormWindow::FormDrawnPictureChanged(Control& picture, Change what) {
+  const Rect before = PlacedBounds(picture);
+  const Rect after = form_.DisplayBounds(picture);
+  placed_[&picture] = after;
+  if (what == Change::Hint || !(before == after))
+    UpdateTooltip(picture);
+  if (what == Change::Cursor)
+    RefreshCursor();
+  const Rect area = Bounding(before, after);
+  if ((what == Change::Bounds || what == Change::Visible || what == Change::Image) &&
+      !area.Empty() && !PaintFormAreaNow(area))
+    Redraw(area);
 }
 
 void FormWindow::ControlChanged(Control& control, Change what) {
@@ -186,10 +222,14 @@ void FormWindow::ControlChanged(Control& control, Change what) {
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     return;
   }
+  if (IsDrawnByForm(control)) {
+    FormDrawnPictureChanged(control, what);
+    return;
+  }
   HWND child = ChildOf(control);
   if (child == nullptr)
     return;
-  const Rect before = form_.DisplayBounds(control);
+  const Rect before = PlacedBounds(control);
   switch (what) {
     case Change::Caption:
       if (control.Kind() != ControlKind::Memo)
@@ -215,15 +255,18 @@ void FormWindow::ControlChanged(Control& control, Change what) {
   }
   // A change of text, font, bounds or picture can change the size of a control drawn by us.
   if (what == Change::Caption || what == Change::Font || what == Change::Bounds ||
-      what == Change::Image) {
+      what == Change::Image)
     ApplyBounds(control);
-    UpdateTooltip(control);
+  if (!IsDrawnByUs(control))
+    return;
+  const Rect after = PlacedBounds(control);
+  if (control.Kind() == ControlKind::Label && after == before && what != Change::Visible) {
+    PaintLabelNow(control);
+    return;
   }
-  if (IsDrawnByUs(control)) {
-    RECT old = ToRect(before);
-    ::RedrawWindow(Handle(), &old, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
-    Redraw(control);
-  }
+  Redraw(before);
+  if (!(after == before))
+    Redraw(after);
 }
 
 void FormWindow::SyncNative(Control& control, Change what) {
@@ -371,10 +414,20 @@ void FormWindow::UpdateTooltip(Control& control) {
   ::SendMessageA(tooltip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
   if (control.Hint().empty())
     return;
-  tool.uFlags = TTF_SUBCLASS;
   tool.rect = ToRect(form_.DisplayBounds(control));
   tool.lpszText = const_cast<char*>(control.Hint().c_str());
   ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// The tooltip learns of the mouse from here rather than by subclassing the form, which would add
+// a property lookup to every message the form receives, timers and paints included.
+void FormWindow::RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam) {
+  MSG relayed{};
+  relayed.hwnd = Handle();
+  relayed.message = message;
+  relayed.wParam = wParam;
+  relayed.lParam = lParam;
+  ::SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
 HCURSOR FormWindow::CursorAt(Point client) const {
@@ -445,11 +498,11 @@ void FormWindow::RunModal() {
 }
 
 Size FormWindow::TextExtent(const Font& font, const AnsiString& text) {
-  ql::win32::ScopedWindowDc dc(Handle());
-  ql::win32::ScopedSelectObject select(dc.get(), host_.Gdi().FontFor(font));
+  HDC dc = host_.Gdi().ScratchDc();
+  ql::win32::ScopedSelectObject select(dc, host_.Gdi().FontFor(font));
   SIZE size{};
   const AnsiString measured = text.empty() ? AnsiString(" ") : text;
-  ::GetTextExtentPoint32A(dc.get(), measured.c_str(), static_cast<int>(measured.size()), &size);
+  ::GetTextExtentPoint32A(dc, measured.c_str(), static_cast<int>(measured.size()), &size);
   return {text.empty() ? 0 : static_cast<int>(size.cx), static_cast<int>(size.cy)};
 }
 
@@ -480,15 +533,18 @@ LRESULT FormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
       break;
     case WM_MOUSEMOVE:
+      RelayToTooltip(message, wParam, lParam);
       OnMouseMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
     case WM_LBUTTONDOWN:
+      RelayToTooltip(message, wParam, lParam);
       OnButtonDown({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
     case WM_LBUTTONDBLCLK:  // the second press of a double click is not a second click
       pressed_ = nullptr;
       return 0;
     case WM_LBUTTONUP:
+      RelayToTooltip(message, wParam, lParam);
       OnButtonUp({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
     case WM_COMMAND:
@@ -525,34 +581,72 @@ void FormWindow::OnPaint() {
   const Rect area{r.left, r.top, r.right - r.left, r.bottom - r.top};
   if (area.width <= 0 || area.height <= 0)
     return;
-  ql::win32::UniqueMemoryDc memory(::CreateCompatibleDC(paint.get()));
-  ql::win32::UniqueHBitmap buffer(::CreateCompatibleBitmap(paint.get(), area.width, area.height));
-  ql::win32::ScopedSelectObject select(memory.get(), buffer.get());
-  ::SetViewportOrgEx(memory.get(), -area.left, -area.top, nullptr);
-  ComposeBackground(memory.get(), area, nullptr);
-  ::SetViewportOrgEx(memory.get(), 0, 0, nullptr);
-  ::BitBlt(paint.get(), area.left, area.top, area.width, area.height, memory.get(), 0, 0, SRCCOPY);
+  PaintForm(paint.get(), area);
+}
+
+// The form's own layer of the area: the skin and the pictures drawn by the form.
+void FormWindow::PaintForm(HDC target, const Rect& area) {
+  HDC memory = host_.Gdi().BufferDc({area.width, area.height});
+  ::SetViewportOrgEx(memory, -area.left, -area.top, nullptr);
+  ComposeBackground(memory, area, nullptr);
+  for (const Control* control : form_.Controls()) {
+    if (IsDrawnByForm(*control) && control->Visible())
+      DrawPicture(memory, static_cast<const Picture&>(*control), form_.DisplayBounds(*control),
+                  area);
+  }
+  ::SetViewportOrgEx(memory, 0, 0, nullptr);
+  ::BitBlt(target, area.left, area.top, area.width, area.height, memory, 0, 0, SRCCOPY);
+}
+
+// Paints an area of the form at once, without a paint message, when no child window lies on it
+// (those must paint the area under them themselves); false when that is not possible.
+bool FormWindow::PaintFormAreaNow(const Rect& area) {
+  for (const auto& [control, child] : children_) {
+    if (control->Visible() && PlacedBounds(*control).Intersects(area))
+      return false;
+  }
+  if (!::IsWindowVisible(Handle()) || ::IsIconic(Handle()))
+    return true;  // showing the window paints all of it
+  ql::win32::ScopedWindowDc dc(Handle());
+  if (dc.get() == nullptr)
+    return false;
+  PaintForm(dc.get(), area);
+  return true;
 }
 
 void FormWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
-  const Control* control = form_.FindControl(static_cast<int>(item.CtlID));
-  if (control == nullptr)
+  if (const Control* control = form_.FindControl(static_cast<int>(item.CtlID)))
+    PaintControl(item.hDC, *control);
+}
+
+// Draws a label or picture into its own window's DC, in form coordinates through a buffer: the
+// skin and the pictures below, then the control.
+void FormWindow::PaintControl(HDC target, const Control& control) {
+  const Rect bounds = form_.DisplayBounds(control);
+  if (bounds.Empty())
     return;
-  const Rect bounds = form_.DisplayBounds(*control);
-  if (bounds.width <= 0 || bounds.height <= 0)
-    return;
-  // Drawn in form coordinates into a buffer: the skin and the pictures below, then the control.
-  ql::win32::UniqueMemoryDc memory(::CreateCompatibleDC(item.hDC));
-  ql::win32::UniqueHBitmap buffer(::CreateCompatibleBitmap(item.hDC, bounds.width, bounds.height));
-  ql::win32::ScopedSelectObject select(memory.get(), buffer.get());
-  ::SetViewportOrgEx(memory.get(), -bounds.left, -bounds.top, nullptr);
-  ComposeBackground(memory.get(), bounds, control);
-  if (control->Kind() == ControlKind::Picture)
-    DrawPicture(memory.get(), static_cast<const Picture&>(*control), bounds);
+  HDC memory = host_.Gdi().BufferDc({bounds.width, bounds.height});
+  ::SetViewportOrgEx(memory, -bounds.left, -bounds.top, nullptr);
+  ComposeBackground(memory, bounds, &control);
+  if (control.Kind() == ControlKind::Picture)
+    DrawPicture(memory, static_cast<const Picture&>(control), bounds, bounds);
   else
-    DrawLabel(memory.get(), *control, bounds);
-  ::SetViewportOrgEx(memory.get(), 0, 0, nullptr);
-  ::BitBlt(item.hDC, 0, 0, bounds.width, bounds.height, memory.get(), 0, 0, SRCCOPY);
+    DrawLabel(memory, control, bounds);
+  ::SetViewportOrgEx(memory, 0, 0, nullptr);
+  ::BitBlt(target, 0, 0, bounds.width, bounds.height, memory, 0, 0, SRCCOPY);
+}
+
+// A label that keeps its place is painted again at once in its own window: nothing else shows
+// its text, so neither the form nor its neighbours need a paint message.
+void FormWindow::PaintLabelNow(const Control& label) {
+  HWND child = ChildOf(label);
+  if (!::IsWindowVisible(child))
+    return;  // showing it paints it
+  ql::win32::ScopedWindowDc dc(child);
+  if (dc.get() != nullptr)
+    PaintControl(dc.get(), label);
+  else
+    Redraw(PlacedBounds(label));
 }
 
 // The form's colour, the skin, and every visible picture declared before `upTo` (all of them
@@ -560,40 +654,56 @@ void FormWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
 void FormWindow::ComposeBackground(HDC dc, const Rect& area, const Control* upTo) {
   RECT r = ToRect(area);
   ::FillRect(dc, &r, host_.Gdi().BrushFor(form_.BackColor()));
-  DrawPicture(dc, form_.WndImage, form_.DisplayBounds(form_.WndImage));
+  DrawPicture(dc, form_.WndImage, form_.DisplayBounds(form_.WndImage), area);
   if (upTo == nullptr)
     return;
   for (const Control* control : form_.Controls()) {
     if (control == upTo)
       break;
-    if (control != &form_.WndImage && control->Kind() == ControlKind::Picture && control->Visible())
-      DrawPicture(dc, static_cast<const Picture&>(*control), form_.DisplayBounds(*control));
+    if (control == &form_.WndImage || control->Kind() != ControlKind::Picture ||
+        !control->Visible())
+      continue;
+    const Rect bounds = form_.DisplayBounds(*control);
+    if (bounds.Intersects(area))
+      DrawPicture(dc, static_cast<const Picture&>(*control), bounds, area);
   }
 }
 
-void FormWindow::DrawPicture(HDC dc, const Picture& picture, const Rect& area) {
+// Draws the part of the picture (placed at `bounds`) that lies inside `area`.
+void FormWindow::DrawPicture(HDC dc, const Picture& picture, const Rect& bounds, const Rect& area) {
+  const Rect part = Intersection(bounds, area);
+  if (part.Empty())
+    return;
   if (!picture.Transparent()) {
-    RECT box = ToRect(area);
+    RECT box = ToRect(part);
     ::FillRect(dc, &box, host_.Gdi().BrushFor(picture.BackColor()));
   }
   if (picture.Icon() != 0) {
-    ::DrawIconEx(dc, area.left, area.top, reinterpret_cast<HICON>(picture.Icon()), 0, 0, 0, nullptr,
-                 DI_NORMAL);
+    ::DrawIconEx(dc, bounds.left, bounds.top, reinterpret_cast<HICON>(picture.Icon()), 0, 0, 0,
+                 nullptr, DI_NORMAL);
     return;
   }
   const auto& bitmap = picture.GetBitmap();
   if (!bitmap || bitmap->Empty())
     return;
-  ql::win32::UniqueMemoryDc source(::CreateCompatibleDC(dc));
-  ql::win32::ScopedSelectObject select(source.get(), host_.Gdi().BitmapFor(bitmap));
-  const int width = std::min(area.width, bitmap->Width());
-  const int height = std::min(area.height, bitmap->Height());
+  // The picture shows its bitmap from the top left corner, cut at its bounds.
+  const Rect shown =
+      Intersection(part, {bounds.left, bounds.top, bitmap->Width(), bitmap->Height()});
+  if (shown.Empty())
+    return;
+  const int sourceX = shown.left - bounds.left;
+  const int sourceY = shown.top - bounds.top;
+  HDC source = host_.Gdi().ScratchDc();
   if (picture.TransparentImage()) {
     const Color key = bitmap->Pixel(0, bitmap->Height() - 1);
-    ::TransparentBlt(dc, area.left, area.top, width, height, source.get(), 0, 0, width, height,
-                     ToColorRef(key));
+    ql::win32::ScopedSelectObject select(source, host_.Gdi().BitmapFor(bitmap, key));
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 0xFF, AC_SRC_ALPHA};
+    ::AlphaBlend(dc, shown.left, shown.top, shown.width, shown.height, source, sourceX, sourceY,
+                 shown.width, shown.height, blend);
   } else {
-    ::BitBlt(dc, area.left, area.top, width, height, source.get(), 0, 0, SRCCOPY);
+    ql::win32::ScopedSelectObject select(source, host_.Gdi().BitmapFor(bitmap));
+    ::BitBlt(dc, shown.left, shown.top, shown.width, shown.height, source, sourceX, sourceY,
+             SRCCOPY);
   }
 }
 

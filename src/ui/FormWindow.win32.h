@@ -41,7 +41,9 @@ class FormWindow final : public WindowBase, public FormView {
   void CreateChildren();
   HWND CreateChild(Control& control);
   void ApplyBounds(Control& control);
-  void Redraw(const Control& control);
+  Rect PlacedBounds(const Control& control) const;
+  void Redraw(const Rect& area);
+  void FormDrawnPictureChanged(Control& picture, Change what);
   void SyncNative(Control& control, Change what);
   void SyncGrid(Grid& grid);
   void SyncCombo(ComboBox& combo, bool items);
@@ -49,6 +51,7 @@ class FormWindow final : public WindowBase, public FormView {
   void PlaceWindow();
   void ApplyTimer(Timer& timer);
   void UpdateTooltip(Control& control);
+  void RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam);
   void RefreshCursor();
   HCURSOR CursorAt(Point client) const;
   void FocusFirstControl();
@@ -56,9 +59,13 @@ class FormWindow final : public WindowBase, public FormView {
   void EnableOthers();
 
   void OnPaint();
+  void PaintForm(HDC target, const Rect& area);
+  bool PaintFormAreaNow(const Rect& area);
   void OnDrawItem(const DRAWITEMSTRUCT& item);
+  void PaintControl(HDC target, const Control& control);
+  void PaintLabelNow(const Control& label);
   void ComposeBackground(HDC dc, const Rect& area, const Control* upTo);
-  void DrawPicture(HDC dc, const Picture& picture, const Rect& area);
+  void DrawPicture(HDC dc, const Picture& picture, const Rect& bounds, const Rect& area);
   void DrawLabel(HDC dc, const Control& label, const Rect& area);
   void OnMouseMove(Point client);
   void OnButtonDown(Point client);
@@ -73,6 +80,7 @@ class FormWindow final : public WindowBase, public FormView {
   Win32Host& host_;
   Form& form_;
   std::map<const Control*, HWND> children_;
+  std::map<const Control*, Rect> placed_;  // where each control was last put on the form
   HWND tooltip_ = nullptr;
   Control* pressed_ = nullptr;
   bool syncing_ = false;  // the model is being copied into a native control

@@ -51,12 +51,41 @@ struct Rect {
   int height = 0;
   constexpr int Right() const { return left + width; }
   constexpr int Bottom() const { return top + height; }
+  constexpr bool Empty() const { return width <= 0 || height <= 0; }
   constexpr bool Contains(Point p) const {
     return p.x >= left && p.x < Right() && p.y >= top && p.y < Bottom();
+  }
+  constexpr bool Intersects(const Rect& other) const {
+    return !Empty() && !other.Empty() && left < other.Right() && other.left < Right() &&
+           top < other.Bottom() && other.top < Bottom();
   }
   friend constexpr bool operator==(const Rect& a, const Rect& b) {
     return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;
   }
 };
+
+// The part both share; empty when they do not meet.
+constexpr Rect Intersection(const Rect& a, const Rect& b) {
+  const int left = a.left > b.left ? a.left : b.left;
+  const int top = a.top > b.top ? a.top : b.top;
+  const int right = a.Right() < b.Right() ? a.Right() : b.Right();
+  const int bottom = a.Bottom() < b.Bottom() ? a.Bottom() : b.Bottom();
+  if (right <= left || bottom <= top)
+    return {};
+  return {left, top, right - left, bottom - top};
+}
+
+// The smallest rectangle holding both; an empty one holds nothing.
+constexpr Rect Bounding(const Rect& a, const Rect& b) {
+  if (a.Empty())
+    return b;
+  if (b.Empty())
+    return a;
+  const int left = a.left < b.left ? a.left : b.left;
+  const int top = a.top < b.top ? a.top : b.top;
+  const int right = a.Right() > b.Right() ? a.Right() : b.Right();
+  const int bottom = a.Bottom() > b.Bottom() ? a.Bottom() : b.Bottom();
+  return {left, top, right - left, bottom - top};
+}
 
 }  // namespace ql::ui

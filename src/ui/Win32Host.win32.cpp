@@ -78,8 +78,9 @@ HFONT GdiCache::FontFor(const Font& font) {
   return slot.get();
 }
 
-HBITMAP GdiCache::BitmapFor(const std::shared_ptr<const Bitmap>& bitmap) {
-  auto& slot = bitmaps_[bitmap.get()];
+HBITMAP GdiCache::BitmapFor(const std::shared_ptr<const Bitmap>& bitmap,
+                            std::optional<Color> clearColor) {
+  auto& slot = bitmaps_[{bitmap.get(), clearColor.has_value()}];
   if (slot.second)
     return slot.second.get();
   BITMAPINFO info{};
@@ -97,10 +98,12 @@ HBITMAP GdiCache::BitmapFor(const std::shared_ptr<const Bitmap>& bitmap) {
   for (int y = 0; y < bitmap->Height(); ++y) {
     for (int x = 0; x < bitmap->Width(); ++x) {
       const Color c = bitmap->Pixel(x, y);
-      *pixel++ = c.b;
-      *pixel++ = c.g;
-      *pixel++ = c.r;
-      *pixel++ = 0;
+      const bool clear = clearColor && c == *clearColor;
+      // Premultiplied: a clear pixel is all zero, every other one fully opaque.
+      *pixel++ = clear ? 0 : c.b;
+      *pixel++ = clear ? 0 : c.g;
+      *pixel++ = clear ? 0 : c.r;
+      *pixel++ = clearColor && !clear ? 0xFF : 0;
     }
   }
   slot = {bitmap, std::move(section)};
@@ -112,6 +115,36 @@ HBRUSH GdiCache::BrushFor(Color color) {
   if (!slot)
     slot.reset(::CreateSolidBrush(RGB(color.r, color.g, color.b)));
   return slot.get();
+}
+
+HDC GdiCache::ScratchDc() {
+  if (!scratch_)
+    scratch_.reset(::CreateCompatibleDC(nullptr));
+  return scratch_.get();
+}
+
+HDC GdiCache::BufferDc(Size atLeast) {
+  if (!bufferDc_)
+    bufferDc_.reset(::CreateCompatibleDC(nullptr));
+  if (atLeast.width > bufferSize_.width || atLeast.height > bufferSize_.height) {
+    const Size size{std::max(atLeast.width, bufferSize_.width),
+                    std::max(atLeast.height, bufferSize_.height)};
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = size.width;
+    info.bmiHeader.biHeight = -size.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueHBitmap grown(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (grown) {
+      ::SelectObject(bufferDc_.get(), grown.get());
+      buffer_ = std::move(grown);
+      bufferSize_ = size;
+    }
+  }
+  return bufferDc_.get();
 }
 
 Win32Host::Win32Host() {

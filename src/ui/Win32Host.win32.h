@@ -22,6 +22,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -36,6 +37,7 @@ using ql::win32::UniqueHBitmap;
 using ql::win32::UniqueHBrush;
 using ql::win32::UniqueHFont;
 using ql::win32::UniqueHRgn;
+using ql::win32::UniqueMemoryDc;
 
 struct QueuedMessage {
   HWND window;
@@ -90,14 +92,28 @@ class Win32Pump final : public Pump {
 class GdiCache {
  public:
   HFONT FontFor(const Font& font);
-  // The bitmap as a 32-bit DIB section; the cache keeps the bitmap alive with it.
-  HBITMAP BitmapFor(const std::shared_ptr<const Bitmap>& bitmap);
+  // The bitmap as a 32-bit DIB section; the cache keeps the bitmap alive with it. With a clear
+  // colour the section carries an alpha channel in which that colour's pixels are transparent,
+  // for AlphaBlend (which, unlike TransparentBlt, needs no scratch DCs of its own under Wine).
+  // A bitmap has one clear colour at most.
+  HBITMAP BitmapFor(const std::shared_ptr<const Bitmap>& bitmap,
+                    std::optional<Color> clearColor = std::nullopt);
   HBRUSH BrushFor(Color color);
+  // Memory DCs kept for the life of the program, since under Wine every new DC costs a round trip
+  // to the X server: one to measure text and select pictures into, and one holding a buffer of at
+  // least the given size to compose a paint in. Whatever is selected into them is put back.
+  HDC ScratchDc();
+  HDC BufferDc(Size atLeast);
 
  private:
   std::map<std::tuple<std::string, int, bool, bool>, UniqueHFont> fonts_;
-  std::map<const Bitmap*, std::pair<std::shared_ptr<const Bitmap>, UniqueHBitmap>> bitmaps_;
+  std::map<std::pair<const Bitmap*, bool>, std::pair<std::shared_ptr<const Bitmap>, UniqueHBitmap>>
+      bitmaps_;
   std::map<std::uint32_t, UniqueHBrush> brushes_;
+  UniqueMemoryDc scratch_;
+  UniqueHBitmap buffer_;
+  Size bufferSize_;
+  UniqueMemoryDc bufferDc_;
 };
 
 class Win32Host final : public FormHost {

@@ -7,9 +7,11 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 
+#include "ui/Bitmap.h"
 #include "ui/FormWindow.win32.h"
 #include "ui/MessageWindows.h"
 #include "ui/Skin.h"
@@ -36,6 +38,42 @@ class TickingForm : public Form {
   int ticks = 0;
   int boxClicks = 0;
 };
+
+constexpr Color kRed = Rgb(255, 0, 0);
+constexpr Color kKey = Rgb(0, 255, 0);
+
+// A red square whose bottom-left pixel gives the key colour, which is left out when drawn.
+std::shared_ptr<const Bitmap> RedSquare(int size) {
+  auto square = std::make_shared<Bitmap>(size, size, kRed);
+  square->SetPixel(0, size - 1, kKey);
+  return square;
+}
+
+// A moving picture drawn by the form, a picture with a window of its own above it and a label.
+class OrbitForm : public Form {
+ public:
+  explicit OrbitForm(FormHost& host) : Form(host) {
+    SetCaption("Orbit");
+    SetClientSize({120, 80});
+    Dot.SetDrawnByForm(true).SetTransparentImage(true);
+    Dot.SetBitmap(RedSquare(6));
+    Cover.SetBitmap(std::make_shared<Bitmap>(20, 20, colors::kBlue));
+  }
+  Picture Dot{*this, "Dot", {10, 10, 6, 6}};
+  Picture Cover{*this, "Cover", {60, 10, 20, 20}};
+  Label Note{*this, "Note", {10, 50, 80, 16}, "1"};
+};
+
+COLORREF PixelOf(HWND window, int x, int y) {
+  HDC dc = ::GetDC(window);
+  const COLORREF pixel = ::GetPixel(dc, x, y);
+  ::ReleaseDC(window, dc);
+  return pixel;
+}
+
+COLORREF ToColorRef(Color c) {
+  return RGB(c.r, c.g, c.b);
+}
 
 AnsiString TextOf(HWND window) {
   char buffer[256] = {};
@@ -113,6 +151,68 @@ TEST_F(FormWindowTest, MovingOverAButtonShowsItsHoveredPicture) {
   EXPECT_TRUE(::IsWindowVisible(Child(model, "Button1A")));
   EXPECT_EQ(model.Button1Label.TextColor(), colors::kBlack);
   model.Close();
+}
+
+// The spots the picture leaves and enters show the change at once, without a paint message.
+TEST_F(FormWindowTest, APictureDrawnByTheFormHasNoWindowAndShowsWhereItMoves) {
+  auto form = MakeForm<OrbitForm>(host);
+  form->SetPosition({0, 0});
+  form->Show();
+  HWND window = host.HandleOf(form.get());
+  ::UpdateWindow(window);
+  EXPECT_EQ(Child(*form, "Dot"), nullptr);
+  ASSERT_NE(Child(*form, "Cover"), nullptr);
+  const COLORREF background = ToColorRef(colors::kSkin);
+  EXPECT_EQ(PixelOf(window, 12, 12), ToColorRef(kRed));
+  EXPECT_EQ(PixelOf(window, 10, 15), background) << "the key colour is left out";
+
+  form->Dot.SetPosition(30, 10);
+  EXPECT_EQ(PixelOf(window, 12, 12), background);
+  EXPECT_EQ(PixelOf(window, 32, 12), ToColorRef(kRed));
+
+  // Under a control with a window of its own the picture lies below it.
+  form->Dot.SetPosition(57, 12);
+  host.GetPump().ProcessMessages();
+  ::UpdateWindow(window);
+  EXPECT_EQ(PixelOf(window, 32, 12), background);
+  EXPECT_EQ(PixelOf(window, 58, 14), ToColorRef(kRed));
+  EXPECT_EQ(PixelOf(window, 61, 14), ToColorRef(colors::kBlue));
+
+  form->Dot.SetVisible(false);
+  host.GetPump().ProcessMessages();
+  ::UpdateWindow(window);
+  EXPECT_EQ(PixelOf(window, 58, 14), background);
+  form->Close();
+}
+
+// Pixels of a window that differ from the given colour.
+int InkOf(HWND window, COLORREF paper) {
+  RECT r;
+  ::GetClientRect(window, &r);
+  int ink = 0;
+  for (int y = 0; y < r.bottom; ++y) {
+    for (int x = 0; x < r.right; ++x)
+      ink += PixelOf(window, x, y) != paper ? 1 : 0;
+  }
+  return ink;
+}
+
+TEST_F(FormWindowTest, ALabelGivenNewTextInPlaceShowsItAtOnce) {
+  auto form = MakeForm<OrbitForm>(host);
+  form->Show();
+  HWND note = Child(*form, "Note");
+  ::UpdateWindow(host.HandleOf(form.get()));
+  ::UpdateWindow(note);
+  const COLORREF paper = ToColorRef(colors::kSkin);
+  const int one = InkOf(note, paper);
+  EXPECT_GT(one, 0);
+  form->Note.SetCaption("88888");
+  const int eights = InkOf(note, paper);
+  EXPECT_GT(eights, 3 * one);
+  form->Note.SetCaption("");
+  EXPECT_EQ(InkOf(note, paper), 0);
+  EXPECT_EQ(TextOf(note), "");
+  form->Close();
 }
 
 // The first and last rows of a child window that hold a pixel other than the panel colour.
