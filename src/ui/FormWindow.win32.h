@@ -1,7 +1,7 @@
-// FormWindow: the real window of one form. It draws the skin, creates a child window for every
-// control (owner-drawn transparent labels and pictures, native check boxes, lists, edits and
-// combo boxes), keeps them in step with the model and turns the user's actions into the model's
-// Click, MouseMove and KeyDown calls.
+// FormWindow: the real window of one form. It draws the skin and the pictures marked as drawn by
+// the form, creates a child window for every other control (owner-drawn transparent labels and
+// pictures, native check boxes, lists, edits and combo boxes), keeps them in step with the model
+// and turns the user's actions into the model's Click, MouseMove and KeyDown calls.
 #pragma once
 
 #include <windows.h>
