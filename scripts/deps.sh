@@ -2,11 +2,13 @@
 # Installs the Debian packages that building, running and testing Quillon need, when missing.
 # Usage: scripts/deps.sh run|test
 # wine32:i386 lets Wine run the 32-bit product; a kernel without 32-bit support still builds it.
+# fonts-liberation gives Wine a font with Arial's measurements, which the windows are laid out for;
+# without it Wine falls back to a wider one and cuts texts short.
 set -euo pipefail
 
 mode=${1:-test}
 run_packages=(cmake make g++ g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine wine64 wine32:i386 xvfb x11-utils fp-utils zip)
+  wine wine64 wine32:i386 fonts-liberation xvfb x11-utils fp-utils zip)
 test_packages=("${run_packages[@]}" googletest libbenchmark-dev clang libclang-rt-14-dev
   imagemagick xdotool nsis)
 if [ "$mode" = run ]; then packages=("${run_packages[@]}"); else packages=("${test_packages[@]}"); fi
