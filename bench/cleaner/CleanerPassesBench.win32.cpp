@@ -2,14 +2,12 @@
 // progress label, against plain walks of the same trees by the same program in the same run.
 #include <windows.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "Timing.h"
 #include "cleaner/CleanerPasses.h"
 #include "platform/win32/Win32Platform.h"
 #include "registry/TextMeasure.win32.h"
@@ -25,16 +23,8 @@ constexpr int kFilesPerFolder = 1000;
 constexpr int kValuesPerKey = 100;
 constexpr int kRounds = 3;
 
-double Seconds(const std::function<void()>& work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> times) {
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
+using ql::bench::Median;
+using ql::bench::Seconds;
 
 // A static control 340 pixels wide in Arial bold 12, as the cleaner window's status line.
 class ProgressLabel : public ql::CleanerProgress {

@@ -3,12 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <vector>
 
+#include "Timing.h"
 #include "app/Unit0.h"
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
@@ -29,16 +28,8 @@ class NoPump final : public ql::Pump {
   void ProcessMessages() override {}
 };
 
-double Seconds(const std::function<void()>& work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> times) {
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
+using ql::bench::Median;
+using ql::bench::Seconds;
 
 void SetText(HKEY root, const AnsiString& key, const AnsiString& name, const AnsiString& text) {
   HKEY handle = nullptr;

@@ -78,20 +78,25 @@ HFONT GdiCache::FontFor(const Font& font) {
   return slot.get();
 }
 
+// A 32-bit DIB section with rows from the top; `bits` receives its pixels.
+UniqueHBitmap GdiCache::CreateSection(Size size, void*& bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = size.width;
+  info.bmiHeader.biHeight = -size.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return UniqueHBitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+}
+
 HBITMAP GdiCache::BitmapFor(const std::shared_ptr<const Bitmap>& bitmap,
                             std::optional<Color> clearColor) {
   auto& slot = bitmaps_[{bitmap.get(), clearColor.has_value()}];
   if (slot.second)
     return slot.second.get();
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = bitmap->Width();
-  info.bmiHeader.biHeight = -bitmap->Height();  // rows from the top
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  UniqueHBitmap section(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  UniqueHBitmap section = CreateSection({bitmap->Width(), bitmap->Height()}, bits);
   if (!section || bits == nullptr)
     return nullptr;
   auto* pixel = static_cast<std::uint8_t*>(bits);
@@ -129,15 +134,8 @@ HDC GdiCache::BufferDc(Size atLeast) {
   if (atLeast.width > bufferSize_.width || atLeast.height > bufferSize_.height) {
     const Size size{std::max(atLeast.width, bufferSize_.width),
                     std::max(atLeast.height, bufferSize_.height)};
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = size.width;
-    info.bmiHeader.biHeight = -size.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    UniqueHBitmap grown(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueHBitmap grown = CreateSection(size, bits);
     if (grown) {
       ::SelectObject(bufferDc_.get(), grown.get());
       buffer_ = std::move(grown);

@@ -106,6 +106,8 @@ class GdiCache {
   HDC BufferDc(Size atLeast);
 
  private:
+  static UniqueHBitmap CreateSection(Size size, void*& bits);
+
   std::map<std::tuple<std::string, int, bool, bool>, UniqueHFont> fonts_;
   std::map<std::pair<const Bitmap*, bool>, std::pair<std::shared_ptr<const Bitmap>, UniqueHBitmap>>
       bitmaps_;

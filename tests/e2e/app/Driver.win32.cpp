@@ -80,6 +80,20 @@ std::vector<HWND> ProcessWindows(DWORD processId, const std::string& title) {
   return TopLevelWindows(processId, title);
 }
 
+HWND WaitForVisibleWindow(DWORD processId, const std::string& title, DWORD milliseconds) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND window : ProcessWindows(processId, title)) {
+          if (IsWindowVisible(window))
+            found = window;
+        }
+        return found != nullptr;
+      },
+      milliseconds);
+  return found;
+}
+
 HWND FindProcessWindow(DWORD processId, const std::string& title) {
   const std::vector<HWND> windows = TopLevelWindows(processId, title);
   return windows.empty() ? nullptr : windows.front();
@@ -201,6 +215,15 @@ bool WriteQuillonSetting(const char* name, DWORD value) {
     return false;
   return RegSetValueExA(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                         sizeof value) == ERROR_SUCCESS;
+}
+
+bool WriteRegistryText(HKEY root, const char* key, const char* name, const std::string& text) {
+  win32::UniqueHKey handle;
+  if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr,
+                      handle.put(), nullptr) != ERROR_SUCCESS)
+    return false;
+  return RegSetValueExA(handle.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                        static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
 }
 
 }  // namespace ql::e2e

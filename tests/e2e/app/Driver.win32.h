@@ -47,6 +47,8 @@ std::string DriverFolder();
 
 // Top-level windows of a process, optionally only those with an exact title.
 std::vector<HWND> ProcessWindows(DWORD processId, const std::string& title = std::string());
+// A visible top-level window of the process with that title, waited for; null on time-out.
+HWND WaitForVisibleWindow(DWORD processId, const std::string& title, DWORD milliseconds);
 // The first top-level window of the process with that title; null when there is none.
 HWND FindProcessWindow(DWORD processId, const std::string& title);
 // Every top-level window with that exact title, of any process.
@@ -68,5 +70,7 @@ bool SaveWindowBitmap(HWND window, const std::string& path);
 
 // Settings of Quillon in the current user's hive.
 bool WriteQuillonSetting(const char* name, DWORD value);
+// A string value in the native (64-bit) view, its key created when missing.
+bool WriteRegistryText(HKEY root, const char* key, const char* name, const std::string& text);
 
 }  // namespace ql::e2e

@@ -21,17 +21,7 @@ std::string Quoted(const std::string& program) {
 }
 
 HWND WaitForShownWindow(const Program& program, const std::string& title) {
-  HWND shown = nullptr;
-  ql::e2e::WaitUntil(
-      [&] {
-        for (HWND window : ql::e2e::ProcessWindows(program.Id(), title)) {
-          if (IsWindowVisible(window))
-            shown = window;
-        }
-        return shown != nullptr;
-      },
-      kStartWait);
-  return shown;
+  return ql::e2e::WaitForVisibleWindow(program.Id(), title, kStartWait);
 }
 
 void Close(Program& program, HWND main) {

@@ -50,20 +50,6 @@ int TrayIconCount() {
   return count;
 }
 
-HWND WaitForVisibleWindow(DWORD processId, const std::string& title, DWORD milliseconds) {
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        for (HWND window : ProcessWindows(processId, title)) {
-          if (IsWindowVisible(window))
-            found = window;
-        }
-        return found != nullptr;
-      },
-      milliseconds);
-  return found;
-}
-
 class QuillonE2e : public ::testing::Test {
  protected:
   void SetUp() override {

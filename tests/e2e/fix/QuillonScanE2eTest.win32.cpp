@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "Driver.win32.h"
+
 namespace {
+
+using ql::e2e::WriteRegistryText;
 
 struct Outcome {
   DWORD exitCode = 0xFFFFFFFF;
@@ -79,18 +83,6 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-bool SetText(HKEY root, const char* key, const char* name, const std::string& text) {
-  HKEY handle = nullptr;
-  if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &handle,
-                      nullptr) != ERROR_SUCCESS)
-    return false;
-  const LONG result =
-      RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                     static_cast<DWORD>(text.size() + 1));
-  RegCloseKey(handle);
-  return result == ERROR_SUCCESS;
-}
-
 bool KeyExists(HKEY root, const char* key) {
   HKEY handle = nullptr;
   if (RegOpenKeyExA(root, key, 0, KEY_READ | KEY_WOW64_64KEY, &handle) != ERROR_SUCCESS)
@@ -105,9 +97,10 @@ const char kOrphan[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\
 class QuillonScanE2eTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(SetText(HKEY_CLASSES_ROOT, ".qle2e", "", "QlE2eMissingClass"));
-    ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kRun, "qle2e", "\"C:\\qle2egone\\x.exe\" /min"));
-    ASSERT_TRUE(SetText(HKEY_LOCAL_MACHINE, kOrphan, "DisplayName", "Gone"));
+    ASSERT_TRUE(WriteRegistryText(HKEY_CLASSES_ROOT, ".qle2e", "", "QlE2eMissingClass"));
+    ASSERT_TRUE(
+        WriteRegistryText(HKEY_CURRENT_USER, kRun, "qle2e", "\"C:\\qle2egone\\x.exe\" /min"));
+    ASSERT_TRUE(WriteRegistryText(HKEY_LOCAL_MACHINE, kOrphan, "DisplayName", "Gone"));
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     folder = std::string(temp) + "qle2e-scan";

@@ -32,32 +32,6 @@ void Click(HWND form, const char* control) {
                reinterpret_cast<LPARAM>(GetDlgItem(form, id)));
 }
 
-HWND WaitForVisibleWindow(DWORD processId, const std::string& title, DWORD milliseconds) {
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        for (HWND window : ProcessWindows(processId, title)) {
-          if (IsWindowVisible(window))
-            found = window;
-        }
-        return found != nullptr;
-      },
-      milliseconds);
-  return found;
-}
-
-bool SetText(HKEY root, const char* key, const char* name, const std::string& text) {
-  HKEY handle = nullptr;
-  if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &handle,
-                      nullptr) != ERROR_SUCCESS)
-    return false;
-  const LONG result =
-      RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                     static_cast<DWORD>(text.size() + 1));
-  RegCloseKey(handle);
-  return result == ERROR_SUCCESS;
-}
-
 std::string ReadText(HKEY root, const char* key, const char* name) {
   HKEY handle = nullptr;
   if (RegOpenKeyExA(root, key, 0, KEY_READ | KEY_WOW64_64KEY, &handle) != ERROR_SUCCESS)
@@ -102,8 +76,9 @@ class ScanWindowE2e : public ::testing::Test {
  protected:
   void SetUp() override {
     RemoveUndoFiles();
-    ASSERT_TRUE(SetText(HKEY_CLASSES_ROOT, kExtension, "", "QlGuiMissingClass"));
-    ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kRun, "qlgui", "\"C:\\qlguigone\\x.exe\" /min"));
+    ASSERT_TRUE(WriteRegistryText(HKEY_CLASSES_ROOT, kExtension, "", "QlGuiMissingClass"));
+    ASSERT_TRUE(
+        WriteRegistryText(HKEY_CURRENT_USER, kRun, "qlgui", "\"C:\\qlguigone\\x.exe\" /min"));
     ASSERT_TRUE(WriteQuillonSetting("ShowMinimized", 0));
     quillon = Start("\"" + DriverFolder() + "\\Quillon.exe\"");
     ASSERT_TRUE(quillon.Started());

@@ -41,19 +41,7 @@ void Click(HWND form, const char* name) {
 
 // The visible top-level window of the process with the title; null until it is shown.
 HWND WaitForWindow(DWORD processId, const std::string& title) {
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        for (HWND window : ProcessWindows(processId, title)) {
-          if (IsWindowVisible(window)) {
-            found = window;
-            return true;
-          }
-        }
-        return false;
-      },
-      kWindowWait);
-  return found;
+  return WaitForVisibleWindow(processId, title, kWindowWait);
 }
 
 bool WaitHidden(HWND window) {
