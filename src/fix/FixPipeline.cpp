@@ -1,6 +1,8 @@
 // The fix pipeline: scan texts, undo captures, registry editor command lines and fix files.
 #include "fix/FixPipeline.h"
 
+#include <algorithm>
+
 #include "app/Unit0.h"
 #include "registry/PathResolution.h"
 #include "registry/RegUnit.h"
@@ -39,10 +41,31 @@ AnsiString QuotedArgument(const AnsiString& text) {
   return quoted + "\"";
 }
 
+char16_t UpperAscii(char16_t c) {
+  return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
+}
+
+// Registry names compare without regard to letter case; other letters than ASCII ones must match
+// as written, which the registry editor does since it writes the key name it was given.
+bool SameKeyLine(const WideString& line, const WideString& expected) {
+  return line.size() == expected.size() &&
+         std::equal(line.begin(), line.end(), expected.begin(),
+                    [](char16_t a, char16_t b) { return UpperAscii(a) == UpperAscii(b); });
+}
+
+void AppendSection(StringList& log, const char* prefix, const StringList& descriptions) {
+  if (descriptions.empty())
+    return;
+  log.push_back("");
+  for (const AnsiString& description : descriptions)
+    log.push_back(prefix + description);
+}
+
 }  // namespace
 
-void RunRegEdit(Launcher& launcher, const AnsiString& windowsFolder, const AnsiString& arguments) {
-  launcher.Run(windowsFolder + "regedit.exe", arguments, LaunchOptions{});
+LaunchResult RunRegEdit(Launcher& launcher, const AnsiString& windowsFolder,
+                        const AnsiString& arguments) {
+  return launcher.Run(windowsFolder + "regedit.exe", arguments, LaunchOptions{});
 }
 
 AnsiString UndoImportArguments(const AnsiString& undoScriptPath) {
@@ -88,45 +111,74 @@ void FixPipeline::SaveValueToUndo(RegRoot root, const AnsiString& keyPath,
   AppendUndoLine("");
 }
 
-void FixPipeline::ExportKeyToUndo(RegRoot root, const AnsiString& keyPath) {
+// The registry editor exits without a word whether it exported or not (Wine's always with 0), and
+// leaves an old target file untouched when the key is missing, so only the export's own key line
+// tells that the file holds this key. A registry editor still running may still be writing.
+bool FixPipeline::ExportKeyToUndo(RegRoot root, const AnsiString& keyPath) {
   if (!keyExports_)
-    return;
+    return false;
   const AnsiString exportPath = Unit0::UndoFolder + kExportFileName;
   // A file left by an earlier run would otherwise be taken for this key's export; one that
   // cannot be removed could not be told apart from a fresh export either.
   platform_.files.RemoveFile(exportPath);
   if (FileExists(platform_.files, exportPath))
-    return;
-  RunRegEdit(
+    return false;
+  const LaunchResult run = RunRegEdit(
       platform_.launcher, Unit0::WindowsFolder,
       "/s /e " + QuotedArgument(exportPath) + " " + QuotedArgument(RootName(root) + keyPath));
-  if (!FileExists(platform_.files, exportPath))
-    return;
+  bool held = false;
   Bytes bytes;
-  if (platform_.files.ReadWholeFile(exportPath, bytes)) {
+  if (run == LaunchResult::kEnded && FileExists(platform_.files, exportPath) &&
+      platform_.files.ReadWholeFile(exportPath, bytes)) {
     const WideStringList lines = SplitLines(DecodeScriptFile(bytes, platform_.codePage));
-    if (lines.size() > 2)
+    held = lines.size() > 2 &&
+           SameKeyLine(lines[2], platform_.codePage.ToWide(KeyLine(root, keyPath)));
+    if (held)
       state_.UndoScript.insert(state_.UndoScript.end(), lines.begin() + 2, lines.end());
   }
   platform_.files.RemoveFile(exportPath);
+  return held;
 }
 
-void FixPipeline::WriteFixFiles() {
+std::uint32_t FixPipeline::WriteFixFiles() {
   WriteFixFilesOnly();
   const AnsiString fixPath = Unit0::UndoFolder + kFixScriptFileName;
-  // Held open for reading only, so that nothing can change the script between our check of
-  // its contents and the registry editor's import.
-  const std::unique_ptr<HeldFile> held = platform_.files.HoldForReading(fixPath);
-  Bytes written;
-  if (!held || !platform_.files.ReadWholeFile(fixPath, written) ||
-      written != EncodeAnsiLines(state_.FixScript))
-    throw FileCreateError("Cannot open file \"" + fixPath + "\" for the import.");
-  RunRegEdit(platform_.launcher, Unit0::WindowsFolder, " /s " + Quoted(fixPath));
+  LaunchResult run = LaunchResult::kNotStarted;
+  {
+    // Held open for reading only, so that nothing can change the script between our check of
+    // its contents and the registry editor's import.
+    const std::unique_ptr<HeldFile> held = platform_.files.HoldForReading(fixPath);
+    Bytes written;
+    if (!held || !platform_.files.ReadWholeFile(fixPath, written) ||
+        written != EncodeAnsiLines(state_.FixScript))
+      throw FileCreateError("Cannot open file \"" + fixPath + "\" for the import.");
+    run = RunRegEdit(platform_.launcher, Unit0::WindowsFolder, " /s " + Quoted(fixPath));
+  }
+  // The registry editor tells nothing of what it imported: the registry itself is asked.
+  std::uint32_t fixed = 0;
+  StringList notApplied;
+  for (const FixedEntry& entry : state_.Fixes) {
+    if (IsApplied(entry))
+      ++fixed;
+    else
+      notApplied.push_back(entry.description);
+  }
+  WriteFile(Unit0::UndoFolder + state_.LogFileName,
+            EncodeAnsiLines(ReportLogLines(fixed, notApplied)));
+  const AnsiString regedit = "\"" + Unit0::WindowsFolder + "regedit.exe\"";
+  if (run == LaunchResult::kNotStarted)
+    throw RegEditError("Cannot start the registry editor " + regedit + ". Nothing was fixed.");
+  // A count taken now could be out of date a moment later.
+  if (run == LaunchResult::kStillRunning)
+    throw RegEditError("The registry editor " + regedit + " did not finish within " +
+                       std::to_string(LaunchOptions{}.waitMilliseconds / 1000) +
+                       " seconds. The log names what it had not changed by then.");
+  return fixed;
 }
 
 void FixPipeline::WriteFixFilesOnly() {
-  CompleteReportLog();
-  WriteFile(Unit0::UndoFolder + state_.LogFileName, EncodeAnsiLines(state_.ReportLog));
+  WriteFile(Unit0::UndoFolder + state_.LogFileName,
+            EncodeAnsiLines(ReportLogLines(state_.ErrorCount, {})));
   WriteFile(Unit0::UndoFolder + state_.UndoFileName, EncodeUtf16Lines(state_.UndoScript));
   const AnsiString fixPath = Unit0::UndoFolder + kFixScriptFileName;
   if (FileExists(platform_.files, fixPath))
@@ -134,8 +186,8 @@ void FixPipeline::WriteFixFilesOnly() {
   WriteFile(fixPath, EncodeAnsiLines(state_.FixScript));
 }
 
-void FixPipeline::CompleteReportLog() {
-  StringList& log = state_.ReportLog;
+StringList FixPipeline::ReportLogLines(std::uint32_t fixed, const StringList& notApplied) const {
+  StringList log = state_.ReportLog;
   for (std::size_t category = 0; category + 1 < kCategoryCount; ++category) {
     const StringList& errors = state_.CategoryErrors[category];
     if (errors.empty())
@@ -146,7 +198,28 @@ void FixPipeline::CompleteReportLog() {
   const StringList& last = state_.CategoryErrors[kCategoryCount - 1];
   log.insert(log.end(), last.begin(), last.end());
   log.push_back("");
-  log.push_back("Summary: " + std::to_string(state_.ErrorCount) + " errors fixed");
+  log.push_back("Summary: " + std::to_string(fixed) + " errors fixed");
+  AppendSection(log, kNotAppliedPrefix, notApplied);
+  AppendSection(log, kNotBackedUpPrefix, state_.NotBackedUp);
+  return log;
+}
+
+// Read in the native view with as little access as will do, so that a key the import could not
+// change still reads as there.
+bool FixPipeline::IsApplied(const FixedEntry& entry) {
+  Registry& registry = platform_.registry;
+  const AnsiString path = NormalizeKeyPath(entry.keyPath);
+  if (entry.change == FixedEntry::Change::KeyDeleted)
+    return !KeyExists(registry, entry.root, path);
+  RegKey key(registry);
+  if (!key.Open(entry.root, path, regaccess::kQueryValue | regaccess::kWow64_64Key))
+    return !KeyExists(registry, entry.root, path);
+  std::uint32_t type = regtype::kNone;
+  Bytes data;
+  if (!registry.QueryValue(key.Get(), entry.valueName, type, &data))
+    return true;
+  return entry.change == FixedEntry::Change::DefaultValueSet && type == regtype::kString &&
+         TextOfStringData(data) == entry.text;
 }
 
 void FixPipeline::WriteFile(const AnsiString& path, const Bytes& bytes) {

@@ -16,16 +16,35 @@ constexpr char kLogFilePrefix[] = "Quillon_Log_";
 constexpr char kUndoScriptHeader[] = "Windows Registry Editor Version 5.00";
 constexpr char kFixScriptHeader[] = "REGEDIT4";
 
-// A file of a fix that could not be written; the message names the file and the reason, and the
-// fix goes no further.
-class FileCreateError : public std::runtime_error {
+// Log lines of the findings a fix leaves alone or that the registry editor did not apply, each
+// followed by the finding's description.
+constexpr char kNotBackedUpPrefix[] = "Left alone because it could not be backed up: ";
+constexpr char kNotAppliedPrefix[] = "Not changed by the registry editor: ";
+
+// A fix that could not be carried out; the message tells the user what failed.
+class FixError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
+// A file of a fix that could not be written; the message names the file and the reason, and the
+// fix goes no further.
+class FileCreateError : public FixError {
+ public:
+  using FixError::FixError;
+};
+
+// The registry editor that should import the fix script could not be started, or had not ended
+// when its wait was over.
+class RegEditError : public FixError {
+ public:
+  using FixError::FixError;
+};
+
 // The registry editor of the Windows folder, started hidden with an exact argument string and
 // waited for at most ten seconds.
-void RunRegEdit(Launcher& launcher, const AnsiString& windowsFolder, const AnsiString& arguments);
+LaunchResult RunRegEdit(Launcher& launcher, const AnsiString& windowsFolder,
+                        const AnsiString& arguments);
 
 // " \"" + the undo script's path + "\"": an import the registry editor asks the user about.
 AnsiString UndoImportArguments(const AnsiString& undoScriptPath);
@@ -34,8 +53,11 @@ class FixPipeline {
  public:
   FixPipeline(Platform& platform, ScanState& state) : platform_(platform), state_(state) {}
 
-  // When off, ExportKeyToUndo starts no registry editor (previews that write no undo script).
+  // When off, ExportKeyToUndo starts no registry editor and reports no backup: for previews that
+  // write no files. The scanner then counts and describes the key findings but writes no fix line
+  // for them, so a key deletion never reaches a fix script without its backup.
   void SetKeyExports(bool enabled) { keyExports_ = enabled; }
+  bool KeyExports() const { return keyExports_; }
 
   // Recomputes Unit0's WindowsFolder and ProfileFolder.
   void RefreshFolders();
@@ -44,16 +66,24 @@ class FixPipeline {
   // Appends the value as it now stands, with its key line and an empty line, to the undo script;
   // nothing when the key does not open. The empty name is the default value.
   void SaveValueToUndo(RegRoot root, const AnsiString& keyPath, const AnsiString& valueName);
-  // Appends the key with all its values and subkeys, through the registry editor's export.
-  void ExportKeyToUndo(RegRoot root, const AnsiString& keyPath);
-  // Completes and writes the log, the undo script and the fix script, then lets the registry
-  // editor import the fix script. Throws FileCreateError when a file cannot be written.
-  void WriteFixFiles();
+  // Appends the key with all its values and subkeys, through the registry editor's export. True
+  // only when the undo script now holds the key: the registry editor ended within its wait and
+  // its export opens with this very key's line.
+  bool ExportKeyToUndo(RegRoot root, const AnsiString& keyPath);
+  // Writes the log, the undo script and the fix script, lets the registry editor import the fix
+  // script, then reads every fixed entry back and writes the log again with what the import did.
+  // Returns the number of entries that are now gone or changed. Throws FileCreateError when a
+  // file cannot be written, RegEditError when the registry editor does not start or does not end
+  // within its wait (the log is written again first).
+  std::uint32_t WriteFixFiles();
   // WriteFixFiles without the import: what a preview writes.
   void WriteFixFilesOnly();
 
  private:
-  void CompleteReportLog();
+  // The log: its header, the findings by category, the summary with the number of fixed entries,
+  // then the findings the import did not apply and those left alone for want of a backup.
+  StringList ReportLogLines(std::uint32_t fixed, const StringList& notApplied) const;
+  bool IsApplied(const FixedEntry& entry);
   void WriteFile(const AnsiString& path, const Bytes& bytes);
   void AppendUndoLine(const AnsiString& line);
 

@@ -64,9 +64,10 @@ bool RegistryScanner::SubtreeCanBeCarried(RegRoot root, const AnsiString& keyPat
   return true;
 }
 
-void RegistryScanner::AddProblem(Category category, const AnsiString& description) {
+void RegistryScanner::AddProblem(Category category, const FixedEntry& entry) {
   ++state_.ErrorCount;
-  state_.ErrorsOf(category).push_back(description);
+  state_.ErrorsOf(category).push_back(entry.description);
+  state_.Fixes.push_back(entry);
 }
 
 void RegistryScanner::RecordKeyDeletion(Category category, const AnsiString& description,
@@ -74,19 +75,35 @@ void RegistryScanner::RecordKeyDeletion(Category category, const AnsiString& des
                                         const AnsiString& deletePath) {
   if (!SubtreeCanBeCarried(root, exportPath))
     return;
-  AddProblem(category, description);
-  pipeline_.ExportKeyToUndo(root, exportPath);
-  state_.FixScript.push_back(KeyDeletionLine(root, deletePath));
-  state_.FixScript.push_back("");
+  if (pipeline_.KeyExports()) {
+    if (!pipeline_.ExportKeyToUndo(root, exportPath)) {
+      state_.NotBackedUp.push_back(description);
+      return;
+    }
+    state_.FixScript.push_back(KeyDeletionLine(root, deletePath));
+    state_.FixScript.push_back("");
+  }
+  AddProblem(category, {FixedEntry::Change::KeyDeleted, root, deletePath, "", "", description});
 }
 
 void RegistryScanner::RecordValueDeletion(Category category, const AnsiString& description,
                                           RegRoot root, const AnsiString& keyPath,
                                           const AnsiString& valueName) {
-  AddProblem(category, description);
+  AddProblem(category,
+             {FixedEntry::Change::ValueDeleted, root, keyPath, valueName, "", description});
   pipeline_.SaveValueToUndo(root, keyPath, valueName);
   state_.FixScript.push_back(KeyLine(root, keyPath));
   state_.FixScript.push_back(ValueDeletionLine(valueName));
+  state_.FixScript.push_back("");
+}
+
+void RegistryScanner::RecordDefaultValue(Category category, const AnsiString& description,
+                                         const AnsiString& keyPath, const AnsiString& text) {
+  AddProblem(category,
+             {FixedEntry::Change::DefaultValueSet, kCurrentUser, keyPath, "", text, description});
+  pipeline_.SaveValueToUndo(kCurrentUser, keyPath, "");
+  state_.FixScript.push_back(KeyLine(kCurrentUser, keyPath));
+  state_.FixScript.push_back(DefaultValueLine(text));
   state_.FixScript.push_back("");
 }
 
@@ -410,12 +427,8 @@ void RegistryScanner::ExamineSound(const AnsiString& event, const AnsiString& su
                                    const AnsiString& sound, const AnsiString& sisterText) {
   if (!ScriptCanCarryName(sisterText))
     return;
-  const AnsiString key = event + subKey;
-  AddProblem(Category::FontHelpSounds, "Sound file does not exist: " + sound);
-  pipeline_.SaveValueToUndo(kCurrentUser, key, "");
-  state_.FixScript.push_back(KeyLine(kCurrentUser, key));
-  state_.FixScript.push_back(DefaultValueLine(sisterText));
-  state_.FixScript.push_back("");
+  RecordDefaultValue(Category::FontHelpSounds, "Sound file does not exist: " + sound,
+                     event + subKey, sisterText);
 }
 
 const std::vector<ScanStep>& ScanSteps() {

@@ -77,11 +77,15 @@ class RegistryScanner {
   // undo script brings back the whole key that a fix deletes.
   bool SubtreeCanBeCarried(RegRoot root, const AnsiString& keyPath) const;
 
-  void AddProblem(Category category, const AnsiString& description);
+  void AddProblem(Category category, const FixedEntry& entry);
+  // A key deletion is recorded only once the undo script holds the exported key; a finding whose
+  // export failed is left alone and named in the log.
   void RecordKeyDeletion(Category category, const AnsiString& description, RegRoot root,
                          const AnsiString& exportPath, const AnsiString& deletePath);
   void RecordValueDeletion(Category category, const AnsiString& description, RegRoot root,
                            const AnsiString& keyPath, const AnsiString& valueName);
+  void RecordDefaultValue(Category category, const AnsiString& description,
+                          const AnsiString& keyPath, const AnsiString& text);
 
   void Show(const AnsiString& text, StatusForm form) const;
   AnsiString ReadClassText(const AnsiString& keyPath) const;

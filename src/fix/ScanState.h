@@ -3,8 +3,10 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "fix/RegScript.h"
+#include "platform/registry.h"
 #include "platform/text.h"
 
 namespace ql {
@@ -27,6 +29,18 @@ enum class Category {
   FontHelpSounds,
 };
 
+// One recorded problem as its fix lines change the registry, so that the entry can be read back
+// once the fix script has been imported.
+struct FixedEntry {
+  enum class Change { KeyDeleted, ValueDeleted, DefaultValueSet };
+  Change change;
+  RegRoot root;
+  AnsiString keyPath;    // as in the fix lines, beginning with "\"
+  AnsiString valueName;  // the value a ValueDeleted fix removes
+  AnsiString text;       // the data a DefaultValueSet fix writes
+  AnsiString description;
+};
+
 struct ScanState {
   bool Scanning = false;
   bool Scanned = false;
@@ -37,6 +51,8 @@ struct ScanState {
   StringList ReportLog;       // code-page lines of the log
   AnsiString UndoFileName;
   AnsiString LogFileName;
+  std::vector<FixedEntry> Fixes;  // one per counted problem, in the order found
+  StringList NotBackedUp;         // descriptions of the findings left alone: no backup was made
 
   StringList& ErrorsOf(Category category) {
     return CategoryErrors[static_cast<std::size_t>(category)];

@@ -176,13 +176,14 @@ void TForm2a::Button2Click() {
     ui::ShowInformation(kNoProblems);
     return;
   }
+  std::uint32_t fixed = 0;
   try {
-    pipeline_.WriteFixFiles();
-  } catch (const FileCreateError& error) {
+    fixed = pipeline_.WriteFixFiles();
+  } catch (const FixError& error) {
     ui::ShowInformation(error.what());
     return;
   }
-  ui::ShowInformation(std::to_string(state_.ErrorCount) + " errors fixed!");
+  ui::ShowInformation(std::to_string(fixed) + " errors fixed!");
   ShowForm();
 }
 

@@ -22,14 +22,20 @@ struct LaunchOptions {
   std::uint32_t waitMilliseconds = 10000;
 };
 
+// How a started program ended, as far as the caller waited for it.
+enum class LaunchResult {
+  kEnded,         // the process ended within the wait
+  kNotStarted,    // the process could not be created
+  kStillRunning,  // the wait ran out (or failed) while the process was running
+};
+
 // Starts a program with an exact command-line string (the program path goes only into the
 // application-name argument) and waits for it at most the given time.
 class Launcher {
  public:
   virtual ~Launcher() = default;
-  // True when the process started; the wait's outcome is not reported.
-  virtual bool Run(const AnsiString& program, const AnsiString& commandLine,
-                   const LaunchOptions& options) = 0;
+  virtual LaunchResult Run(const AnsiString& program, const AnsiString& commandLine,
+                           const LaunchOptions& options) = 0;
 };
 
 // Processes pending window messages once (the program's "process messages" call).

@@ -85,14 +85,14 @@ bool FakeLauncher::IsRegistryEditor(const AnsiString& program) {
   return UpperCase1252(program) == UpperCase1252(folder + "regedit.exe");
 }
 
-bool FakeLauncher::Run(const AnsiString& program, const AnsiString& commandLine,
-                       const LaunchOptions& options) {
+LaunchResult FakeLauncher::Run(const AnsiString& program, const AnsiString& commandLine,
+                               const LaunchOptions& options) {
   calls_.push_back(LaunchCall{program, commandLine, options, RegEditOutcome::kNotStarted, 0});
   LaunchCall& call = calls_.back();
   if (startFails_ || !IsRegistryEditor(program))
-    return false;
+    return LaunchResult::kNotStarted;
   call.outcome = Perform(SplitCommandLine(commandLine), call);
-  return true;
+  return runsPastWait_ ? LaunchResult::kStillRunning : LaunchResult::kEnded;
 }
 
 RegEditOutcome FakeLauncher::Perform(const StringList& arguments, LaunchCall& call) {

@@ -48,12 +48,15 @@ class FakeLauncher : public Launcher {
   FakeLauncher(FakeSystem& system, FakeRegistry& registry, FakeFiles& files, CodePage& codePage)
       : system_(system), registry_(registry), files_(files), codePage_(codePage) {}
 
-  bool Run(const AnsiString& program, const AnsiString& commandLine,
-           const LaunchOptions& options) override;
+  LaunchResult Run(const AnsiString& program, const AnsiString& commandLine,
+                   const LaunchOptions& options) override;
 
   const std::vector<LaunchCall>& Calls() const { return calls_; }
   // Makes the next starts fail, as when the registry editor is missing.
   void SetStartFails(bool fails) { startFails_ = fails; }
+  // Makes the next runs outlast the caller's wait: the command is carried out, but the caller
+  // hears only that the registry editor is still running.
+  void SetRunsPastWait(bool runsPast) { runsPastWait_ = runsPast; }
   // The answer to regedit's "Are you sure you want to continue?" before an import without /s.
   void SetConfirmationAnswer(bool yes) { confirmationAnswer_ = yes; }
 
@@ -69,6 +72,7 @@ class FakeLauncher : public Launcher {
   CodePage& codePage_;
   std::vector<LaunchCall> calls_;
   bool startFails_ = false;
+  bool runsPastWait_ = false;
   bool confirmationAnswer_ = false;
 };
 

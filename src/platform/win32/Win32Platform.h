@@ -92,8 +92,8 @@ class Win32Shell final : public Shell {
 
 class Win32Launcher final : public Launcher {
  public:
-  bool Run(const AnsiString& program, const AnsiString& commandLine,
-           const LaunchOptions& options) override;
+  LaunchResult Run(const AnsiString& program, const AnsiString& commandLine,
+                   const LaunchOptions& options) override;
 };
 
 // The real system: one adapter per port. The message pump belongs to the user interface, so the

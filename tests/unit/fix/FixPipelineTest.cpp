@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "app/Unit0.h"
 #include "platform/fake/FakePlatform.h"
 #include "unit/fix/ScriptedRegEdit.h"
@@ -43,7 +45,7 @@ class FixPipelineTest : public ::testing::Test {
   }
 
   FakePlatform fake;
-  ScriptedRegEdit regedit{fake.files};
+  ScriptedRegEdit regedit{fake};
   Platform platform{fake.registry, fake.files, fake.processes, fake.system, fake.clock,
                     fake.codePage, fake.shell, regedit,        fake.pump};
   ScanState state;
@@ -174,17 +176,99 @@ INSTANTIATE_TEST_SUITE_P(
                            BytesOf("REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"a\"=\"\x80\"\n"
                                    "\"b\"=dword:00000001\n\n")}));
 
-TEST_F(FixPipelineTest, AnExportOfOnlyTheHeaderAddsNothing) {
-  regedit.exportBytes = Utf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n");
-  pipeline.ExportKeyToUndo(kCurrentUser, "\\K");
+TEST_F(FixPipelineTest, ExportsCanBeSwitchedOff) {
+  fake.registry.AddKey(kCurrentUser, "K");
+  pipeline.SetKeyExports(false);
+  EXPECT_FALSE(pipeline.ExportKeyToUndo(kCurrentUser, "\\K"));
+  EXPECT_TRUE(regedit.commandLines.empty());
   EXPECT_TRUE(state.UndoScript.empty());
 }
 
-TEST_F(FixPipelineTest, ExportsCanBeSwitchedOff) {
-  pipeline.SetKeyExports(false);
-  pipeline.ExportKeyToUndo(kCurrentUser, "\\K");
-  EXPECT_TRUE(regedit.commandLines.empty());
+// What can go wrong between asking the registry editor for an export and holding the key.
+enum class ExportTrouble {
+  kNone,
+  kOtherLetterCase,
+  kKeyMissing,
+  kNotStarted,
+  kStillRunning,
+  kFolderInTheWay,
+  kOtherKeysFile,
+  kSubkeysFile,
+  kHeaderOnly,
+};
+
+struct ExportBackupCase {
+  const char* label;
+  ExportTrouble trouble;
+  bool held;
+};
+
+class ExportBackupTest : public FixPipelineTest,
+                         public ::testing::WithParamInterface<ExportBackupCase> {};
+
+TEST_P(ExportBackupTest, ReportsWhetherTheUndoScriptNowHoldsTheKey) {
+  const ExportTrouble trouble = GetParam().trouble;
+  if (trouble != ExportTrouble::kKeyMissing)
+    fake.registry.SetString(kCurrentUser, "Soft\\K", "a", "x");
+  const auto exportOf = [](const std::u16string& keyLine) {
+    return Utf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n" + keyLine +
+                   u"\r\n\"a\"=\"x\"\r\n\r\n");
+  };
+  switch (trouble) {
+    case ExportTrouble::kOtherLetterCase:
+      regedit.exportBytes = exportOf(u"[hkey_current_user\\SOFT\\k]");
+      break;
+    case ExportTrouble::kNotStarted:
+      fake.launcher.SetStartFails(true);
+      break;
+    case ExportTrouble::kStillRunning:
+      fake.launcher.SetRunsPastWait(true);
+      break;
+    case ExportTrouble::kFolderInTheWay:
+      fake.files.AddFolder("C:\\Undo\\tmp.reg");
+      break;
+    case ExportTrouble::kOtherKeysFile:
+      regedit.exportBytes = exportOf(u"[HKEY_CURRENT_USER\\Soft\\Other]");
+      break;
+    case ExportTrouble::kSubkeysFile:
+      regedit.exportBytes = exportOf(u"[HKEY_CURRENT_USER\\Soft\\K\\Sub]");
+      break;
+    case ExportTrouble::kHeaderOnly:
+      regedit.exportBytes = Utf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n");
+      break;
+    case ExportTrouble::kNone:
+    case ExportTrouble::kKeyMissing:
+      break;
+  }
+  EXPECT_EQ(pipeline.ExportKeyToUndo(kCurrentUser, "\\Soft\\K"), GetParam().held);
+  if (GetParam().held) {
+    ASSERT_EQ(state.UndoScript.size(), 3u);
+    EXPECT_EQ(fake.codePage.FromWide(state.UndoScript[1]), "\"a\"=\"x\"");
+  } else {
+    EXPECT_TRUE(state.UndoScript.empty());
+  }
+  EXPECT_EQ(fake.files.Exists("C:\\Undo\\tmp.reg"), trouble == ExportTrouble::kFolderInTheWay);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Troubles, ExportBackupTest,
+    ::testing::Values(ExportBackupCase{"exported", ExportTrouble::kNone, true},
+                      ExportBackupCase{"other letter case", ExportTrouble::kOtherLetterCase, true},
+                      ExportBackupCase{"key missing", ExportTrouble::kKeyMissing, false},
+                      ExportBackupCase{"not started", ExportTrouble::kNotStarted, false},
+                      ExportBackupCase{"still running", ExportTrouble::kStillRunning, false},
+                      ExportBackupCase{"folder in the way", ExportTrouble::kFolderInTheWay, false},
+                      ExportBackupCase{"other key's file", ExportTrouble::kOtherKeysFile, false},
+                      ExportBackupCase{"subkey's file", ExportTrouble::kSubkeysFile, false},
+                      ExportBackupCase{"header only", ExportTrouble::kHeaderOnly, false}),
+    [](const ::testing::TestParamInfo<ExportBackupCase>& info) {
+      AnsiString name;
+      for (const char* c = info.param.label; *c != 0; ++c) {
+        if (std::isalpha(static_cast<unsigned char>(*c)))
+          name += *c;
+      }
+      return name;
+    });
 
 class WriteFixFilesTest : public FixPipelineTest {
  protected:
@@ -200,7 +284,7 @@ class WriteFixFilesTest : public FixPipelineTest {
 };
 
 TEST_F(WriteFixFilesTest, WritesTheLogWithEmptyLinesBetweenCategoriesAndTheSummary) {
-  pipeline.WriteFixFiles();
+  pipeline.WriteFixFilesOnly();
   EXPECT_EQ(fake.files.Text("C:\\Undo\\Quillon_Log_1.txt"),
             "Quillon report file. 09:00:00\r\n\r\nInvalid handler .abc\r\n\r\n"
             "Library does not exist: A\r\nLibrary does not exist: B\r\n\r\n\r\n"
@@ -211,7 +295,7 @@ TEST_F(WriteFixFilesTest, TheLastCategoryGetsNoEmptyLineOfItsOwn) {
   state.CategoryErrors = {};
   state.CategoryErrors[6] = {"Font file does not exist: A.TTF"};
   state.ErrorCount = 1;
-  pipeline.WriteFixFiles();
+  pipeline.WriteFixFilesOnly();
   EXPECT_EQ(fake.files.Text("C:\\Undo\\Quillon_Log_1.txt"),
             "Quillon report file. 09:00:00\r\n\r\nFont file does not exist: A.TTF\r\n\r\n"
             "Summary: 1 errors fixed\r\n");

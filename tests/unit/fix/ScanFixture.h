@@ -7,6 +7,7 @@
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
 #include "platform/fake/FakePlatform.h"
+#include "unit/fix/KeyDeletionBackups.h"
 #include "unit/fix/ScriptedRegEdit.h"
 
 namespace ql {
@@ -28,6 +29,7 @@ class ScanFixture : public ::testing::Test {
   }
   void TearDown() override {
     EXPECT_EQ(fake.registry.OpenHandleCount(), 0u);
+    EXPECT_TRUE(KeyDeletionsAreBackedUp(state, fake.codePage));
     Unit0::Reset();
   }
 
@@ -59,7 +61,7 @@ class ScanFixture : public ::testing::Test {
   };
 
   FakePlatform fake;
-  ScriptedRegEdit regedit{fake.files};
+  ScriptedRegEdit regedit{fake};
   Platform platform{fake.registry, fake.files, fake.processes, fake.system, fake.clock,
                     fake.codePage, fake.shell, regedit,        fake.pump};
   ScanState state;

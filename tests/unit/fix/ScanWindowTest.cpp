@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/Unit0.h"
 #include "fix/Unit2b.h"
 #include "fix/Unit2c.h"
 #include "platform/fake/FakePlatform.h"
 #include "ui/MessageWindows.h"
 #include "ui/testing/ScriptedHost.h"
+#include "unit/fix/KeyDeletionBackups.h"
 
 namespace ql {
 namespace {
@@ -24,7 +27,14 @@ class ScanWindowTest : public ::testing::Test {
     fake.files.AddFolder("C:\\Undo");
     form = ui::MakeForm<TForm2a>(host, platform);
   }
-  void TearDown() override { Unit0::Reset(); }
+  void TearDown() override {
+    const auto fix = fake.files.Contents("C:\\Undo\\Quillon.reg");
+    const auto undo = fake.files.Contents("C:\\Undo\\Quillon_Undo_1.reg");
+    if (fix && undo) {
+      EXPECT_TRUE(KeyDeletionsAreBackedUp(*fix, *undo, fake.codePage));
+    }
+    Unit0::Reset();
+  }
 
   void PlantProblems() {
     fake.registry.SetString(kClassesRoot, ".abc", "", "gone");
@@ -214,6 +224,86 @@ TEST_F(ScanWindowTest, AFixFileThatCannotBeWrittenIsReportedAndNothingIsImported
   EXPECT_EQ(Shows().back().text.rfind("Cannot create file \"C:\\Undo\\Quillon_Log_1.txt\"", 0), 0u);
   EXPECT_TRUE(fake.registry.HasKey(kClassesRoot, ".abc"));
   EXPECT_TRUE(form->State().Scanned);
+}
+
+// One entry of each kind of change a fix makes: a key deleted, a value deleted, a default value
+// set; a refusal made after the scan keeps the registry editor from applying some of them.
+struct PartialImportCase {
+  const char* label;
+  std::vector<std::pair<AnsiString, std::uint32_t>> refusals;  // user's keys and refused access
+  AnsiString message;
+  StringList notApplied;
+};
+
+constexpr char kSoundEvent[] = "AppEvents\\Schemes\\Apps\\.Default\\Ding";
+constexpr std::uint32_t kDelete = 0x10000;
+constexpr std::uint32_t kSetValue = 0x0002;
+
+class PartialImportTest : public ScanWindowTest,
+                          public ::testing::WithParamInterface<PartialImportCase> {};
+
+TEST_P(PartialImportTest, CountsOnlyWhatTheImportChangedAndNamesTheRestInTheLog) {
+  fake.registry.SetString(kCurrentUser, kRun, "r0", "C:\\GONE\\X.EXE");
+  fake.files.AddFile("C:\\Snd\\b.wav");
+  fake.registry.SetString(kCurrentUser, AnsiString(kSoundEvent) + "\\.Current", "",
+                          "C:\\GONE\\A.WAV");
+  fake.registry.SetString(kCurrentUser, AnsiString(kSoundEvent) + "\\.Default", "",
+                          "C:\\Snd\\b.wav");
+  fake.registry.SetString(kClassesRoot, ".abc", "", "gone");
+  form->Button1Label.Click();
+  ASSERT_EQ(form->State().ErrorCount, 3u);
+  for (const auto& [key, mask] : GetParam().refusals)
+    ASSERT_TRUE(fake.registry.DenyAccess(key == ".abc" ? kClassesRoot : kCurrentUser, key, mask));
+  form->Button2Label.Click();
+  EXPECT_EQ(Shows().back().text, GetParam().message);
+  const StringList log = SplitLines(fake.files.Text("C:\\Undo\\Quillon_Log_1.txt"));
+  const auto summary = std::find_if(log.begin(), log.end(), [](const AnsiString& line) {
+    return line.rfind("Summary: ", 0) == 0;
+  });
+  ASSERT_NE(summary, log.end());
+  EXPECT_EQ(*summary, "Summary: " + GetParam().message.substr(0, 1) + " errors fixed");
+  StringList tail;
+  for (const AnsiString& description : GetParam().notApplied)
+    tail.push_back(kNotAppliedPrefix + description);
+  if (!tail.empty())
+    tail.insert(tail.begin(), "");
+  EXPECT_EQ(StringList(summary + 1, log.end()), tail);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, PartialImportTest,
+    ::testing::Values(
+        PartialImportCase{"everything applied", {}, "3 errors fixed!", {}},
+        PartialImportCase{
+            "key kept", {{".abc", kDelete}}, "2 errors fixed!", {"Invalid handler .abc"}},
+        PartialImportCase{"values kept",
+                          {{kRun, kSetValue}, {AnsiString(kSoundEvent) + "\\.Current", kSetValue}},
+                          "1 errors fixed!",
+                          {"Startup file does not exist: C:\\GONE\\X.EXE",
+                           "Sound file does not exist: C:\\GONE\\A.WAV"}}));
+
+// A registry editor that cannot start, or that is still running when its wait is over, gives an
+// error and never a count; the window keeps its findings.
+TEST_F(ScanWindowTest, ARegistryEditorThatFailsGivesAnErrorAndNoCount) {
+  const std::pair<bool, AnsiString> cases[] = {
+      {true, "Cannot start the registry editor \"C:\\WINDOWS\\regedit.exe\". Nothing was fixed."},
+      {false,
+       "The registry editor \"C:\\WINDOWS\\regedit.exe\" did not finish within 10 seconds. "
+       "The log names what it had not changed by then."}};
+  for (const auto& [notStarted, message] : cases) {
+    PlantProblems();
+    form->Button1Label.Click();
+    fake.launcher.SetStartFails(notStarted);
+    fake.launcher.SetRunsPastWait(!notStarted);
+    form->Button2Label.Click();
+    EXPECT_EQ(Shows().back().text, message);
+    EXPECT_TRUE(form->State().Scanned);
+    EXPECT_EQ(form->Label6b.Caption(), "3 errors found");
+    fake.launcher.SetStartFails(false);
+    fake.launcher.SetRunsPastWait(false);
+  }
+  for (const auto& show : Shows())
+    EXPECT_EQ(show.text.find("errors fixed!"), AnsiString::npos) << show.text;
 }
 
 }  // namespace

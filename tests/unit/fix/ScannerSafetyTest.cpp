@@ -2,6 +2,8 @@
 // carry, names that do not open back, the per-entry pump and the status line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/fake/FakeCodePage.h"
 #include "unit/fix/ScanFixture.h"
 
@@ -48,6 +50,75 @@ TEST_F(SafetyTest, AKeyNameWithAQuoteReachesTheExportWhole) {
           AnsiString("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\\\\\\"Quoted\""));
   EXPECT_EQ(FixLines()[2], "[-HKEY_LOCAL_MACHINE\\" + AnsiString(kUninstall) + "a\"b]");
 }
+
+// Why an export can fail: regedit missing, regedit outlasting its wait, or "tmp.reg" taken by a
+// folder so that no export can be written.
+enum class ExportFailure { kNotStarted, kStillRunning, kFolderInTheWay };
+
+class FailedExportTest : public ScanFixture, public ::testing::WithParamInterface<ExportFailure> {
+ protected:
+  void Fail() {
+    switch (GetParam()) {
+      case ExportFailure::kNotStarted:
+        fake.launcher.SetStartFails(true);
+        break;
+      case ExportFailure::kStillRunning:
+        fake.launcher.SetRunsPastWait(true);
+        break;
+      case ExportFailure::kFolderInTheWay:
+        fake.files.AddFolder("C:\\Undo\\tmp.reg");
+        break;
+    }
+  }
+};
+
+// Every check that deletes whole keys leaves its finding alone when the key is not backed up,
+// while the value fixes, which need no export, go on; the log names what was left alone.
+TEST_P(FailedExportTest, LeavesTheKeyFindingAloneAndNamesItInTheLog) {
+  fake.registry.SetString(kClassesRoot, ".abc", "", "gone");
+  fake.registry.SetString(kClassesRoot, "Applications\\ed.exe\\shell\\open\\command", "",
+                          "C:\\GONE\\ED.EXE");
+  fake.registry.SetString(kClassesRoot, "CLSID\\{A}\\InprocServer32", "", "C:\\GONE\\A.DLL");
+  fake.registry.SetString(kClassesRoot, "cls\\CLSID", "", "{missing}");
+  fake.registry.SetString(kLocalMachine, AnsiString(kUninstall) + "Orphan", "DisplayName", "x");
+  fake.registry.SetString(kCurrentUser, "AppEvents\\Schemes\\Apps\\.Default\\Ding\\.Current", "",
+                          "");
+  fake.registry.SetString(kCurrentUser, kRun, "r", "C:\\GONE\\X.EXE");
+  Fail();
+  for (const ScanStep& step : ScanSteps()) {
+    for (const auto& check : step.checks)
+      check(scanner);
+  }
+  EXPECT_EQ(state.ErrorCount, 1u);
+  for (Category category : {Category::ExtensionsHandlers, Category::RegisteredPrograms,
+                            Category::ComActiveX, Category::FontHelpSounds})
+    EXPECT_TRUE(Errors(category).empty()) << static_cast<int>(category);
+  EXPECT_EQ(Errors(Category::StartupUninstall),
+            (StringList{"Startup file does not exist: C:\\GONE\\X.EXE"}));
+  EXPECT_EQ(FixLines(),
+            (StringList{"[HKEY_CURRENT_USER\\" + AnsiString(kRun) + "\\]", "\"r\"=-", ""}));
+  const StringList leftAlone = {
+      "Invalid handler .abc",           "Program does not exist: C:\\GONE\\ED.EXE",
+      "Invalid Server32: A.DLL",        "Invalid CLSID: {MISSING}",
+      "Invalid uninstall path: Orphan", "Sound file does not exist: Ding"};
+  EXPECT_EQ(state.NotBackedUp, leftAlone);
+
+  fake.launcher.SetStartFails(false);
+  fake.launcher.SetRunsPastWait(false);
+  EXPECT_EQ(pipeline.WriteFixFiles(), 1u);
+  const StringList log = SplitLines(fake.files.Text("C:\\Undo\\Quillon_Log_1.txt"));
+  const auto summary = std::find(log.begin(), log.end(), "Summary: 1 errors fixed");
+  ASSERT_NE(summary, log.end());
+  StringList expectedTail = {""};
+  for (const AnsiString& description : leftAlone)
+    expectedTail.push_back(kNotBackedUpPrefix + description);
+  EXPECT_EQ(StringList(summary + 1, log.end()), expectedTail);
+  EXPECT_TRUE(fake.registry.HasKey(kClassesRoot, ".abc"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, FailedExportTest,
+                         ::testing::Values(ExportFailure::kNotStarted, ExportFailure::kStillRunning,
+                                           ExportFailure::kFolderInTheWay));
 
 // A registry seen through lossy ANSI calls: listed names lose their letters above 127 to "?",
 // as names converted from another code page do.

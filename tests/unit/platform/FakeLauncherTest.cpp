@@ -14,7 +14,7 @@ class FakeRegEdit : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(fake.files.AddFolder(kFolder)); }
   bool Run(const AnsiString& commandLine) {
-    return fake.launcher.Run(kRegedit, commandLine, LaunchOptions());
+    return fake.launcher.Run(kRegedit, commandLine, LaunchOptions()) == LaunchResult::kEnded;
   }
   RegEditOutcome LastOutcome() const { return fake.launcher.Calls().back().outcome; }
   AnsiString ExportedText(const AnsiString& file) {
@@ -108,14 +108,25 @@ TEST_F(FakeRegEdit, MissingFilesAndOtherProgramsAreReported) {
   EXPECT_EQ(LastOutcome(), RegEditOutcome::kUsage);
   ASSERT_TRUE(Run(" /x \"" + kFolder + "a.reg\""));
   EXPECT_EQ(LastOutcome(), RegEditOutcome::kUsage);
-  EXPECT_FALSE(fake.launcher.Run("C:\\WINDOWS\\notepad.exe", " x", LaunchOptions()));
-  EXPECT_TRUE(fake.launcher.Run("c:\\windows\\REGEDIT.EXE", " /s x", LaunchOptions()));
+  EXPECT_EQ(fake.launcher.Run("C:\\WINDOWS\\notepad.exe", " x", LaunchOptions()),
+            LaunchResult::kNotStarted);
+  EXPECT_EQ(fake.launcher.Run("c:\\windows\\REGEDIT.EXE", " /s x", LaunchOptions()),
+            LaunchResult::kEnded);
   fake.launcher.SetStartFails(true);
-  EXPECT_FALSE(Run(" /s x"));
+  EXPECT_EQ(fake.launcher.Run(kRegedit, " /s x", LaunchOptions()), LaunchResult::kNotStarted);
   ASSERT_EQ(fake.launcher.Calls().size(), 6u);
   EXPECT_EQ(fake.launcher.Calls()[3].program, "C:\\WINDOWS\\notepad.exe");
   EXPECT_EQ(fake.launcher.Calls()[3].outcome, RegEditOutcome::kNotStarted);
   EXPECT_EQ(fake.launcher.Calls()[0].options.creationFlags, 0x88u);
+}
+
+TEST_F(FakeRegEdit, ARunPastTheWaitDoesItsWorkButReportsOnlyThatItIsStillRunning) {
+  fake.registry.AddKey(kCurrentUser, "K");
+  fake.launcher.SetRunsPastWait(true);
+  EXPECT_EQ(fake.launcher.Run(kRegedit, "/s /e \"" + kFolder + "tmp.reg\" \"HKEY_CURRENT_USER\\K\"",
+                              LaunchOptions()),
+            LaunchResult::kStillRunning);
+  EXPECT_TRUE(fake.files.Exists(kFolder + "tmp.reg"));
 }
 
 TEST_F(FakeRegEdit, ExportWithoutAKeyWritesEveryRoot) {

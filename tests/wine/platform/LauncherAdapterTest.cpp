@@ -29,7 +29,7 @@ class RegeditRoundTrip : public ::testing::Test {
   }
 
   bool RunRegedit(const AnsiString& arguments) {
-    return launcher_.Run(regedit_, arguments, LaunchOptions{});
+    return launcher_.Run(regedit_, arguments, LaunchOptions{}) == LaunchResult::kEnded;
   }
   bool ValueExists(const AnsiString& name) {
     std::uint32_t type = 0;
@@ -105,17 +105,19 @@ TEST_F(RegeditRoundTrip, ExportOfAMissingKeyLeavesNoFile) {
 
 TEST(LauncherAdapter, MissingProgramsDoNotStart) {
   Win32Launcher launcher;
-  EXPECT_FALSE(launcher.Run("C:\\no-such-folder\\none.exe", " /s x", LaunchOptions{}));
+  EXPECT_EQ(launcher.Run("C:\\no-such-folder\\none.exe", " /s x", LaunchOptions{}),
+            LaunchResult::kNotStarted);
 }
 
-// The child sleeps for a minute; the launcher must come back after the given wait.
+// The child sleeps for a minute; the launcher must come back after the given wait and say that
+// the child is still running.
 TEST(LauncherAdapter, WaitsNoLongerThanAsked) {
   Win32Launcher launcher;
   const AnsiString program = wintest::ProgramFolder() + "ql_test_child.exe";
   LaunchOptions options;
   options.waitMilliseconds = 300;
   const auto start = std::chrono::steady_clock::now();
-  ASSERT_TRUE(launcher.Run(program, "\"" + program + "\"", options));
+  ASSERT_EQ(launcher.Run(program, "\"" + program + "\"", options), LaunchResult::kStillRunning);
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_GE(waited, std::chrono::milliseconds(250));
   EXPECT_LT(waited, std::chrono::seconds(20));
