@@ -40,6 +40,14 @@ AnsiString WithTrailingBackslash(const AnsiString& path) {
   return !path.empty() && path.back() == '\\' ? path : path + "\\";
 }
 
+// "X:\..." or "\\server\share...": a path that does not depend on the current drive or folder.
+bool IsFullPath(const AnsiString& path) {
+  const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  if (path.size() >= 3 && isLetter(path[0]) && path[1] == ':' && path[2] == '\\')
+    return true;
+  return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
+}
+
 }  // namespace
 
 void LoadSettings(Registry& registry) {
@@ -86,8 +94,10 @@ void EnsureCompatibilityEntry(Registry& registry, System& system) {
 void InitProgramFolders(Registry& registry, Files& files, System& system) {
   Unit0::ProgramFolder = FolderOf(system.ExecutablePath());
   const AnsiString appData = ReadStringValue(registry, kCurrentUser, kShellFoldersKey, "AppData");
+  // A missing, empty or relative (unexpanded) value would put the folder at the root of the
+  // current drive or below the current folder: the program's own folder is used instead.
   Unit0::UndoFolder = WithTrailingBackslash(appData) + "Quillon\\";
-  if (!ForceDirectories(files, Unit0::UndoFolder))
+  if (!IsFullPath(appData) || !ForceDirectories(files, Unit0::UndoFolder))
     Unit0::UndoFolder = Unit0::ProgramFolder + "\\";
 }
 

@@ -55,7 +55,8 @@ bool StartupEntryExists(Registry& registry);
 void EnsureCompatibilityEntry(Registry& registry, System& system);
 
 // Sets Unit0's ProgramFolder and UndoFolder, creating the undo folder and its parents; falls back
-// to the program folder when the undo folder cannot be created.
+// to the program folder when the application-data folder cannot be read as a full path or the
+// undo folder cannot be created.
 void InitProgramFolders(Registry& registry, Files& files, System& system);
 
 }  // namespace ql

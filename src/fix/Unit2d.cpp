@@ -102,7 +102,8 @@ void TForm2d::ShowForm() {
     for (bool found = search.First(Unit0::UndoFolder + "*.txt", fileattr::kAnyEntry, entry); found;
          found = search.Next(entry)) {
       platform_.pump.ProcessMessages();
-      FileBox.AddItem(entry.name);
+      if (MayList(entry))
+        FileBox.AddItem(entry.name);
     }
     undoing_ = false;
   }
@@ -146,10 +147,17 @@ void TForm2d::Label2Click() {
     ui::ShowInformation("Undo folder not found!");
 }
 
+bool TForm2d::InProgramFolder() const {
+  return Lower(Unit0::UndoFolder) == Lower(WithTrailingBackslash(Unit0::ProgramFolder));
+}
+
+bool TForm2d::MayList(const FindEntry& entry) const {
+  return !InProgramFolder() ||
+         (!entry.IsDirectory() && IsNumberedName(entry.name, kLogFilePrefix, ".txt"));
+}
+
 bool TForm2d::MayDelete(const AnsiString& name) const {
-  const bool programFolder =
-      Lower(Unit0::UndoFolder) == Lower(WithTrailingBackslash(Unit0::ProgramFolder));
-  return !programFolder || IsProgramFile(name);
+  return !InProgramFolder() || IsProgramFile(name);
 }
 
 void TForm2d::Label3Click() {

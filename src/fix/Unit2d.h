@@ -59,7 +59,10 @@ class TForm2d : public ui::Form {
  private:
   bool FolderExists() const;
   bool FolderHasEntries() const;
-  // In the fallback to the program's own folder only the program's files may go.
+  // True in the fallback to the program's own folder, where other files lie beside the
+  // program's: only its logs are listed and only its own files may go.
+  bool InProgramFolder() const;
+  bool MayList(const FindEntry& entry) const;
   bool MayDelete(const AnsiString& name) const;
   void DisableActions();
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/Unit0.h"
 #include "platform/fake/FakePlatform.h"
 #include "ui/MessageWindows.h"
@@ -156,6 +158,52 @@ TEST_F(UndoManagerTest, CleanInTheProgramsOwnFolderRemovesOnlyItsOwnFiles) {
   form->Label3.Click();
   EXPECT_EQ(fake.files.List("C:\\Program Files\\Quillon"),
             (StringList{"Quillon.exe", "holiday.jpg", "notes.txt"}));
+}
+
+struct ListingCase {
+  const char* what;
+  AnsiString undoFolder;
+  StringList listed;
+};
+
+// Beside the program other text files may lie: in that fallback only the program's logs are
+// listed (and so only they can be shown, applied or deleted); its own data folder lists every
+// text file.
+TEST_F(UndoManagerTest, TheProgramsOwnFolderListsOnlyItsLogs) {
+  const ListingCase cases[] = {
+      {"data folder",
+       "C:\\Data\\Quillon\\",
+       {"notes.txt", "Quillon_Log_1.txt", "Quillon_Log_x.txt", "Quillon_Log_3.txt"}},
+      {"program folder", "C:\\Program Files\\Quillon\\", {"Quillon_Log_1.txt"}},
+      {"program folder in other letters", "c:\\program files\\QUILLON\\", {"Quillon_Log_1.txt"}},
+  };
+  for (const ListingCase& c : cases) {
+    const AnsiString folder = c.undoFolder;
+    fake.files.AddFolder(folder);
+    for (const char* name :
+         {"notes.txt", "Quillon_Log_1.txt", "Quillon_Undo_1.reg", "Quillon_Log_x.txt"})
+      fake.files.AddTextFile(folder + name, "x");
+    fake.files.AddFolder(folder + "Quillon_Log_3.txt");
+    Unit0::UndoFolder = folder;
+    Open();
+    StringList listed = form->FileBox.Items();
+    std::sort(listed.begin(), listed.end());
+    StringList expected = c.listed;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(listed, expected) << c.what;
+  }
+}
+
+TEST_F(UndoManagerTest, DeleteInTheProgramsOwnFolderLeavesOtherFiles) {
+  Unit0::UndoFolder = "C:\\Program Files\\Quillon\\";
+  for (const char* name : {"notes.txt", "Quillon_Log_1.txt", "Quillon_Undo_1.reg"})
+    fake.files.AddTextFile(Unit0::UndoFolder + name, "x");
+  Open();
+  host.ClickOnModal("Confirmation", "Button1Label");
+  form->Button2Label.Click();
+  EXPECT_EQ(LastMessage(), "Undo file deleted!");
+  EXPECT_EQ(fake.files.List("C:\\Program Files\\Quillon"), StringList{"notes.txt"});
+  EXPECT_TRUE(form->FileBox.Items().empty());
 }
 
 TEST_F(UndoManagerTest, CleanOfAnEmptyFolderStillAsks) {

@@ -35,10 +35,20 @@ class SettingsTest : public ::testing::Test {
     return fake.GetValue(kCurrentUser, SettingsKey, name);
   }
 
+  // Remembers every folder the program asks for, made or not.
+  class RecordingFiles : public FakeFiles {
+   public:
+    bool MakeDirectory(const AnsiString& path) override {
+      madeFolders.push_back(path);
+      return FakeFiles::MakeDirectory(path);
+    }
+    StringList madeFolders;
+  };
+
   FakeRegistry fake;
   test::ObservedRegistry registry{fake};
   FakeSystem system;
-  FakeFiles files;
+  RecordingFiles files;
 };
 
 TEST_F(SettingsTest, FirstStartCreatesTheKeyWithDefaults) {
@@ -253,18 +263,33 @@ TEST_F(SettingsTest, ProgramFoldersFromTheExecutableAndTheApplicationDataFolder)
       {"executable at a drive root", "C:\\Quillon.exe", "C:\\Data", "C:", "C:\\DATA\\Quillon\\"},
       {"folder on a missing drive falls back", kExe, "Q:\\Data", "C:\\Program Files\\Quillon",
        "C:\\Program Files\\Quillon\\"},
-      // The fake file system knows no current drive, so "\Quillon\" cannot be made there.
+      // A value that cannot be read as a full path would put the folder at the root of the
+      // current drive or below the current folder.
       {"missing value", kExe, nullptr, "C:\\Program Files\\Quillon",
        "C:\\Program Files\\Quillon\\"},
+      {"blank value", kExe, "  ", "C:\\Program Files\\Quillon", "C:\\Program Files\\Quillon\\"},
+      {"rooted without a drive", kExe, "\\Data", "C:\\Program Files\\Quillon",
+       "C:\\Program Files\\Quillon\\"},
+      {"relative", kExe, "AppData", "C:\\Program Files\\Quillon", "C:\\Program Files\\Quillon\\"},
+      {"drive without a folder", kExe, "D:", "C:\\Program Files\\Quillon",
+       "C:\\Program Files\\Quillon\\"},
+      {"not expanded", kExe, "%USERPROFILE%\\AppData\\Roaming", "C:\\Program Files\\Quillon",
+       "C:\\Program Files\\Quillon\\"},
   };
+  files.AddFolder("C:\\Data");
   for (const FolderCase& c : cases) {
     system.SetExecutablePath(c.executable);
     fake.DeleteTree(kCurrentUser, "SOFTWARE");
     if (c.appData != nullptr)
       fake.SetString(kCurrentUser, kShellFolders, "AppData", c.appData);
+    files.madeFolders.clear();
     InitProgramFolders(registry, files, system);
     EXPECT_EQ(Unit0::ProgramFolder, c.programFolder) << c.what;
     EXPECT_EQ(Unit0::UndoFolder, c.undoFolder) << c.what;
+    for (const AnsiString& folder : files.madeFolders) {
+      EXPECT_TRUE(folder.size() > 2 && folder[1] == ':' && folder[2] == '\\')
+          << c.what << ": made " << folder;
+    }
   }
 }
 
