@@ -11,6 +11,8 @@
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
 #include "platform/fake/FakePlatform.h"
+#include "platform/fake/RegScript.h"
+#include "unit/fix/KeyDeletionBackups.h"
 
 namespace ql {
 namespace {
@@ -60,10 +62,54 @@ Snapshot Dump(FakeRegistry& registry) {
   return snapshot;
 }
 
+// Every way an export can fail: the registry editor does not start, outlasts its wait, writes
+// nothing, or leaves a file that holds another key.
+enum class ExportFailure { kNotStarted, kStillRunning, kNothingWritten, kOtherKey };
+
+// Exports, by the key given to the registry editor in upper case, that are made to fail.
+using ExportFailures = std::map<AnsiString, ExportFailure>;
+
+// The fake registry editor, with the planned exports failing.
+class FailingExports : public Launcher {
+ public:
+  FailingExports(FakePlatform& fake, const ExportFailures& failures)
+      : fake_(fake), failures_(failures) {}
+
+  LaunchResult Run(const AnsiString& program, const AnsiString& commandLine,
+                   const LaunchOptions& options) override {
+    const StringList arguments = SplitCommandLine(commandLine);
+    const auto failure = arguments.size() == 4 && arguments[1] == "/e"
+                             ? failures_.find(UpperCase1252(arguments[3]))
+                             : failures_.end();
+    if (failure == failures_.end())
+      return fake_.launcher.Run(program, commandLine, options);
+    switch (failure->second) {
+      case ExportFailure::kNotStarted:
+        return LaunchResult::kNotStarted;
+      case ExportFailure::kStillRunning:
+        fake_.launcher.Run(program, commandLine, options);
+        return LaunchResult::kStillRunning;
+      case ExportFailure::kNothingWritten:
+        return LaunchResult::kEnded;
+      case ExportFailure::kOtherKey:
+        fake_.files.WriteWholeFile(
+            arguments[2], EncodeUtf16File(RegScriptExportHeader() +
+                                          u"[HKEY_CURRENT_USER\\Software\\Other]\r\n\r\n"));
+        return LaunchResult::kEnded;
+    }
+    return LaunchResult::kNotStarted;
+  }
+
+ private:
+  FakePlatform& fake_;
+  const ExportFailures& failures_;
+};
+
 // Builds a registry of planted entries and remembers what a scan should report and may change.
 class Planter {
  public:
-  Planter(FakePlatform& fake, unsigned seed) : fake_(fake), random_(seed) {}
+  Planter(FakePlatform& fake, unsigned seed, bool failExports = false)
+      : fake_(fake), random_(seed), failExports_(failExports) {}
 
   void PlantAll() {
     const int count = Pick(3, 8);
@@ -107,6 +153,8 @@ class Planter {
   }
 
   std::uint32_t expectedProblems = 0;
+  std::uint32_t leftAlone = 0;  // findings whose export fails
+  ExportFailures failingExports;
   std::vector<Region> regions;     // what the fixes may change
   std::vector<Region> mustChange;  // what the fixes must remove
 
@@ -178,6 +226,12 @@ class Planter {
       fake_.registry.AddKey(root, exportPath + "\\line\nbreak");
     if (!Recordable(name) || hiddenSubkey)
       return;
+    if (failExports_ && Chance(25)) {
+      failingExports[UpperCase1252(RootName(root) + "\\" + exportPath)] =
+          static_cast<ExportFailure>(Pick(0, 3));
+      leftAlone += problems;
+      return;
+    }
     expectedProblems += problems;
     regions.push_back(Region{root, exportPath, true, ""});
     mustChange.push_back(Region{root, deletePath, true, ""});
@@ -367,6 +421,7 @@ class Planter {
 
   FakePlatform& fake_;
   std::mt19937 random_;
+  bool failExports_;
   int serial_ = 0;
 };
 
@@ -436,7 +491,7 @@ bool Removed(const Snapshot& after, const Region& region) {
   return key == after.end() || key->second.values.count(UpperCase1252(region.valueName)) == 0;
 }
 
-void RunSeed(unsigned seed) {
+void RunSeed(unsigned seed, bool failExports = false) {
   SCOPED_TRACE("seed " + std::to_string(seed));
   Unit0::Reset();
   FakePlatform fake;
@@ -444,11 +499,13 @@ void RunSeed(unsigned seed) {
   fake.files.AddFolder("C:\\WINDOWS\\Fonts");
   fake.files.AddFolder("C:\\Help");
   Unit0::UndoFolder = "C:\\Undo\\";
-  Planter planter(fake, seed);
+  Planter planter(fake, seed, failExports);
   planter.PlantAll();
   const Snapshot before = Dump(fake.registry);
 
-  Platform platform = fake.platform();
+  FailingExports regedit(fake, planter.failingExports);
+  Platform platform{fake.registry, fake.files, fake.processes, fake.system, fake.clock,
+                    fake.codePage, fake.shell, regedit,        fake.pump};
   ScanState state;
   FixPipeline pipeline(platform, state);
   RegistryScanner scanner(platform, state, pipeline);
@@ -460,6 +517,8 @@ void RunSeed(unsigned seed) {
       check(scanner);
   }
   ASSERT_EQ(state.ErrorCount, planter.expectedProblems);
+  ASSERT_EQ(state.NotBackedUp.size(), planter.leftAlone);
+  ASSERT_TRUE(KeyDeletionsAreBackedUp(state, fake.codePage));
   ASSERT_TRUE(ChangesConfined(before, Dump(fake.registry), {})) << "the scan changed the registry";
 
   pipeline.WriteFixFiles();
@@ -480,6 +539,14 @@ void RunSeed(unsigned seed) {
 TEST(RoundTripPropertyTest, FixChangesOnlyWhatWasReportedAndUndoRestoresEverything) {
   for (unsigned seed = 1; seed <= kSeeds; ++seed) {
     RunSeed(seed);
+    if (::testing::Test::HasFatalFailure())
+      return;
+  }
+}
+
+TEST(RoundTripPropertyTest, FailedExportsLeaveTheirKeysAsTheyWere) {
+  for (unsigned seed = 1; seed <= kSeeds; ++seed) {
+    RunSeed(seed, true);
     if (::testing::Test::HasFatalFailure())
       return;
   }
