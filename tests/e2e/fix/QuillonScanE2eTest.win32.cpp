@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "Driver.win32.h"
+#include "platform/win32/Win32Platform.h"
+#include "unit/fix/KeyDeletionBackups.h"
 
 namespace {
 
@@ -83,6 +85,20 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
+std::string ReadFileText(const std::string& path) {
+  HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return "";
+  const std::string text = ReadAll(file);
+  CloseHandle(file);
+  return text;
+}
+
+ql::Bytes BytesOf(const std::string& text) {
+  return ql::Bytes(text.begin(), text.end());
+}
+
 bool KeyExists(HKEY root, const char* key) {
   HKEY handle = nullptr;
   if (RegOpenKeyExA(root, key, 0, KEY_READ | KEY_WOW64_64KEY, &handle) != ERROR_SUCCESS)
@@ -111,6 +127,7 @@ class QuillonScanE2eTest : public ::testing::Test {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kOrphan);
     for (const char* name : {"Quillon_Log_1.txt", "Quillon_Undo_1.reg", "Quillon.reg"})
       DeleteFileA((folder + "\\" + name).c_str());
+    RemoveDirectoryA((folder + "\\tmp.reg").c_str());
     RemoveDirectoryA(folder.c_str());
   }
 
@@ -170,6 +187,30 @@ TEST_F(QuillonScanE2eTest, WriteLeavesTheFixFilesAndChangesNothing) {
       std::string("[\0H\0K\0E\0Y\0_\0C\0L\0A\0S\0S\0E\0S\0_\0R\0O\0O\0T\0", 36);
   EXPECT_NE(undoBytes.find(wideKey), std::string::npos);
   EXPECT_NE(GetFileAttributesA((folder + "\\Quillon_Log_1.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+  ql::win32::Win32CodePage codePage;
+  EXPECT_TRUE(ql::KeyDeletionsAreBackedUp(BytesOf(script), BytesOf(undoBytes), codePage));
+}
+
+// With the export file's name taken by a folder no key can be backed up: the planted extension
+// is left alone, named in the log, and its key is not deleted by the written fix script.
+TEST_F(QuillonScanE2eTest, AFailedExportLeavesTheKeyOutOfTheFixScript) {
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((folder + "\\tmp.reg").c_str(), nullptr));
+  const Outcome outcome = RunScan("--write \"" + folder + "\"");
+  EXPECT_EQ(outcome.exitCode, 1u) << outcome.err;
+  EXPECT_EQ(outcome.out.find("Invalid handler .qle2e"), std::string::npos) << outcome.out;
+  EXPECT_NE(outcome.out.find("Startup file does not exist: C:\\QLE2EGONE\\X.EXE"),
+            std::string::npos);
+  const std::string script = ReadFileText(folder + "\\Quillon.reg");
+  EXPECT_EQ(script.rfind("REGEDIT4\r\n\r\n", 0), 0u);
+  EXPECT_EQ(script.find("[-"), std::string::npos) << script;
+  EXPECT_NE(script.find("\"qle2e\"=-"), std::string::npos) << script;
+  const std::string log = ReadFileText(folder + "\\Quillon_Log_1.txt");
+  EXPECT_NE(
+      log.find("\r\nLeft alone because it could not be backed up: Invalid handler .qle2e\r\n"),
+      std::string::npos)
+      << log;
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".qle2e"));
 }
 
 TEST_F(QuillonScanE2eTest, WrongArgumentsGetTheUsage) {

@@ -10,7 +10,9 @@
 #include <string>
 
 #include "Driver.win32.h"
+#include "platform/win32/Win32Platform.h"
 #include "ui/Controls.h"
+#include "unit/fix/KeyDeletionBackups.h"
 
 namespace ql::e2e {
 namespace {
@@ -124,6 +126,13 @@ TEST_F(ScanWindowE2e, FindsFixesAndUndoesThePlantedProblems) {
   EXPECT_EQ(ReadText(HKEY_CLASSES_ROOT, kExtension, ""), "<missing>");
   EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kRun, "qlgui"), "<missing>");
   ASSERT_TRUE(WaitUntil([&] { return Text(scan, "Label1c") == "What is this?"; }, 5000));
+  win32::Win32Files files;
+  win32::Win32CodePage codePage;
+  Bytes fixScript;
+  Bytes undoScript;
+  ASSERT_TRUE(files.ReadWholeFile(UndoFolder() + "Quillon.reg", fixScript));
+  ASSERT_TRUE(files.ReadWholeFile(UndoFolder() + "Quillon_Undo_1.reg", undoScript));
+  EXPECT_TRUE(KeyDeletionsAreBackedUp(fixScript, undoScript, codePage));
   Click(scan, "Button3Label");
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(scan) == FALSE; }, 5000));
 

@@ -12,6 +12,7 @@
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
 #include "platform/win32/Win32Platform.h"
+#include "unit/fix/KeyDeletionBackups.h"
 
 namespace ql {
 namespace {
@@ -108,6 +109,7 @@ class FixRoundTripWineTest : public ::testing::Test {
       } while (FindNextFileA(search, &data));
       FindClose(search);
     }
+    RemoveDirectoryA((Unit0::UndoFolder + "tmp.reg").c_str());
     RemoveDirectoryA(Unit0::UndoFolder.c_str());
     Unit0::Reset();
   }
@@ -209,6 +211,23 @@ class FixRoundTripWineTest : public ::testing::Test {
 
   Registry& registry() { return platform.registry; }
 
+  void Scan(ScanState& state, FixPipeline& pipeline) {
+    RegistryScanner scanner(platform, state, pipeline);
+    pipeline.RefreshFolders();
+    pipeline.PrepareFixScripts();
+    state.Scanning = true;
+    for (const ScanStep& step : ScanSteps()) {
+      for (const auto& check : step.checks)
+        check(scanner);
+    }
+  }
+
+  Bytes FileBytes(const AnsiString& name) {
+    Bytes bytes;
+    platform.files.ReadWholeFile(Unit0::UndoFolder + name, bytes);
+    return bytes;
+  }
+
   AnsiString ReadDefault(RegRoot root, const AnsiString& key) {
     RegKey handle(registry());
     std::uint32_t type = 0;
@@ -243,14 +262,8 @@ TEST_F(FixRoundTripWineTest, PlantedProblemsAreFixedByRegeditAndUndoneByteForByt
 
   ScanState state;
   FixPipeline pipeline(platform, state);
-  RegistryScanner scanner(platform, state, pipeline);
-  pipeline.RefreshFolders();
-  pipeline.PrepareFixScripts();
-  state.Scanning = true;
-  for (const ScanStep& step : ScanSteps()) {
-    for (const auto& check : step.checks)
-      check(scanner);
-  }
+  Scan(state, pipeline);
+  EXPECT_TRUE(state.NotBackedUp.empty());
   StringList findings;
   for (const StringList& lines : state.CategoryErrors)
     findings.insert(findings.end(), lines.begin(), lines.end());
@@ -263,7 +276,9 @@ TEST_F(FixRoundTripWineTest, PlantedProblemsAreFixedByRegeditAndUndoneByteForByt
   for (const AnsiString& line : findings)
     EXPECT_EQ(line.find("qlok"), AnsiString::npos) << line;
 
-  pipeline.WriteFixFiles();
+  EXPECT_EQ(pipeline.WriteFixFiles(), state.ErrorCount);
+  EXPECT_TRUE(KeyDeletionsAreBackedUp(FileBytes(kFixScriptFileName), FileBytes(state.UndoFileName),
+                                      platform.codePage));
   for (const Planted& entry : planted) {
     if (!entry.goneKey.empty()) {
       RegKey handle(registry());
@@ -286,6 +301,37 @@ TEST_F(FixRoundTripWineTest, PlantedProblemsAreFixedByRegeditAndUndoneByteForByt
   for (std::size_t i = 0; i < planted.size(); ++i)
     EXPECT_TRUE(DumpTree(registry(), planted[i].root, planted[i].key) == before[i])
         << "not restored: " << planted[i].key;
+}
+
+// With "tmp.reg" taken by a folder no export can be written: every finding that would delete a
+// whole key is left alone and named as not backed up, and the fix script deletes no key.
+TEST_F(FixRoundTripWineTest, AFailedExportLeavesNoKeyDeletionInTheFixScript) {
+  ASSERT_TRUE(CreateDirectoryA((Unit0::UndoFolder + "tmp.reg").c_str(), nullptr));
+  PlantEverything();
+  if (HasFatalFailure())
+    return;
+  ScanState state;
+  FixPipeline pipeline(platform, state);
+  Scan(state, pipeline);
+  StringList findings;
+  for (const StringList& lines : state.CategoryErrors)
+    findings.insert(findings.end(), lines.begin(), lines.end());
+  for (const Planted& entry : planted) {
+    if (entry.goneKey.empty())
+      continue;
+    EXPECT_NE(std::find(state.NotBackedUp.begin(), state.NotBackedUp.end(), entry.finding),
+              state.NotBackedUp.end())
+        << entry.finding;
+    EXPECT_EQ(std::find(findings.begin(), findings.end(), entry.finding), findings.end())
+        << entry.finding;
+  }
+  pipeline.WriteFixFilesOnly();
+  const Bytes fix = FileBytes(kFixScriptFileName);
+  const AnsiString text(fix.begin(), fix.end());
+  EXPECT_EQ(text.rfind("REGEDIT4\r\n", 0), 0u);
+  EXPECT_EQ(text.find("[-"), AnsiString::npos);
+  EXPECT_NE(text.find("\"qlmulti\"=-"), AnsiString::npos);
+  EXPECT_TRUE(KeyDeletionsAreBackedUp(fix, FileBytes(state.UndoFileName), platform.codePage));
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ class ProcessesAdapter : public ::testing::Test {
     LaunchOptions options;
     options.creationFlags = 0;
     options.waitMilliseconds = 0;
-    ASSERT_TRUE(launcher_.Run(program, "\"" + program + "\"", options));
+    ASSERT_EQ(launcher_.Run(program, "\"" + program + "\"", options), LaunchResult::kStillRunning);
     for (std::uint32_t id : ChildIds(processes_))
       if (before.count(id) == 0)
         childId_ = id;
