@@ -120,6 +120,19 @@ INSTANTIATE_TEST_SUITE_P(Failures, FailedExportTest,
                          ::testing::Values(ExportFailure::kNotStarted, ExportFailure::kStillRunning,
                                            ExportFailure::kFolderInTheWay));
 
+// A preview makes no backups: it counts and describes a key finding, but no fix line can delete
+// the key without its backup.
+TEST_F(SafetyTest, APreviewCountsKeyFindingsButWritesNoKeyDeletion) {
+  fake.registry.SetString(kClassesRoot, ".abc", "", "gone");
+  pipeline.SetKeyExports(false);
+  scanner.CheckExtensionsHandlers();
+  EXPECT_EQ(state.ErrorCount, 1u);
+  EXPECT_EQ(Errors(Category::ExtensionsHandlers), (StringList{"Invalid handler .abc"}));
+  EXPECT_EQ(FixLines(), StringList{});
+  EXPECT_TRUE(state.NotBackedUp.empty());
+  EXPECT_TRUE(regedit.commandLines.empty());
+}
+
 // A registry seen through lossy ANSI calls: listed names lose their letters above 127 to "?",
 // as names converted from another code page do.
 class LossyRegistry : public FakeRegistry {
