@@ -66,6 +66,7 @@ class SmallMachine : public System {
   AnsiString WindowsDirectory() override { return real.WindowsDirectory(); }
   AnsiString ShellFolderPath(int csidl) override { return real.ShellFolderPath(csidl); }
   AnsiString ExecutablePath() override { return real.ExecutablePath(); }
+  bool AvailableCommit(std::uint64_t& bytes) override { return real.AvailableCommit(bytes); }
 
   win32::Win32System real;
 };
