@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Whole-program measurements of Quillon.exe under Wine: the size of the executable, the time from
-# process start to the main window shown, the idle cost over 60 s against a minimal program with
-# the same two timers (run in the same command), and memory, handles and window-system objects
-# across 10,000 accelerator changes.
-# Usage: bench/shell.sh BUILD_DIR   (a 64-bit Windows build with the targets Quillon,
-#                                    QuillonDriver, IdleBaseline and AccelChurn built)
+# Whole-program measurements of Quillon.exe under Wine: the size of the executables, the time from
+# process start to the main window shown, the idle cost over 60 s against two yardsticks run at
+# the same time (IdleBaseline: a window with the same two timers doing nothing; WorkBaseline: the
+# work Quillon must do, done plainly), private memory against IdleBaseline, and memory, handles and
+# window-system objects across 10,000 accelerator changes.
+# Usage: bench/shell.sh BUILD_DIR   (a 64-bit Windows build with the targets Quillon, QuillonScan,
+#                                    QuillonDriver, IdleBaseline, WorkBaseline and AccelChurn built)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:?usage: bench/shell.sh BUILD_DIR}
@@ -24,36 +25,58 @@ if [ -z "${DISPLAY:-}" ]; then
   sleep 1
 fi
 
-size=$(stat -c %s "$bin/Quillon.exe")
-echo "Quillon.exe: $size bytes ($(awk "BEGIN { printf \"%.2f\", $size / 1048576 }") MiB)"
+# Sizes: the whole file, and the file less its resource section (the skins and icons).
+for program in Quillon QuillonScan; do
+  exe=$bin/$program.exe
+  size=$(stat -c %s "$exe")
+  rsrc=$(objdump -h "$exe" | awk '$2 == ".rsrc" { print $3 }')
+  rsrc=$((16#${rsrc:-0}))
+  echo "$program.exe: $size bytes ($((size / 1024)) KiB), without resources $(((size - rsrc) / 1024)) KiB"
+done
 # Processor time of a process in nanoseconds, summed over its threads, from the Linux side: Wine
 # does not report other processes' times, and clock ticks are too coarse for an idle program.
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ n += $1 } END { print n + 0 }'; }
 
 "$WINELOADER" "$bin/QuillonDriver.exe" startup 5
 
-# Quillon and the baseline side by side for 60 s, once with the main window shown and once with
-# it hidden in the tray from the start ("ShowMinimized").
+# Private memory of a process in KiB, from the Linux side (Wine reports no other process's).
+private_kib() { awk '/^Private_(Clean|Dirty):/ { n += $2 } END { print n + 0 }' /proc/"$1"/smaps_rollup 2>/dev/null; }
+
+# Quillon and both baselines side by side for 60 s, once with the main window shown and once with
+# it hidden in the tray from the start ("ShowMinimized"; WorkBaseline then shows no window either).
 settings='HKCU\SOFTWARE\Kestrelworks\Quillon'
 idle_run() {  # idle_run LABEL SHOW_MINIMIZED
+  local variant=
+  [ "$2" = 1 ] && variant=hidden
   "$WINELOADER" reg.exe add "$settings" /v ShowMinimized /t REG_DWORD /d "$2" /f >/dev/null
   "$WINELOADER" "$bin/Quillon.exe" &
   local quillon=$!
   "$WINELOADER" "$bin/IdleBaseline.exe" &
-  local baseline=$!
-  sleep 10  # past the start-up work of both
-  local q0 b0 q1 b1
+  local idle=$!
+  "$WINELOADER" "$bin/WorkBaseline.exe" $variant &
+  local work=$!
+  sleep 10  # past the start-up work of all three
+  local q0 i0 w0 q1 i1 w1 qm im
   q0=$(cpu_ns $quillon)
-  b0=$(cpu_ns $baseline)
+  i0=$(cpu_ns $idle)
+  w0=$(cpu_ns $work)
   sleep 60
   q1=$(cpu_ns $quillon)
-  b1=$(cpu_ns $baseline)
-  kill $quillon $baseline
-  wait $quillon $baseline 2>/dev/null || true
-  awk -v q=$((q1 - q0)) -v b=$((b1 - b0)) -v label="$1" 'BEGIN {
-    ratio = b > 0 ? sprintf("%.2f", q / b) : "n/a (the baseline used no measurable time)"
-    printf "idle 60 s, %s: Quillon %.1f ms, baseline %.1f ms, ratio %s\n", label, q / 1e6, b / 1e6,
-      ratio }'
+  i1=$(cpu_ns $idle)
+  w1=$(cpu_ns $work)
+  qm=$(private_kib $quillon)
+  im=$(private_kib $idle)
+  kill $quillon $idle $work
+  wait $quillon $idle $work 2>/dev/null || true
+  awk -v q=$((q1 - q0)) -v i=$((i1 - i0)) -v w=$((w1 - w0)) -v qm="$qm" -v im="$im" \
+    -v label="$1" 'BEGIN {
+    printf "idle 60 s, %s: Quillon %.1f ms, IdleBaseline %.1f ms, WorkBaseline %.1f ms\n",
+      label, q / 1e6, i / 1e6, w / 1e6
+    toIdle = i > 0 ? sprintf("%.2f", q / i) : "n/a"
+    toWork = w > 0 ? sprintf("%.2f", q / w) : "n/a"
+    printf "  ratio to IdleBaseline %s, to WorkBaseline %s (target at most 1.30)\n", toIdle, toWork
+    printf "  private memory: Quillon %.1f MiB, IdleBaseline %.1f MiB, %.1f MiB more (target at most 4)\n",
+      qm / 1024, im / 1024, (qm - im) / 1024 }'
 }
 idle_run "main window shown" 0
 idle_run "hidden in the tray" 1

@@ -2,6 +2,7 @@
 #include "accel/Accelerator.h"
 
 #include <cmath>
+#include <utility>
 
 #include "app/Unit0.h"
 
@@ -29,7 +30,12 @@ DotPosition OrbitDotPosition(std::int32_t angleDegrees) {
 Accelerator::Accelerator(Processes& processes, Clock& clock, AccelView& view)
     : processes_(processes), clock_(clock), view_(view) {}
 
+Accelerator::~Accelerator() {
+  ReturnLastPriority();
+}
+
 void Accelerator::Reset() {
+  ReturnLastPriority();
   LastProcessId = 0;
   LastPriorityClass = priority::kNormal;
   LastWindow = 0;
@@ -62,16 +68,21 @@ void Accelerator::MoveDot() {
     OrbitAngle = 0;
 }
 
+// The process is opened once with the rights that reading, raising and later lowering its class
+// need, and held while it is raised. A process that refuses them is recorded and shown but not
+// raised; its class is still read, through a handle of its own, when the query right is granted.
+// A class that cannot be read could not be given back, so such a process is not raised either.
 void Accelerator::Raise(WindowId window, std::uint32_t processId) {
   const AnsiString title = processes_.WindowTitle(window);
-  {
+  HeldProcess process(processes_, processId,
+                      processaccess::kQueryInformation | processaccess::kSetInformation);
+  if (process.IsOpen()) {
+    LastPriorityClass = processes_.PriorityClassOf(process.Get());
+    if (LastPriorityClass != 0 && processes_.SetPriorityClassOf(process.Get(), priority::kHigh))
+      raised_ = std::move(process);
+  } else {
     ProcessRef query(processes_, processId, processaccess::kQueryInformation);
     LastPriorityClass = query.IsOpen() ? processes_.PriorityClassOf(query.Get()) : 0;
-  }
-  {
-    ProcessRef set(processes_, processId, processaccess::kSetInformation);
-    if (set.IsOpen())
-      processes_.SetPriorityClassOf(set.Get(), priority::kHigh);
   }
   const AnsiString path = ReadProgramPath(processId);
   view_.ShowAcceleratedProgram(path, title);
@@ -98,11 +109,16 @@ AnsiString Accelerator::ReadProgramPath(std::uint32_t processId) {
 }
 
 void Accelerator::ReturnLastPriority() {
-  if (LastProcessId == 0)
+  if (!raised_.IsOpen())
     return;
-  ProcessRef set(processes_, LastProcessId, processaccess::kSetInformation);
-  if (set.IsOpen())
-    processes_.SetPriorityClassOf(set.Get(), LastPriorityClass);
+  processes_.SetPriorityClassOf(raised_.Get(), LastPriorityClass);
+  raised_.Reset();
+}
+
+void Accelerator::EndSession() {
+  ReturnLastPriority();
+  LastProcessId = 0;
+  LastWindow = 0;
 }
 
 int Accelerator::GetProcessList() {

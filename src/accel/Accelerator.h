@@ -23,13 +23,22 @@ class Accelerator {
   static constexpr std::int32_t kLoadLimit = 75;
 
   Accelerator(Processes& processes, Clock& clock, AccelView& view);
+  Accelerator(const Accelerator&) = delete;
+  Accelerator& operator=(const Accelerator&) = delete;
+  // However the program ends, also through an exception out of its message loop, the raised
+  // program gets its class back.
+  ~Accelerator();
 
   // The state at start-up: nothing raised, the action time now, the dot at its start.
   void Reset();
   // One tick of the 500 ms timer.
   void ProcessTimerEvent();
-  // Gives the last raised process the class it had before.
+  // Gives the last raised process the class it had before, through the handle held since the
+  // raise; a process that has ended since is not reached, nor one that got its identifier.
   void ReturnLastPriority();
+  // The Windows session ends: the class is given back, and the raise forgotten, so that the
+  // program in front is raised again should the session go on.
+  void EndSession();
   // The number of running processes; 0 when no snapshot can be taken.
   int GetProcessList();
 
@@ -48,6 +57,7 @@ class Accelerator {
   Processes& processes_;
   Clock& clock_;
   AccelView& view_;
+  HeldProcess raised_;  // open while LastProcessId is raised
 };
 
 }  // namespace ql

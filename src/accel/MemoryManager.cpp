@@ -2,10 +2,13 @@
 // memory passes.
 #include "accel/MemoryManager.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <vector>
+
+#include "app/ScopeGuard.h"
 
 namespace ql {
 
@@ -62,6 +65,42 @@ class HeapBlock {
   System& system_;
   void* block_;
 };
+
+// The committed blocks of a manual pass, each given back exactly once: by the pass, in the order
+// they were taken, or by the owner when the pass ends early.
+class CommittedBlocks {
+ public:
+  CommittedBlocks(System& system, std::size_t capacity) : system_(system) {
+    blocks_.reserve(capacity);
+  }
+  CommittedBlocks(const CommittedBlocks&) = delete;
+  CommittedBlocks& operator=(const CommittedBlocks&) = delete;
+  ~CommittedBlocks() {
+    while (released_ < blocks_.size())
+      system_.ReleaseBlock(blocks_[released_++]);
+  }
+  // Null when the block cannot be had.
+  void* Commit(std::size_t bytes) {
+    void* block = system_.CommitBlock(bytes);
+    if (block != nullptr)
+      blocks_.push_back(block);
+    return block;
+  }
+  // Gives the blocks back in order and calls `after` after each; should `after` throw, the rest
+  // are given back by the destructor.
+  template <typename After>
+  void ReleaseInOrder(After after) {
+    while (released_ < blocks_.size()) {
+      system_.ReleaseBlock(blocks_[released_++]);
+      after();
+    }
+  }
+
+ private:
+  System& system_;
+  std::vector<void*> blocks_;
+  std::size_t released_ = 0;
+};
 }  // namespace
 
 MemoryFigures ToMemoryFigures(const MemoryStatus& status) {
@@ -108,8 +147,11 @@ AutoPassDecision DecideAutoPass(const AutoPassRules& rules) {
   return decision;
 }
 
-std::size_t ManualPassBlockCount(std::uint32_t totalMB) {
-  return static_cast<std::size_t>(std::nearbyint(totalMB * 0.8));
+std::size_t ManualPassBlockCount(std::uint32_t totalMB, std::uint64_t availableCommitBytes) {
+  const auto share = static_cast<std::size_t>(std::nearbyint(totalMB * 0.8));
+  const std::uint64_t commitBlocks = availableCommitBytes / kMiB;
+  return static_cast<std::size_t>(
+      std::min<std::uint64_t>({share, MemoryManager::kMaxManualBlocks, commitBlocks}));
 }
 
 MemoryManager::MemoryManager(System& system, Processes& processes, Clock& clock, Pump& pump,
@@ -184,10 +226,12 @@ void MemoryManager::MemTimerEvent() {
 void MemoryManager::MemDefrag(std::int32_t percent) {
   if (Unit0::MemoryBusy)
     return;
-  Unit0::MemoryBusy = true;
+  const BusyFlag busy(Unit0::MemoryBusy);
   view_.ShowWindowBusy(true);
+  ScopeExit cursor([this] { view_.ShowWindowBusy(false); });
   pump_.ProcessMessages();
   SetOwnPriority(priority::kHigh);
+  ScopeExit ownPriority([this] { SetOwnPriority(priority::kNormal); });
   if (percent > 0)
     ZeroHeapBlock(std::uint64_t{Unit0::CurrentMemory.TotalMB} * kMiB *
                   static_cast<std::uint64_t>(percent) / 100);
@@ -196,11 +240,10 @@ void MemoryManager::MemDefrag(std::int32_t percent) {
   LastFreePercent = freePercent;
   if (freePercent > FreeThreshold - 10)
     FreeThreshold = freePercent;
-  SetOwnPriority(priority::kNormal);
-  view_.ShowWindowBusy(false);
+  ownPriority.Run();
+  cursor.Run();
   pump_.ProcessMessages();
   accelerator_.LastActionTime = clock_.TimeOfDay();
-  Unit0::MemoryBusy = false;
 }
 
 // Writing zeros over a large block makes the system move other programs' pages out of physical
@@ -222,51 +265,56 @@ void MemoryManager::SetOwnPriority(std::uint32_t priorityClass) {
 void MemoryManager::InfoLabel3bClick() {
   if (Unit0::MemoryBusy)
     return;
-  Unit0::MemoryBusy = true;
-  view_.ShowProgress(0);
-  view_.ShowManualPassBusy(true);
-  pump_.ProcessMessages();
-  Unit0::CurrentMemory = ReadMemoryFigures();
-  if (Unit0::CurrentMemory.TotalMB > Unit0::CurrentMemory.FreeMB)
-    CommitAndReleaseBlocks(ManualPassBlockCount(Unit0::CurrentMemory.TotalMB));
-  view_.ShowManualPassBusy(false);
-  pump_.ProcessMessages();
-  view_.HideProgress();
-  Unit0::MemoryBusy = false;
+  {
+    const BusyFlag busy(Unit0::MemoryBusy);
+    view_.ShowProgress(0);
+    ScopeExit progress([this] { view_.HideProgress(); });
+    view_.ShowManualPassBusy(true);
+    ScopeExit cursors([this] { view_.ShowManualPassBusy(false); });
+    pump_.ProcessMessages();
+    Unit0::CurrentMemory = ReadMemoryFigures();
+    const std::size_t planned =
+        Unit0::CurrentMemory.TotalMB > Unit0::CurrentMemory.FreeMB ? PlanManualBlocks() : 0;
+    if (planned > 0)
+      CommitAndReleaseBlocks(planned);
+    cursors.Run();
+    pump_.ProcessMessages();
+    progress.Run();
+  }
   MemTimerEvent();
 }
 
-// Commits the blocks one by one; when one cannot be had (a 32-bit program on a machine with more
-// memory than it can address), the blocks taken so far are given back and the pass ends early.
+// A commit limit that cannot be read plans no blocks at all.
+std::size_t MemoryManager::PlanManualBlocks() {
+  std::uint64_t available = 0;
+  if (!system_.AvailableCommit(available))
+    available = 0;
+  return ManualPassBlockCount(Unit0::CurrentMemory.TotalMB, available);
+}
+
+// Commits the blocks one by one; when one cannot be had, the blocks taken so far are given back
+// and the pass ends early.
 void MemoryManager::CommitAndReleaseBlocks(std::size_t count) {
-  std::vector<void*> blocks;
-  blocks.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    blocks.push_back(nullptr);
+  CommittedBlocks blocks(system_, count);
+  for (std::size_t i = 0; i < count; ++i)
     pump_.ProcessMessages();
-  }
   bool complete = true;
   int width = 0;
   std::int32_t previousPercent = 0;
   for (std::size_t i = 0; i < count; ++i) {
-    blocks[i] = system_.CommitBlock(kMiB);
-    if (blocks[i] == nullptr) {
+    void* block = blocks.Commit(kMiB);
+    if (block == nullptr) {
       complete = false;
       break;
     }
-    std::memset(blocks[i], 0, kMiB);
+    std::memset(block, 0, kMiB);
     const std::int32_t percent = RoundToInt32(i * 100.0 / count);
     if (percent != previousPercent)
       view_.ShowProgress(++width);
     previousPercent = percent;
     pump_.ProcessMessages();
   }
-  for (void* block : blocks) {
-    if (block == nullptr)
-      break;
-    system_.ReleaseBlock(block);
-    pump_.ProcessMessages();
-  }
+  blocks.ReleaseInOrder([this] { pump_.ProcessMessages(); });
   if (!complete)
     return;
   view_.ShowProgress(kFinalProgressWidth);

@@ -40,8 +40,9 @@ AutoPassDecision DecideAutoPass(const AutoPassRules& rules);
 // Whole seconds between two times of day, as the difference of the two fractions of a day.
 std::int64_t WholeSecondsBetween(double a, double b);
 
-// Blocks of 1 MiB that a manual pass commits: 80 % of the physical memory.
-std::size_t ManualPassBlockCount(std::uint32_t totalMB);
+// Blocks of 1 MiB that a manual pass commits: 80 % of the physical memory, but never more than a
+// 32-bit process could take (kMaxManualBlocks) nor more than the commit left over.
+std::size_t ManualPassBlockCount(std::uint32_t totalMB, std::uint64_t availableCommitBytes);
 
 class MemoryManager {
  public:
@@ -49,6 +50,9 @@ class MemoryManager {
   static constexpr std::int32_t kLowMemoryPercent = 10;
   static constexpr std::int32_t kLowMemoryPassPercent = 90;
   static constexpr int kFinalProgressWidth = 125;
+  // A 32-bit process under Wine fails near 1,900 blocks; the 64-bit build takes no more than the
+  // 32-bit product could, instead of paging out most of a large machine.
+  static constexpr std::size_t kMaxManualBlocks = 1536;
 
   MemoryManager(System& system, Processes& processes, Clock& clock, Pump& pump,
                 Accelerator& accelerator, AccelView& view);
@@ -70,6 +74,7 @@ class MemoryManager {
  private:
   void SetOwnPriority(std::uint32_t priorityClass);
   void ZeroHeapBlock(std::uint64_t bytes);
+  std::size_t PlanManualBlocks();
   void CommitAndReleaseBlocks(std::size_t count);
 
   System& system_;

@@ -5,10 +5,12 @@
 #include <exception>
 #include <memory>
 
+#include "app/SingleInstance.win32.h"
 #include "app/Unit1a.h"
 #include "app/Win32Services.win32.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
+#include "ui/FormWindow.win32.h"
 #include "ui/MessageWindows.h"
 #include "ui/Win32Host.win32.h"
 
@@ -25,23 +27,9 @@ bool IsNtPlatform() {
 // Asks the running instance to come forward; whether a window was found or not, this start ends.
 void RequestRestore() {
   const UINT restore = RegisterWindowMessageA(ql::kRestoreMessageName);
-  HWND running = FindWindowA(nullptr, ql::kApplicationTitle);
-  if (running == nullptr)
-    return;
-  PostMessageA(running, restore, ql::kRestoreRequest, 0);
-  Sleep(kRestorePauseMs);
-}
-
-// The single-instance lock, held until the process ends. Two starts at the same moment both miss
-// the open; the one whose create finds the mutex already there is the second.
-ql::win32::UniqueHandleNull TakeInstanceLock() {
-  ql::win32::UniqueHandleNull running(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kMutexName));
-  if (running)
-    return ql::win32::UniqueHandleNull();
-  ql::win32::UniqueHandleNull lock(CreateMutexA(nullptr, FALSE, kMutexName));
-  if (lock && GetLastError() == ERROR_ALREADY_EXISTS)
-    return ql::win32::UniqueHandleNull();
-  return lock;
+  if (ql::win32::RequestRestore(ql::ui::win32::kFormClass, ql::kApplicationTitle, restore,
+                                ql::kRestoreRequest))
+    Sleep(kRestorePauseMs);
 }
 
 ql::win32::UniqueHIcon LoadSmallProgramIcon(HINSTANCE instance) {
@@ -87,15 +75,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                 MB_ICONERROR | MB_OK);
     return 0;
   }
-  const ql::win32::UniqueHandleNull instanceLock = TakeInstanceLock();
+  const ql::win32::UniqueHandleNull instanceLock = ql::win32::TakeInstanceLock(kMutexName);
   if (!instanceLock) {
     RequestRestore();
     return 0;
   }
+  // By the time a handler's exception arrives here, leaving RunProgram has ended the main window,
+  // and with it the accelerator, which gave the raised program its class back.
   try {
     return RunProgram(instance);
   } catch (const std::exception& error) {
     MessageBoxA(nullptr, error.what(), ql::kApplicationTitle, MB_ICONERROR | MB_OK);
+    return 1;
+  } catch (...) {
+    MessageBoxA(nullptr, "Unexpected error", ql::kApplicationTitle, MB_ICONERROR | MB_OK);
     return 1;
   }
 }

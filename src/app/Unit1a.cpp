@@ -144,6 +144,11 @@ void TForm1a::CloseForm(bool& allow) {
   accelerator_.ReturnLastPriority();
 }
 
+// Windows may end the process after this without closing the window.
+void TForm1a::SessionEnding() {
+  accelerator_.EndSession();
+}
+
 void TForm1a::MessageEvents(std::uint32_t message, std::uintptr_t wParam) {
   if (message == 0)
     return;

@@ -54,6 +54,7 @@ class TForm1a : public ui::Form, private AccelView {
   void CreateForm() override;
   void ShowForm() override;
   void CloseForm(bool& allow) override;
+  void SessionEnding() override;
   void FormKeyDown(int key) override;
   bool WMNCHitTest(ui::Point offset) const override;
   void WndImageMouseMove() override;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/ScopeGuard.h"
 #include "app/Unit1bPrograms.h"
 #include "ui/Unit5a.h"
 #include "ui/Unit5b.h"
@@ -71,26 +72,26 @@ bool TForm1b::WMNCHitTest(ui::Point offset) const {
 void TForm1b::GetProcessList() {
   if (refreshing_)
     return;
-  refreshing_ = true;
-  SetCursor(ui::Cursor::Hourglass);
-  platform_.pump.ProcessMessages();
-  // Read after the pump, so that a row the user picked meanwhile is the one kept.
-  const int previousRow = InfoList.Row();
-  const AnsiString previousName = InfoList.Cell(0, previousRow);
+  {
+    const BusyFlag busy(refreshing_);
+    SetCursor(ui::Cursor::Hourglass);
+    ScopeExit cursor([this] { SetCursor(ui::Cursor::Default); });
+    platform_.pump.ProcessMessages();
+    // Read after the pump, so that a row the user picked meanwhile is the one kept.
+    const int previousRow = InfoList.Row();
+    const AnsiString previousName = InfoList.Cell(0, previousRow);
 
-  const std::vector<ProgramRow> rows = ListPrograms(platform_.processes, CheckBox1.Checked());
-  const int count = static_cast<int>(rows.size());
-  InfoList.SetRowCount(count);
-  for (int row = 0; row < count; ++row) {
-    InfoList.SetCell(0, row, rows[row].exeName);
-    InfoList.SetCell(1, row, rows[row].priority);
+    const std::vector<ProgramRow> rows = ListPrograms(platform_.processes, CheckBox1.Checked());
+    const int count = static_cast<int>(rows.size());
+    InfoList.SetRowCount(count);
+    for (int row = 0; row < count; ++row) {
+      InfoList.SetCell(0, row, rows[row].exeName);
+      InfoList.SetCell(1, row, rows[row].priority);
+    }
+    const int keep = RowToKeep(rows, previousRow, previousName);
+    if (keep >= 0)
+      InfoList.SetRow(keep);
   }
-  const int keep = RowToKeep(rows, previousRow, previousName);
-  if (keep >= 0)
-    InfoList.SetRow(keep);
-
-  refreshing_ = false;
-  SetCursor(ui::Cursor::Default);
   platform_.pump.ProcessMessages();
 }
 

@@ -20,6 +20,16 @@ void NoteFailure(AnsiString& firstFailure, const AnsiString& valueName) {
     firstFailure = FailureText(valueName);
 }
 
+// Whether the Run value is there, asked with read rights only, so that a Run key that refuses
+// writing still shows a value it kept.
+bool StartupValuePresent(Registry& registry) {
+  RegKey key(registry);
+  if (!key.Open(kCurrentUser, NormalizeKeyPath(kRunKey), regaccess::kRead))
+    return false;
+  std::uint32_t type = regtype::kNone;
+  return registry.QueryValue(key.Get(), kStartupValueName, type, nullptr);
+}
+
 }  // namespace
 
 OptionChoices ReadOptionChoices(Registry& registry) {
@@ -32,7 +42,10 @@ OptionChoices ReadOptionChoices(Registry& registry) {
 
 AnsiString SaveOptions(Registry& registry, System& system, const OptionChoices& choices) {
   AnsiString firstFailure;
-  if (!SetStartupEntry(registry, system, choices.startWithSystem))
+  // With the box unticked only a value left behind is a failure: a Run key or value that is not
+  // there has nothing to delete.
+  if (!SetStartupEntry(registry, system, choices.startWithSystem) &&
+      (choices.startWithSystem || StartupValuePresent(registry)))
     NoteFailure(firstFailure, kStartupValueName);
 
   Unit0::ShowMinimized = choices.runMinimized;

@@ -22,8 +22,8 @@ OptionChoices ReadOptionChoices(Registry& registry);
 // Save in this order: the startup entry, the program-wide settings (used at once), then the
 // values "ShowMinimized" and "DisableMemoryManagement" under SettingsKey. Every step runs even
 // when an earlier one failed. Returns the text for the information window: "Options are saved!",
-// or, when a write did not take, "Failed to set data for '<value name>'" for the first of them,
-// so that a refused or unreachable key is never reported as saved.
+// or, when a write or delete did not take, "Failed to set data for '<value name>'" for the first
+// of them, so that a refused or unreachable key is never reported as saved.
 AnsiString SaveOptions(Registry& registry, System& system, const OptionChoices& choices);
 
 }  // namespace ql

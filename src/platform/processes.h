@@ -74,4 +74,37 @@ class ProcessRef {
   ProcessHandle handle_;
 };
 
+// A process handle kept across timer ticks: it names the process object it was opened for, so
+// that a later program given the same identifier is never reached through it. Move-only; the
+// handle is closed by Reset or when the owner ends.
+class HeldProcess {
+ public:
+  HeldProcess() = default;
+  HeldProcess(Processes& processes, std::uint32_t processId, std::uint32_t access)
+      : processes_(&processes), handle_(processes.OpenProcess(processId, access)) {}
+  HeldProcess(const HeldProcess&) = delete;
+  HeldProcess& operator=(const HeldProcess&) = delete;
+  HeldProcess(HeldProcess&& other) noexcept
+      : processes_(other.processes_), handle_(std::exchange(other.handle_, 0)) {}
+  HeldProcess& operator=(HeldProcess&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      processes_ = other.processes_;
+      handle_ = std::exchange(other.handle_, 0);
+    }
+    return *this;
+  }
+  ~HeldProcess() { Reset(); }
+  bool IsOpen() const { return handle_ != 0; }
+  ProcessHandle Get() const { return handle_; }
+  void Reset() {
+    if (handle_ != 0)
+      processes_->CloseProcess(std::exchange(handle_, 0));
+  }
+
+ private:
+  Processes* processes_ = nullptr;
+  ProcessHandle handle_ = 0;
+};
+
 }  // namespace ql

@@ -42,6 +42,9 @@ class System {
   virtual AnsiString WindowsDirectory() = 0;  // as the system gives it, no trailing "\" added
   virtual AnsiString ShellFolderPath(int csidl) = 0;  // current path; empty on failure
   virtual AnsiString ExecutablePath() = 0;            // full path of the running executable
+  // Bytes this process can still commit: the system's commit limit left over, and for a 32-bit
+  // process also its address space left over; false when it cannot be read.
+  virtual bool AvailableCommit(std::uint64_t& bytes) = 0;
 };
 
 // Local time: a fraction of a day, and the time of day in the user's long time format.

@@ -101,6 +101,9 @@ class Form {
   virtual bool WMNCHitTest(Point offset) const;
   // Mouse over the body: every hovered button goes back to rest.
   virtual void WndImageMouseMove() { ResetButtons(); }
+  // The Windows session is ending (asked, and again when it ends): the program may be stopped
+  // without its windows closing, so what must not outlive it is put right here.
+  virtual void SessionEnding() {}
 
   // Shows the form modally; returns when it has closed. A visible form is not shown again.
   void ShowModal();

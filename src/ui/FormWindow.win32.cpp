@@ -13,7 +13,6 @@
 namespace ql::ui::win32 {
 namespace {
 
-constexpr char kFormClass[] = "QuillonForm";
 constexpr int kComboListHeight = 200;
 
 COLORREF ToColorRef(Color c) {
@@ -568,6 +567,13 @@ LRESULT FormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CLOSE:  // Alt+F4 and the system's close requests go through the form's rules
       form_.Close();
+      return 0;
+    case WM_QUERYENDSESSION:
+      form_.SessionEnding();
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam != FALSE)
+        form_.SessionEnding();
       return 0;
     default:
       break;

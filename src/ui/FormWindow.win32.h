@@ -15,6 +15,9 @@
 
 namespace ql::ui::win32 {
 
+// The window class of every form; a second start finds the running main window by it.
+constexpr char kFormClass[] = "QuillonForm";
+
 class FormWindow final : public WindowBase, public FormView {
  public:
   FormWindow(Win32Host& host, Form& form);

@@ -37,7 +37,7 @@ ProcessHandle FakeProcesses::OpenProcess(std::uint32_t processId, std::uint32_t 
     return 0;
   const ProcessHandle handle = nextHandle_;
   nextHandle_ += 4;
-  handles_[handle] = Handle{processId, access};
+  handles_[handle] = Handle{processId, instances_.at(processId), access};
   maxOpenHandles_ = std::max(maxOpenHandles_, handles_.size());
   ++totalOpens_;
   return handle;
@@ -52,7 +52,14 @@ FakeProcess* FakeProcesses::Granted(ProcessHandle process, std::uint32_t neededA
   const auto it = handles_.find(process);
   if (it == handles_.end() || (it->second.access & neededAccess) == 0)
     return nullptr;
-  return Find(it->second.processId);
+  return Target(it->second);
+}
+
+FakeProcess* FakeProcesses::Target(const Handle& handle) {
+  const auto instance = instances_.find(handle.processId);
+  if (instance == instances_.end() || instance->second != handle.instance)
+    return nullptr;
+  return Find(handle.processId);
 }
 
 std::uint32_t FakeProcesses::PriorityClassOf(ProcessHandle process) {
@@ -81,7 +88,7 @@ bool FakeProcesses::FirstModulePath(ProcessHandle process, AnsiString& path) {
   constexpr std::uint32_t kNeeded = processaccess::kQueryInformation | kVmRead;
   if (it == handles_.end() || (it->second.access & kNeeded) != kNeeded)
     return false;
-  const FakeProcess* found = Find(it->second.processId);
+  const FakeProcess* found = Target(it->second);
   if (found == nullptr || !found->modulesReadable)
     return false;
   path = found->path;
@@ -114,8 +121,10 @@ bool FakeProcesses::CountProcesses(std::size_t& count) {
 }
 
 void FakeProcesses::AddProcess(const FakeProcess& process) {
-  if (processes_.count(process.processId) == 0)
+  if (processes_.count(process.processId) == 0) {
     order_.push_back(process.processId);
+    instances_[process.processId] = nextInstance_++;
+  }
   processes_[process.processId] = process;
   exitCodes_.erase(process.processId);
 }
@@ -147,6 +156,7 @@ std::optional<std::uint32_t> FakeProcesses::ExitCodeOf(std::uint32_t processId) 
 void FakeProcesses::EndProcess(std::uint32_t processId, std::uint32_t exitCode) {
   if (processes_.erase(processId) == 0)
     return;
+  instances_.erase(processId);
   order_.erase(std::find(order_.begin(), order_.end(), processId));
   exitCodes_[processId] = exitCode;
   for (auto it = windows_.begin(); it != windows_.end();) {

@@ -23,7 +23,9 @@ struct FakeProcess {
 // PROCESS_QUERY_INFORMATION (or PROCESS_QUERY_LIMITED_INFORMATION for the image path), setting
 // the class PROCESS_SET_INFORMATION, ending the process PROCESS_TERMINATE, and the module list
 // PROCESS_QUERY_INFORMATION with PROCESS_VM_READ. A process that has ended keeps its exit code,
-// leaves the snapshots and takes its windows with it.
+// leaves the snapshots and takes its windows with it. A handle names the process it was opened
+// for: once that process has ended, nothing done through the handle reaches a later process that
+// was given the same identifier.
 class FakeProcesses : public Processes {
  public:
   // The port.
@@ -42,7 +44,9 @@ class FakeProcesses : public Processes {
   std::uint32_t CurrentProcessId() override { return currentProcessId_; }
 
   // Test helpers.
-  void AddProcess(const FakeProcess& process);  // replaces a process of the same id
+  // Replaces a running process of the same id; an id whose process has ended is given to a new
+  // process, which handles opened for the old one do not reach.
+  void AddProcess(const FakeProcess& process);
   // A window of the process with the given title; returns its id.
   WindowId AddWindow(std::uint32_t processId, const AnsiString& title);
   void SetForegroundWindow(WindowId window) { foreground_ = window; }
@@ -64,6 +68,7 @@ class FakeProcesses : public Processes {
  private:
   struct Handle {
     std::uint32_t processId;
+    std::uint64_t instance;  // which process of that id
     std::uint32_t access;
   };
   struct Window {
@@ -72,8 +77,12 @@ class FakeProcesses : public Processes {
   };
 
   FakeProcess* Granted(ProcessHandle process, std::uint32_t neededAccess);
+  // The running process the handle was opened for; null once it has ended.
+  FakeProcess* Target(const Handle& handle);
 
   std::map<std::uint32_t, FakeProcess> processes_;
+  std::map<std::uint32_t, std::uint64_t> instances_;  // of the running processes
+  std::uint64_t nextInstance_ = 1;
   std::vector<std::uint32_t> order_;  // snapshot order: the order processes were added
   std::map<std::uint32_t, std::uint32_t> exitCodes_;
   std::map<WindowId, Window> windows_;

@@ -123,11 +123,28 @@ void FakeSystem::HeapRelease(void* block) {
 
 void* FakeSystem::CommitBlock(std::size_t bytes) {
   ++commits_;
-  return Allocate(bytes, committedBlocks_);
+  if (committedBytes_ + bytes > commitLimit_)
+    return nullptr;
+  void* block = Allocate(bytes, committedBlocks_);
+  if (block != nullptr) {
+    committedBytes_ += bytes;
+    committedSizes_[block] = bytes;
+  }
+  return block;
 }
 
 void FakeSystem::ReleaseBlock(void* block) {
-  Release(block, committedBlocks_);
+  if (!Release(block, committedBlocks_))
+    return;
+  committedBytes_ -= committedSizes_[block];
+  committedSizes_.erase(block);
+}
+
+bool FakeSystem::AvailableCommit(std::uint64_t& bytes) {
+  if (commitFails_)
+    return false;
+  bytes = commitLimit_ - committedBytes_;
+  return true;
 }
 
 void FakeSystem::SleepMs(std::uint32_t milliseconds) {

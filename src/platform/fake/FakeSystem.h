@@ -53,6 +53,7 @@ class FakeSystem : public System {
   AnsiString WindowsDirectory() override { return windowsDirectory_; }
   AnsiString ShellFolderPath(int csidl) override;
   AnsiString ExecutablePath() override { return executablePath_; }
+  bool AvailableCommit(std::uint64_t& bytes) override;
 
   // Test helpers.
   void SetVersion(const VersionInfo& version) { version_ = version; }
@@ -88,6 +89,10 @@ class FakeSystem : public System {
   void SetWindowsDirectory(const AnsiString& path) { windowsDirectory_ = path; }
   void SetShellFolderPath(int csidl, const AnsiString& path) { shellFolders_[csidl] = path; }
   void SetExecutablePath(const AnsiString& path) { executablePath_ = path; }
+  // The commit limit left over before any block of this fake is taken: blocks committed here use
+  // it up, and a commit beyond it fails, as VirtualAlloc does.
+  void SetAvailableCommit(std::uint64_t bytes) { commitLimit_ = bytes; }
+  void SetAvailableCommitFails(bool fails) { commitFails_ = fails; }
 
  private:
   void* Allocate(std::size_t bytes, std::set<void*>& blocks);
@@ -110,6 +115,10 @@ class FakeSystem : public System {
   std::set<void*> committedBlocks_;
   std::size_t heapAllocations_ = 0;
   std::size_t commits_ = 0;
+  std::uint64_t commitLimit_ = 8ull << 30;
+  std::uint64_t committedBytes_ = 0;
+  std::map<void*, std::size_t> committedSizes_;
+  bool commitFails_ = false;
   std::size_t largestAllocation_ = 0;
   std::size_t invalidReleases_ = 0;
   std::vector<std::uint32_t> sleeps_;

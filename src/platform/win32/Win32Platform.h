@@ -70,6 +70,7 @@ class Win32System final : public System {
   AnsiString WindowsDirectory() override;
   AnsiString ShellFolderPath(int csidl) override;
   AnsiString ExecutablePath() override;
+  bool AvailableCommit(std::uint64_t& bytes) override;
 };
 
 class Win32Clock final : public Clock {

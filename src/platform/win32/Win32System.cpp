@@ -108,6 +108,18 @@ AnsiString Win32System::ExecutablePath() {
       [](char* buffer, DWORD capacity) { return GetModuleFileNameA(nullptr, buffer, capacity); });
 }
 
+// The commit left over is what the page file and physical memory can still back; a 32-bit
+// process runs out of address space first, so the smaller of the two is what it can commit.
+bool Win32System::AvailableCommit(std::uint64_t& bytes) {
+  MEMORYSTATUSEX memory{};
+  memory.dwLength = sizeof(memory);
+  if (GlobalMemoryStatusEx(&memory) == FALSE)
+    return false;
+  bytes = memory.ullAvailPageFile < memory.ullAvailVirtual ? memory.ullAvailPageFile
+                                                           : memory.ullAvailVirtual;
+  return true;
+}
+
 double Win32Clock::TimeOfDay() {
   SYSTEMTIME now{};
   GetLocalTime(&now);

@@ -1,6 +1,8 @@
 // QuillonScan's command: argument handling, the scan, the printed findings and the written files.
 #include "tools/QuillonScan/ScanCommand.h"
 
+#include <string>
+
 #include "app/Unit0.h"
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
@@ -39,21 +41,21 @@ void RunAllChecks(RegistryScanner& scanner, ScanState& state) {
 
 }  // namespace
 
-void PrintFindings(const ScanState& state, std::ostream& out) {
+void PrintFindings(const ScanState& state, AnsiString& out) {
   for (std::size_t category = 0; category < kCategoryCount; ++category) {
     const StringList& errors = state.CategoryErrors[category];
-    out << kCategoryCaptions[category] << ": " << errors.size() << "\n";
+    out += AnsiString(kCategoryCaptions[category]) + ": " + std::to_string(errors.size()) + "\n";
     for (const AnsiString& line : errors)
-      out << "  " << line << "\n";
+      out += "  " + line + "\n";
   }
-  out << "Total: " << state.ErrorCount << "\n";
+  out += "Total: " + std::to_string(state.ErrorCount) + "\n";
 }
 
-int RunScanCommand(const StringList& arguments, Platform& platform, std::ostream& out,
-                   std::ostream& err) {
+int RunScanCommand(const StringList& arguments, Platform& platform, AnsiString& out,
+                   AnsiString& err) {
   const bool write = arguments.size() == 2 && arguments[0] == "--write" && !arguments[1].empty();
   if (!arguments.empty() && !write) {
-    err << kScanUsage;
+    err += kScanUsage;
     return scanexit::kUsageError;
   }
   ScanState state;
@@ -63,7 +65,7 @@ int RunScanCommand(const StringList& arguments, Platform& platform, std::ostream
   pipeline.SetKeyExports(write);
   if (write) {
     if (!UseAsUndoFolder(platform.files, arguments[1])) {
-      err << "Cannot create the folder \"" << arguments[1] << "\".\n";
+      err += "Cannot create the folder \"" + arguments[1] + "\".\n";
       return scanexit::kWriteFailed;
     }
     pipeline.PrepareFixScripts();
@@ -74,7 +76,7 @@ int RunScanCommand(const StringList& arguments, Platform& platform, std::ostream
     try {
       pipeline.WriteFixFilesOnly();
     } catch (const FileCreateError& error) {
-      err << error.what() << "\n";
+      err += AnsiString(error.what()) + "\n";
       return scanexit::kWriteFailed;
     }
   }

@@ -2,8 +2,6 @@
 // writes the files a fix would write; it never changes the registry.
 #pragma once
 
-#include <ostream>
-
 #include "fix/ScanState.h"
 #include "platform/platform.h"
 
@@ -25,10 +23,12 @@ constexpr char kScanUsage[] =
 
 // Each category: its caption, ": " and its count, then its description lines indented by two
 // blanks; then "Total: " and the count of all problems.
-void PrintFindings(const ScanState& state, std::ostream& out);
+void PrintFindings(const ScanState& state, AnsiString& out);
 
-// Runs the command with its arguments (the program name not included) and returns the exit code.
-int RunScanCommand(const StringList& arguments, Platform& platform, std::ostream& out,
-                   std::ostream& err);
+// Runs the command with its arguments (the program name not included) and returns the exit code;
+// what goes to standard output and standard error is appended to out and err. The text is kept
+// out of the stream library, whose locale machinery would be most of the program's size.
+int RunScanCommand(const StringList& arguments, Platform& platform, AnsiString& out,
+                   AnsiString& err);
 
 }  // namespace ql

@@ -1,5 +1,5 @@
 // QuillonScan.exe: the console entry point, wired to the real registry, files and regedit.
-#include <iostream>
+#include <cstdio>
 
 #include "platform/win32/Win32Platform.h"
 #include "tools/QuillonScan/ScanCommand.h"
@@ -12,6 +12,10 @@ class ConsolePump final : public ql::Pump {
   void ProcessMessages() override {}
 };
 
+void Print(const ql::AnsiString& text, std::FILE* stream) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -19,5 +23,10 @@ int main(int argc, char** argv) {
   ConsolePump pump;
   ql::win32::Win32Platform system;
   ql::Platform platform = system.platform(pump);
-  return ql::RunScanCommand(arguments, platform, std::cout, std::cerr);
+  ql::AnsiString out;
+  ql::AnsiString err;
+  const int exitCode = ql::RunScanCommand(arguments, platform, out, err);
+  Print(out, stdout);
+  Print(err, stderr);
+  return exitCode;
 }

@@ -96,11 +96,31 @@ TEST(WholeSecondsBetween, TruncatesTheAbsoluteDifference) {
   EXPECT_EQ(86398, WholeSecondsBetween(1 - kSecond, kSecond));
 }
 
-TEST(ManualPassBlockCount, IsEightyPercentRoundedToTheNearest) {
-  const std::pair<std::uint32_t, std::size_t> cases[] = {
-      {512, 410}, {1000, 800}, {8192, 6554}, {3, 2}, {2, 2}, {1, 1}, {0, 0}};
-  for (const auto& [totalMB, blocks] : cases)
-    EXPECT_EQ(blocks, ManualPassBlockCount(totalMB)) << totalMB;
+TEST(ManualPassBlockCount, IsEightyPercentButNoMoreThanA32BitProcessOrTheCommitLeftCanTake) {
+  constexpr std::uint64_t kPlenty = 64ull << 30;
+  struct Case {
+    std::uint32_t totalMB;
+    std::uint64_t commitBytes;
+    std::size_t blocks;
+  };
+  const Case cases[] = {{512, kPlenty, 410},
+                        {1000, kPlenty, 800},
+                        {3, kPlenty, 2},
+                        {2, kPlenty, 2},
+                        {1, kPlenty, 1},
+                        {0, kPlenty, 0},
+                        {1920, kPlenty, 1536},
+                        {1921, kPlenty, 1536},
+                        {8192, kPlenty, 1536},
+                        {65536, kPlenty, 1536},
+                        {8192, 700ull << 20, 700},
+                        {8192, (700ull << 20) - 1, 699},
+                        {512, 100ull << 20, 100},
+                        {512, 0, 0},
+                        {4294967295u, kPlenty, 1536}};
+  for (const Case& c : cases)
+    EXPECT_EQ(c.blocks, ManualPassBlockCount(c.totalMB, c.commitBytes))
+        << c.totalMB << " MiB, " << c.commitBytes << " bytes of commit";
 }
 
 // A tick on a 512 MiB machine at 30 % free, threshold 50, 11 seconds after the last action.

@@ -1,6 +1,10 @@
 // Tests of the foreground program accelerator on the in-memory process table.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+#include <utility>
+
 #include "RecordingView.h"
 #include "accel/Accelerator.h"
 #include "app/Unit0.h"
@@ -203,7 +207,7 @@ TEST_F(AcceleratorTest, UnreadableClassIsRememberedAsZero) {
   EXPECT_EQ(0u, accelerator.LastPriorityClass);
 }
 
-TEST_F(AcceleratorTest, EveryTickOpensAtMostFourHandlesAndClosesThemAll) {
+TEST_F(AcceleratorTest, EveryTickOpensAtMostFourHandlesAndKeepsOnlyTheRaisedOne) {
   WindowId windows[6];
   for (std::uint32_t i = 0; i < 6; ++i)
     windows[i] = AddProgram(100 + i, "C:\\P.EXE");
@@ -213,11 +217,13 @@ TEST_F(AcceleratorTest, EveryTickOpensAtMostFourHandlesAndClosesThemAll) {
       const std::size_t before = fake.processes.TotalOpenCount();
       accelerator.ProcessTimerEvent();
       EXPECT_LE(fake.processes.TotalOpenCount() - before, 4u);
-      EXPECT_EQ(0u, fake.processes.OpenHandleCount());
+      EXPECT_EQ(1u, fake.processes.OpenHandleCount());
     }
   }
+  accelerator.ReturnLastPriority();
+  EXPECT_EQ(0u, fake.processes.OpenHandleCount());
   EXPECT_EQ(0u, fake.processes.InvalidCloseCount());
-  EXPECT_LE(fake.processes.MaxOpenHandleCount(), 1u);
+  EXPECT_LE(fake.processes.MaxOpenHandleCount(), 2u);
 }
 
 TEST_F(AcceleratorTest, AnUnchangedForegroundCostsNoHandle) {
@@ -250,7 +256,66 @@ TEST_F(AcceleratorTest, AProgramThatEndedIsSkippedQuietly) {
   BringToFront(AddProgram(101, "C:\\B.EXE"));
   accelerator.ProcessTimerEvent();
   EXPECT_EQ(priority::kHigh, ClassOf(101));
-  EXPECT_EQ(0u, fake.processes.OpenHandleCount());
+  EXPECT_EQ(1u, fake.processes.OpenHandleCount());  // only the raised program's
+}
+
+// The class goes back through the handle held since the raise, on every way out: a switch to
+// another program, the close, the end of the session, and the accelerator ending with the program
+// (an exception out of the message loop). A program that got the raised one's identifier after
+// it ended is never touched.
+TEST_F(AcceleratorTest, EveryWayOutGivesTheClassBackAndNeverTouchesAReusedIdentifier) {
+  const std::pair<const char*, std::function<void(std::unique_ptr<Accelerator>&)>> ways[] = {
+      {"switch",
+       [&](std::unique_ptr<Accelerator>& accel) {
+         BringToFront(AddProgram(300, "C:\\NEXT.EXE"));
+         accel->ProcessTimerEvent();
+       }},
+      {"close", [](std::unique_ptr<Accelerator>& accel) { accel->ReturnLastPriority(); }},
+      {"session end", [](std::unique_ptr<Accelerator>& accel) { accel->EndSession(); }},
+      {"program end", [](std::unique_ptr<Accelerator>& accel) { accel.reset(); }},
+  };
+  for (bool reused : {false, true}) {
+    for (const auto& [name, wayOut] : ways) {
+      auto accel = std::make_unique<Accelerator>(fake.processes, fake.clock, view);
+      accel->Reset();
+      BringToFront(AddProgram(100, "C:\\A.EXE", priority::kIdle));
+      accel->ProcessTimerEvent();
+      ASSERT_EQ(priority::kHigh, ClassOf(100)) << name;
+      if (reused) {
+        fake.processes.EndProcess(100);
+        AddProgram(100, "C:\\LATER.EXE", priority::kBelowNormal);
+      }
+      wayOut(accel);
+      EXPECT_EQ(reused ? priority::kBelowNormal : priority::kIdle, ClassOf(100))
+          << name << (reused ? ", reused" : "");
+      accel.reset();
+      EXPECT_EQ(0u, fake.processes.OpenHandleCount()) << name;
+      EXPECT_EQ(reused ? priority::kBelowNormal : priority::kIdle, ClassOf(100)) << name;
+      fake.processes.EndProcess(100);
+      fake.processes.EndProcess(300);
+    }
+  }
+}
+
+TEST_F(AcceleratorTest, AfterTheSessionEndWasCancelledTheProgramInFrontIsRaisedAgain) {
+  BringToFront(AddProgram(100, "C:\\A.EXE", priority::kIdle));
+  accelerator.ProcessTimerEvent();
+  accelerator.EndSession();
+  EXPECT_EQ(priority::kIdle, ClassOf(100));
+  accelerator.ProcessTimerEvent();
+  EXPECT_EQ(priority::kHigh, ClassOf(100));
+}
+
+TEST_F(AcceleratorTest, AProcessThatRefusesToBeLoweredAgainIsNotRaised) {
+  FakeProcess process;
+  process.processId = 100;
+  process.priorityClass = priority::kBelowNormal;
+  process.refusedAccess = processaccess::kQueryInformation;
+  fake.processes.AddProcess(process);
+  BringToFront(fake.processes.AddWindow(100, "unreadable"));
+  accelerator.ProcessTimerEvent();
+  EXPECT_EQ(priority::kBelowNormal, ClassOf(100));
+  EXPECT_EQ(100u, accelerator.LastProcessId);
 }
 
 TEST_F(AcceleratorTest, ResetStartsFromNothingRaisedAtTheCurrentTime) {

@@ -1,6 +1,8 @@
 // Tests of the load meter and the memory manager on the in-memory system with a scripted clock.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "RecordingView.h"
 #include "accel/MemoryManager.h"
 #include "platform/fake/FakePlatform.h"
@@ -291,7 +293,7 @@ TEST_F(MemoryManagerTest, ManualPassLeavesTheSettingsOfTheAutomaticPassAlone) {
 }
 
 TEST_F(MemoryManagerTest, ABlockThatCannotBeHadEndsTheManualPassCleanly) {
-  // A 32-bit program on an 8 GiB machine runs out of address space long before 6,554 blocks.
+  // Address space or commit can run out before the planned 1,536 blocks are had.
   fake.system.SetMemoryMegabytes(8192, 4096);
   fake.system.FailAllocationsAfter(19);
   int pumpsWhileBusy = 0;
@@ -305,7 +307,72 @@ TEST_F(MemoryManagerTest, ABlockThatCannotBeHadEndsTheManualPassCleanly) {
   EXPECT_EQ((std::vector<bool>{true, false}), view.manualBusy);
   EXPECT_TRUE(fake.system.Sleeps().empty());
   EXPECT_NE(125, view.progressWidths.back());
-  EXPECT_GT(pumpsWhileBusy, 6554 + 19 + 19);
+  // The plan is capped at 1,536 entries: before, the list, 19 blocks taken and given back, after.
+  EXPECT_EQ(1 + 1536 + 19 + 19 + 1, pumpsWhileBusy);
+}
+
+TEST_F(MemoryManagerTest, ManualPassPlansNoMoreThanTheCommitLeft) {
+  struct Case {
+    std::uint64_t totalMB;
+    std::uint64_t commitMB;
+    bool commitReadable;
+    std::size_t blocks;
+  };
+  const Case cases[] = {{512, 10, true, 10}, {512, 1 << 20, false, 0}};
+  for (const Case& c : cases) {
+    FakePlatform machine;
+    RecordingView shown;
+    Accelerator accel{machine.processes, machine.clock, shown};
+    MemoryManager manager{machine.system, machine.processes, machine.clock, machine.pump, accel,
+                          shown};
+    machine.system.SetMemoryMegabytes(c.totalMB, c.totalMB / 4);
+    machine.system.SetAvailableCommit(c.commitMB * kMiB);
+    machine.system.SetAvailableCommitFails(!c.commitReadable);
+    machine.system.SetAllocationLimit(kMiB);  // no heap block for the automatic pass after it
+    manager.InfoLabel3bClick();
+    EXPECT_EQ(c.blocks, machine.system.CommitCount()) << c.totalMB;
+    EXPECT_EQ(0u, machine.system.OutstandingCommittedBlocks());
+    // The bar runs over the blocks planned: full at the end of a complete pass.
+    EXPECT_EQ(c.blocks > 0 ? 125 : 0, shown.progressWidths.back()) << c.totalMB;
+    EXPECT_FALSE(Unit0::MemoryBusy);
+  }
+}
+
+// The message path carries a handler's exception out through the pass wherever it lets messages
+// run: before the blocks, while it lists, takes or gives them back, and at its end.
+TEST_F(MemoryManagerTest, ManualPassEndsCleanlyWhenAHandlerThrows) {
+  fake.system.SetMemoryMegabytes(10, 1);  // 8 blocks: pumps 1, 2-9, 10-17, 18-25, 26
+  for (std::size_t throwAt : {1u, 5u, 9u, 10u, 14u, 17u, 18u, 22u, 26u}) {
+    view = RecordingView();
+    fake.pump.ClearActions();
+    const std::size_t callsBefore = fake.pump.CallCount();
+    fake.pump.OnCall(callsBefore + throwAt, [] { throw std::runtime_error("handler failed"); });
+    EXPECT_THROW(memory.InfoLabel3bClick(), std::runtime_error) << throwAt;
+    EXPECT_FALSE(Unit0::MemoryBusy) << throwAt;
+    EXPECT_EQ(0u, fake.system.OutstandingCommittedBlocks()) << throwAt;
+    EXPECT_EQ(0u, fake.system.InvalidReleaseCount()) << throwAt;
+    EXPECT_FALSE(view.progressVisible) << throwAt;
+    EXPECT_EQ((std::vector<bool>{true, false}), view.manualBusy) << throwAt;
+  }
+  fake.pump.ClearActions();
+  const std::size_t commits = fake.system.CommitCount();
+  memory.InfoLabel3bClick();  // the next pass is not refused
+  EXPECT_EQ(commits + 8, fake.system.CommitCount());
+}
+
+TEST_F(MemoryManagerTest, AutomaticPassEndsCleanlyWhenAHandlerThrows) {
+  fake.system.SetAllocationLimit(0);
+  for (std::size_t throwAt : {1u, 2u}) {
+    view = RecordingView();
+    fake.pump.ClearActions();
+    fake.pump.OnCall(fake.pump.CallCount() + throwAt, [] { throw std::runtime_error("failed"); });
+    EXPECT_THROW(memory.MemDefrag(50), std::runtime_error) << throwAt;
+    EXPECT_FALSE(Unit0::MemoryBusy) << throwAt;
+    EXPECT_EQ((std::vector<bool>{true, false}), view.windowBusy) << throwAt;
+    EXPECT_EQ(priority::kNormal, OwnClass()) << throwAt;
+    EXPECT_EQ(0u, fake.system.OutstandingHeapBlocks()) << throwAt;
+    EXPECT_EQ(0u, fake.processes.OpenHandleCount()) << throwAt;
+  }
 }
 
 TEST_F(MemoryManagerTest, ManualPassWithEverythingFreeCommitsNothing) {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "app/Settings.h"
 #include "app/Unit0.h"
@@ -47,6 +49,8 @@ class MainWindowTest : public ::testing::Test {
   ~MainWindowTest() override { Unit0::Reset(); }
 
   TForm1a& Start() {
+    messages.reset();
+    closedBefore = host.Closed().size();
     form = ui::MakeForm<TForm1a>(host, platform, services);
     host.SetMainForm(form.get());
     messages = std::make_unique<ui::MessageWindows>(host);
@@ -63,11 +67,11 @@ class MainWindowTest : public ::testing::Test {
     fake.processes.SetForegroundWindow(fake.processes.AddWindow(processId, "Editor"));
     ui::ScriptedHost::Fire(form->ProcessTimer);
   }
+  // Only closes since the last Start count: a new form may have the address of an old one.
   bool Closed() const {
-    for (const ui::Form* closed : host.Closed())
-      if (closed == form.get())
-        return true;
-    return false;
+    const auto& closed = host.Closed();
+    return std::find(closed.begin() + static_cast<std::ptrdiff_t>(closedBefore), closed.end(),
+                     form.get()) != closed.end();
   }
   std::vector<AnsiString> ShownTexts() const {
     std::vector<AnsiString> texts;
@@ -82,6 +86,7 @@ class MainWindowTest : public ::testing::Test {
   FakeServices services;
   std::unique_ptr<TForm1a> form;
   std::unique_ptr<ui::MessageWindows> messages;
+  std::size_t closedBefore = 0;
 };
 
 TEST_F(MainWindowTest, StartUpSetsEverythingUpAndShowsRealFigures) {
@@ -177,13 +182,26 @@ TEST_F(MainWindowTest, OnlyTheExactRequestsCloseOrRestore) {
   }
 }
 
-TEST_F(MainWindowTest, CloseRequestGivesTheRaisedProgramItsClassBack) {
-  Start();
-  RaiseProgram(300, "C:\\EDIT.EXE", priority::kBelowNormal);
-  ASSERT_EQ(priority::kHigh, fake.processes.PriorityOf(300));
-  form->MessageEvents(kCloseId, 1134);
-  EXPECT_TRUE(Closed());
-  EXPECT_EQ(priority::kBelowNormal, fake.processes.PriorityOf(300));
+TEST_F(MainWindowTest, EveryWayOutGivesTheRaisedProgramItsClassBack) {
+  const std::pair<const char*, std::function<void()>> ways[] = {
+      {"close request", [&] { form->MessageEvents(kCloseId, 1134); }},
+      {"Close, Yes",
+       [&] {
+         host.ClickOnModal("Confirmation", "Button1Label");
+         form->Button1Click();
+       }},
+      {"session end", [&] { form->SessionEnding(); }},
+      {"window gone", [&] { form.reset(); }},
+  };
+  std::uint32_t processId = 300;
+  for (const auto& [name, wayOut] : ways) {
+    Start();
+    RaiseProgram(processId, "C:\\EDIT.EXE", priority::kBelowNormal);
+    ASSERT_EQ(priority::kHigh, fake.processes.PriorityOf(processId)) << name;
+    wayOut();
+    EXPECT_EQ(priority::kBelowNormal, fake.processes.PriorityOf(processId)) << name;
+    ++processId;
+  }
 }
 
 TEST_F(MainWindowTest, CloseIsRefusedDuringAMemoryPass) {

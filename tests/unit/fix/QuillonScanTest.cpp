@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "app/Unit0.h"
 #include "platform/fake/FakePlatform.h"
 
@@ -24,17 +22,17 @@ class QuillonScanTest : public ::testing::Test {
   }
 
   FakePlatform fake;
-  std::ostringstream out;
-  std::ostringstream err;
+  AnsiString out;
+  AnsiString err;
 };
 
 TEST_F(QuillonScanTest, ACleanRegistryPrintsSevenZeroCountsAndExitsWithZero) {
   EXPECT_EQ(Run({}), scanexit::kNothingFound);
-  EXPECT_EQ(out.str(),
+  EXPECT_EQ(out,
             "Extensions handlers: 0\nPrograms location: 0\nCommon libraries: 0\n"
             "Registered programs: 0\nCom/ActiveX: 0\nStartup/Uninstall: 0\n"
             "Font/Help/Sounds: 0\nTotal: 0\n");
-  EXPECT_EQ(err.str(), "");
+  EXPECT_EQ(err, "");
 }
 
 TEST_F(QuillonScanTest, FindingsAreListedUnderTheirCategoryAndExitWithOne) {
@@ -42,7 +40,7 @@ TEST_F(QuillonScanTest, FindingsAreListedUnderTheirCategoryAndExitWithOne) {
   fake.registry.SetString(kCurrentUser, kRun, "a", "C:\\GONE\\A.EXE");
   fake.registry.SetString(kLocalMachine, kRun, "b", "");
   EXPECT_EQ(Run({}), scanexit::kProblemsFound);
-  EXPECT_EQ(out.str(),
+  EXPECT_EQ(out,
             "Extensions handlers: 1\n  Invalid handler .abc\nPrograms location: 0\n"
             "Common libraries: 0\nRegistered programs: 0\nCom/ActiveX: 0\n"
             "Startup/Uninstall: 2\n  Startup file does not exist: C:\\GONE\\A.EXE\n"
@@ -80,7 +78,7 @@ TEST_F(QuillonScanTest, WriteMakesAMissingFolder) {
 
 TEST_F(QuillonScanTest, AFolderThatCannotBeMadeEndsWithThree) {
   EXPECT_EQ(Run({"--write", "C:\\No\\Such\\Parent"}), scanexit::kWriteFailed);
-  EXPECT_NE(err.str().find("C:\\No\\Such\\Parent"), std::string::npos);
+  EXPECT_NE(err.find("C:\\No\\Such\\Parent"), std::string::npos);
 }
 
 class QuillonScanUsageTest : public QuillonScanTest,
@@ -88,8 +86,8 @@ class QuillonScanUsageTest : public QuillonScanTest,
 
 TEST_P(QuillonScanUsageTest, WrongArgumentsPrintTheUsageAndExitWithTwo) {
   EXPECT_EQ(Run(GetParam()), scanexit::kUsageError);
-  EXPECT_EQ(err.str(), kScanUsage);
-  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(err, kScanUsage);
+  EXPECT_EQ(out, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Arguments, QuillonScanUsageTest,

@@ -12,6 +12,7 @@ namespace {
 
 constexpr char kRunPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kExecutable[] = "C:\\Program Files\\Quillon\\Quillon.exe";
+constexpr std::uint32_t kKeySetValue = 0x0002;
 
 class Options : public ::testing::Test {
  protected:
@@ -113,6 +114,42 @@ TEST_F(Options, AMissingRunKeyIsReportedNotClaimedSaved) {
   // The settings are still stored and used.
   EXPECT_TRUE(Unit0::ShowMinimized);
   EXPECT_EQ(Setting(kShowMinimizedValue), std::optional<std::uint32_t>(1u));
+}
+
+// Only a refused write or delete of the Run value is reported; nothing to delete is a success.
+TEST_F(Options, TheStartupEntryIsReportedOnlyWhenItDidNotTake) {
+  enum class RunKey { Missing, Present, Refusing };
+  struct Case {
+    const char* name;
+    RunKey runKey;
+    bool valueBefore;
+    bool tick;
+    bool saved;
+  };
+  const Case cases[] = {
+      {"unticked, no Run key", RunKey::Missing, false, false, true},
+      {"unticked, no value", RunKey::Present, false, false, true},
+      {"unticked, refusing key, no value", RunKey::Refusing, false, false, true},
+      {"unticked, refusing key, value", RunKey::Refusing, true, false, false},
+      {"unticked, value", RunKey::Present, true, false, true},
+      {"ticked, no Run key", RunKey::Missing, false, true, false},
+      {"ticked, refusing key", RunKey::Refusing, false, true, false},
+  };
+  for (const Case& c : cases) {
+    FakeRegistry registry;
+    if (c.runKey != RunKey::Missing)
+      registry.AddKey(kCurrentUser, kRunPath);
+    if (c.valueBefore)
+      registry.SetString(kCurrentUser, kRunPath, "Quillon", kExecutable);
+    if (c.runKey == RunKey::Refusing)
+      registry.DenyAccess(kCurrentUser, kRunPath, kKeySetValue);
+    EXPECT_EQ(SaveOptions(registry, system_, {c.tick, false, false}),
+              c.saved ? AnsiString(kOptionsSavedText) : "Failed to set data for 'Quillon'")
+        << c.name;
+    const bool valueAfter = c.saved ? c.tick : c.valueBefore;
+    EXPECT_EQ(valueAfter, registry.HasValue(kCurrentUser, kRunPath, "Quillon")) << c.name;
+    EXPECT_EQ(registry.OpenHandleCount(), 0u) << c.name;
+  }
 }
 
 TEST_F(Options, ASettingsKeyThatRefusesWritesIsReported) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -66,6 +67,7 @@ class SmallMachine : public System {
   AnsiString WindowsDirectory() override { return real.WindowsDirectory(); }
   AnsiString ShellFolderPath(int csidl) override { return real.ShellFolderPath(csidl); }
   AnsiString ExecutablePath() override { return real.ExecutablePath(); }
+  bool AvailableCommit(std::uint64_t& bytes) override { return real.AvailableCommit(bytes); }
 
   win32::Win32System real;
 };
@@ -157,6 +159,22 @@ TEST(MemoryManagerOnWine, ManualPassGivesBackEveryRealBlock) {
   EXPECT_LT(after, before + (4u << 20));  // the 51 blocks of 1 MiB are gone again
   EXPECT_GT(before, 0u);
   EXPECT_FALSE(Unit0::MemoryBusy);
+}
+
+TEST(MemoryManagerOnWine, ManualPassPlansWithinTheCommitLeftAndA32BitProcess) {
+  win32::Win32System system;
+  MemoryStatus status;
+  std::uint64_t commit = 0;
+  ASSERT_TRUE(system.ReadMemoryStatus(status));
+  ASSERT_TRUE(system.AvailableCommit(commit));
+  const MemoryFigures figures = ToMemoryFigures(status);
+  const std::size_t blocks = ManualPassBlockCount(figures.TotalMB, commit);
+  EXPECT_LE(blocks, MemoryManager::kMaxManualBlocks);
+  EXPECT_LE(blocks, commit >> 20);
+  EXPECT_GT(blocks, 0u);
+  std::printf("manual pass on this machine: %u MiB physical, %llu MiB commit left, %u blocks\n",
+              static_cast<unsigned>(figures.TotalMB), static_cast<unsigned long long>(commit >> 20),
+              static_cast<unsigned>(blocks));
 }
 
 TEST(ProgramIconOnWine, ProgramsHaveTheirIconOthersTheGenericOne) {
