@@ -185,8 +185,12 @@ void TForm2d::Button1Click() {
     ui::ShowInformation("File not found!");
     return;
   }
-  RunRegEdit(platform_.launcher, WithTrailingBackslash(platform_.system.WindowsDirectory()),
-             UndoImportArguments(script));
+  const AnsiString windowsFolder = WithTrailingBackslash(platform_.system.WindowsDirectory());
+  // The registry editor asks the user itself; only an editor that never started is ours to tell.
+  if (RunRegEdit(platform_.launcher, windowsFolder, UndoImportArguments(script)) ==
+      LaunchResult::kNotStarted)
+    ui::ShowInformation("Cannot start the registry editor \"" + windowsFolder +
+                        "regedit.exe\". Nothing was undone.");
 }
 
 void TForm2d::Button2Click() {

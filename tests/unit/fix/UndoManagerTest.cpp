@@ -103,6 +103,16 @@ TEST_F(UndoManagerTest, ApplyHandsTheUndoScriptToRegeditWhichAsksFirst) {
   EXPECT_TRUE(host.ModalShows().empty());
 }
 
+TEST_F(UndoManagerTest, ApplyTellsWhenTheRegistryEditorCannotStart) {
+  AddFix(1, "x");
+  Open();
+  fake.launcher.SetStartFails(true);
+  form->Button1Label.Click();
+  EXPECT_EQ(LastMessage(),
+            "Cannot start the registry editor \"C:\\WINDOWS\\regedit.exe\". Nothing was undone.");
+  EXPECT_FALSE(fake.registry.HasKey(kCurrentUser, "Restored1"));
+}
+
 TEST_F(UndoManagerTest, ApplyWithoutItsUndoScriptSaysFileNotFound) {
   fake.files.AddTextFile("C:\\Undo\\Quillon_Log_4.txt", "x");
   Open();
