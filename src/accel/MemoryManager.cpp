@@ -8,7 +8,7 @@
 #include <limits>
 #include <vector>
 
-#include "app/ScopeGuard.h"
+#include "platform/ScopeGuard.h"
 
 namespace ql {
 

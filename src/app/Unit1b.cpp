@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "app/ScopeGuard.h"
 #include "app/Unit1bPrograms.h"
+#include "platform/ScopeGuard.h"
 #include "ui/Unit5a.h"
 #include "ui/Unit5b.h"
 
