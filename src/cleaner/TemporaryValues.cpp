@@ -75,7 +75,9 @@ bool IsTemporaryValueData(const AnsiString& data, Files& files) {
     return false;
   if (data[0] == 'A')
     return true;  // the floppy drive is never asked
-  return !DirectoryExists(files, data) && !FileExists(files, data);
+  // Only what the file system says is not there counts: a refused folder, a drive that is not
+  // ready or a share that does not answer keeps its values.
+  return PathPresence(files, data) == Presence::Missing;
 }
 
 AnsiString TemporaryValueLine(const AnsiString& data) {

@@ -58,7 +58,7 @@ class RegistryScanner {
   void ExamineClassId(const AnsiString& name);
   void ExamineClass(const AnsiString& name);
   void ExamineClassFile(const AnsiString& name, const AnsiString& text, const AnsiString& subKey,
-                        const char* prefix, bool exemptUnknownPrefixes);
+                        const char* prefix);
   void ExamineAppPath(const AnsiString& name);
   void ExamineSharedLibrary(const AnsiString& name);
   void ExamineStartupValue(const AnsiString& name);
@@ -85,9 +85,13 @@ class RegistryScanner {
 
   void Show(const AnsiString& text, StatusForm form) const;
   AnsiString ReadClassText(const AnsiString& keyPath) const;
-  AnsiString Resolve(const AnsiString& text) const;
-  bool InWindowsFolders(const AnsiString& name) const;
-  bool Exists(const AnsiString& path) const;
+  // The file a text names; false when the text cannot be judged.
+  bool Resolve(const AnsiString& text, AnsiString& path) const;
+  bool Expand(const AnsiString& text, AnsiString& expanded) const;
+  // Only what the file system says is not there may be reported.
+  bool IsMissing(const AnsiString& path) const;
+  bool IsPresent(const AnsiString& path) const;
+  bool MissingInWindowsFolders(const AnsiString& name) const;
 
   Platform& platform_;
   ScanState& state_;

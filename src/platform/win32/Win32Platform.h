@@ -31,6 +31,7 @@ class Win32Files final : public Files {
   bool FindNext(FindHandle search, FindEntry& entry) override;
   void FindClose(FindHandle search) override;
   bool GetAttributes(const AnsiString& path, std::uint32_t& attributes) override;
+  std::uint32_t QueryAttributes(const AnsiString& path, std::uint32_t& attributes) override;
   bool RemoveFile(const AnsiString& path) override;
   bool MakeDirectory(const AnsiString& path) override;
   bool ReadWholeFile(const AnsiString& path, Bytes& bytes) override;
@@ -69,6 +70,9 @@ class Win32System final : public System {
   void SleepMs(std::uint32_t milliseconds) override;
   AnsiString WindowsDirectory() override;
   AnsiString ShellFolderPath(int csidl) override;
+  AnsiString NativeProgramFiles() override;
+  AnsiString NativeCommonFiles() override;
+  AnsiString ExpandEnvironment(const AnsiString& text) override;
   AnsiString ExecutablePath() override;
 };
 

@@ -116,7 +116,7 @@ class Planter {
 
   // A name of hostile pieces; key names never hold "\" and names of recordable entries never
   // hold a line break. Every name is unique, so plants never meet.
-  AnsiString Name(bool forKey, bool allowLineBreak) {
+  AnsiString Name(bool forKey, bool allowLineBreak, bool forFile = false) {
     static const char* const pieces[] = {"a",    "Z",    "\"", "\\", "[",  "]", "=",
                                          "@",    " ",    "-",  ";",  "%",  ".", "\xE9",
                                          "\xFF", "\x80", "{",  "}x", "ab", "\t"};
@@ -128,6 +128,10 @@ class Planter {
         piece = "]";
       if (piece == "{" || piece == "}x")
         piece = forKey ? "(" : piece;
+      // A file name holds no double quote or tab, and a "%" pair would be a reference to an
+      // environment name, which leaves the entry unjudged.
+      if (forFile && (piece == "\"" || piece == "\t" || piece == "%"))
+        piece = "_";
       name += piece;
     }
     if (allowLineBreak && Chance(10))
@@ -226,7 +230,7 @@ class Planter {
 
   void PlantSharedLibrary() {
     const bool broken = Chance(60);
-    const AnsiString name = broken ? "C:\\GONE\\" + Name(false, true) : HereFile(".DLL");
+    const AnsiString name = broken ? "C:\\GONE\\" + Name(false, true, true) : HereFile(".DLL");
     const std::uint32_t type = RandomType();
     const AnsiString key = AnsiString(kSharedDllsPath).substr(1);
     fake_.registry.SetValue(kLocalMachine, key, name, type, RandomData(type));
@@ -287,8 +291,11 @@ class Planter {
       fake_.registry.SetString(root, key, name, "\"" + GoneFile(".EXE") + "\" /min",
                                Chance(50) ? regtype::kString : regtype::kExpandString);
     } else {
-      const std::uint32_t type = Chance(50) ? regtype::kMultiString : RandomType();
-      // Random text never names an existing file, and other types give no command at all.
+      static const std::uint32_t kNotText[] = {regtype::kNone,  regtype::kBinary,
+                                               regtype::kDword, regtype::kMultiString,
+                                               regtype::kQword, 0x20};
+      const std::uint32_t type = kNotText[Pick(0, 5)];
+      // Values that are no text give no command at all.
       fake_.registry.SetValue(root, key, name, type, RandomData(type));
     }
     ExpectValueFix(root, key, name);
@@ -320,7 +327,7 @@ class Planter {
     const bool broken = Chance(60);
     // A file name cannot hold every character a value name can.
     const AnsiString name =
-        broken ? Name(false, true) + ".hlp" : "h" + std::to_string(++serial_) + ".hlp";
+        broken ? Name(false, true, true) + ".hlp" : "h" + std::to_string(++serial_) + ".hlp";
     if (!broken)
       fake_.files.AddFile("C:\\Help\\" + UpperCase1252(name));
     const AnsiString key = AnsiString(kHelpPath).substr(1);
