@@ -26,6 +26,7 @@ constexpr std::uint32_t kQword = 11;
 namespace regaccess {
 constexpr std::uint32_t kQueryValue = 0x0001;
 constexpr std::uint32_t kWow64_64Key = 0x0100;
+constexpr std::uint32_t kWow64_32Key = 0x0200;
 constexpr std::uint32_t kAllAccess = 0xF003F;
 constexpr std::uint32_t kFullAccess64 = 0xF013F;  // KEY_ALL_ACCESS | KEY_WOW64_64KEY
 constexpr std::uint32_t kRead = 0x20019;

@@ -196,10 +196,55 @@ FakeRegistry::Node* FakeRegistry::Usable(RegHandle key, std::uint32_t neededAcce
   return it->second.node.get();
 }
 
+namespace {
+
+bool SameName(const AnsiString& a, const char* b) {
+  return FoldName(a) == FoldName(b);
+}
+
+// Class keys that each view keeps for itself.
+bool IsPerViewClassKey(const AnsiString& name) {
+  for (const char* kept :
+       {"CLSID", "Interface", "TypeLib", "DirectShow", "Media Type", "MediaFoundation"}) {
+    if (SameName(name, kept))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+AnsiString FakeRegistry::SeenPath(RegRoot root, const AnsiString& path,
+                                  std::uint32_t access) const {
+  const bool view32 = (wow64Process_ && (access & regaccess::kWow64_64Key) == 0) ||
+                      (access & regaccess::kWow64_32Key) != 0;
+  StringList parts;
+  if (!view32 || !SplitPath(path, parts) || parts.empty())
+    return path;
+  // The number of leading components of a class root, and whether the rest is kept per view.
+  std::size_t classRoot = 0;
+  if (root == kClassesRoot)
+    classRoot = 0;
+  else if (parts.size() > 1 && SameName(parts[0], "SOFTWARE") && SameName(parts[1], "Classes"))
+    classRoot = 2;
+  else if (root == kLocalMachine && SameName(parts[0], "SOFTWARE") && parts.size() > 1 &&
+           !SameName(parts[1], "Wow6432Node"))
+    parts.insert(parts.begin() + 1, "Wow6432Node");
+  else
+    return path;
+  if ((root == kClassesRoot || classRoot == 2) && parts.size() > classRoot &&
+      IsPerViewClassKey(parts[classRoot]))
+    parts.insert(parts.begin() + static_cast<std::ptrdiff_t>(classRoot), "Wow6432Node");
+  AnsiString seen;
+  for (const AnsiString& part : parts)
+    seen += (seen.empty() ? "" : "\\") + part;
+  return seen;
+}
+
 bool FakeRegistry::OpenKey(RegRoot root, const AnsiString& path, std::uint32_t access,
                            RegHandle& key) {
   key = 0;
-  Node* node = Find(root, path);
+  Node* node = Find(root, SeenPath(root, path, access));
   if (node == nullptr || Refuses(node->denied, access))
     return false;
   key = AddHandle(node, access);
@@ -209,8 +254,9 @@ bool FakeRegistry::OpenKey(RegRoot root, const AnsiString& path, std::uint32_t a
 bool FakeRegistry::CreateKey(RegRoot root, const AnsiString& path, std::uint32_t access,
                              RegHandle& key) {
   key = 0;
-  Node* existing = Find(root, path);
-  Node* node = existing != nullptr ? existing : FindOrCreate(root, path, true);
+  const AnsiString seen = SeenPath(root, path, access);
+  Node* existing = Find(root, seen);
+  Node* node = existing != nullptr ? existing : FindOrCreate(root, seen, true);
   if (node == nullptr || Refuses(node->denied, access))
     return false;
   key = AddHandle(node, access);

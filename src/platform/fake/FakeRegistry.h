@@ -27,6 +27,13 @@ struct RegValue {
 // allows what its mask granted: queries and enumeration need KEY_QUERY_VALUE (values and
 // information) or KEY_ENUMERATE_SUB_KEYS (subkeys), changes need KEY_SET_VALUE.
 //
+// Views: playing a 32-bit process on 64-bit Windows (PlayWow64Process), an open without
+// KEY_WOW64_64KEY, or any open with KEY_WOW64_32KEY, sees the 32-bit view: HKLM\SOFTWARE\X is
+// HKLM\SOFTWARE\Wow6432Node\X (SOFTWARE\Classes is shared), and the class keys Windows keeps
+// apart per view (CLSID, Interface, TypeLib ...) under the class root, HKLM\SOFTWARE\Classes and
+// HKCU\Software\Classes live below their Wow6432Node. Otherwise there is one view, the native
+// one. The test helpers always name native paths.
+//
 // Paths: "A\B\C" below the root; "" is the root. A single trailing "\" is accepted; a leading
 // "\" or an empty component fails, as RegOpenKeyExA does.
 class FakeRegistry : public Registry {
@@ -53,6 +60,8 @@ class FakeRegistry : public Registry {
   // (0x10000) stays, and so do its ancestors in the subtree. Roots are never deleted. True when
   // the key is gone.
   bool DeleteTreeAsUser(RegRoot root, const AnsiString& path);
+
+  void PlayWow64Process(bool playing) { wow64Process_ = playing; }
 
   // Test helpers: they act on paths directly and ignore refused access.
   bool AddKey(RegRoot root, const AnsiString& path);  // creates missing parents too
@@ -92,6 +101,8 @@ class FakeRegistry : public Registry {
     std::uint32_t access;
   };
 
+  // The native path an open with this access names.
+  AnsiString SeenPath(RegRoot root, const AnsiString& path, std::uint32_t access) const;
   Node* Root(RegRoot root) const;
   Node* Find(RegRoot root, const AnsiString& path) const;
   Node* FindOrCreate(RegRoot root, const AnsiString& path, bool checkAccess);
@@ -105,6 +116,7 @@ class FakeRegistry : public Registry {
   std::size_t maxOpenHandles_ = 0;
   std::size_t totalOpens_ = 0;
   std::size_t invalidCloses_ = 0;
+  bool wow64Process_ = false;
 };
 
 }  // namespace ql

@@ -144,7 +144,7 @@ class Importer {
     if (remove)
       registry_.DeleteTreeAsUser(root, path);
     else
-      key_.Create(root, path, regaccess::kAllAccess);
+      key_.Create(root, path, regaccess::kAllAccess | regaccess::kWow64_64Key);
   }
 
   void ValueLine(const WideString& line, const std::vector<WideString>& lines, std::size_t& i) {
@@ -332,7 +332,7 @@ class Exporter {
     for (std::uint32_t i = 0; registry_.EnumKey(key, i, name); ++i) {
       const AnsiString childPath = path.empty() ? name : path + "\\" + name;
       RegKey child(registry_);
-      if (child.Open(root_, childPath, regaccess::kRead))
+      if (child.Open(root_, childPath, regaccess::kRead | regaccess::kWow64_64Key))
         Key(child.Get(), childPath, text);
     }
   }
@@ -482,7 +482,7 @@ bool AppendRegKeyText(Registry& registry, CodePage& codePage, RegRoot root, cons
                       WideString& text) {
   RegKey key(registry);
   const AnsiString rootName = RegRootName(root);
-  if (rootName.empty() || !key.Open(root, path, regaccess::kRead))
+  if (rootName.empty() || !key.Open(root, path, regaccess::kRead | regaccess::kWow64_64Key))
     return false;
   AnsiString keyPath = path;
   while (!keyPath.empty() && keyPath.back() == '\\')
