@@ -86,8 +86,8 @@ void FixPipeline::SaveValueToUndo(RegRoot root, const AnsiString& keyPath,
   AppendUndoLine(KeyLine(root, path));
   std::uint32_t type = regtype::kNone;
   Bytes data;
-  if (platform_.registry.QueryValue(key.Get(), valueName, type, &data))
-    AppendUndoLine(UndoValueLine(valueName, type, data, platform_.codePage));
+  if (platform_.registry.QueryValueWide(key.Get(), valueName, type, data))
+    state_.UndoScript.push_back(UndoValueLineWide(valueName, type, data, platform_.codePage));
   key.Close();
   AppendUndoLine("");
 }

@@ -35,20 +35,21 @@ void RegistryScanner::Walk(const StringList& names, Examine examine, bool skipEm
     platform_.pump.ProcessMessages();
     if (!state_.Scanning || (skipEmptyNames && name.empty()))
       continue;
+    inexact_ = false;
     (this->*examine)(name);
   }
 }
 
 bool RegistryScanner::KeyEntryIsSafe(RegRoot root, const AnsiString& parentPath,
                                      const AnsiString& name) const {
-  return ScriptCanCarryName(name) &&
+  return !inexact_ && ScriptCanCarryName(name) &&
          ambiguousNames_.count(platform_.codePage.UpperCase(name)) == 0 &&
          KeyExists(platform_.registry, root, parentPath + name);
 }
 
 bool RegistryScanner::ValueEntryIsSafe(RegRoot root, const AnsiString& keyPath,
                                        const AnsiString& name) const {
-  return ScriptCanCarryName(name) &&
+  return !inexact_ && ScriptCanCarryName(name) &&
          ambiguousNames_.count(platform_.codePage.UpperCase(name)) == 0 &&
          ValueExists(platform_.registry, root, keyPath, name);
 }
@@ -94,8 +95,16 @@ void RegistryScanner::Show(const AnsiString& text, StatusForm form) const {
     status_(text, form);
 }
 
+AnsiString RegistryScanner::Read(RegRoot root, const AnsiString& path,
+                                 const AnsiString& name) const {
+  AnsiString text;
+  if (!ReadExactStringValue(platform_.registry, root, path, name, text))
+    inexact_ = true;
+  return text;
+}
+
 AnsiString RegistryScanner::ReadClassText(const AnsiString& keyPath) const {
-  return ReadStringValue(platform_.registry, kClassesRoot, keyPath, "");
+  return Read(kClassesRoot, keyPath, "");
 }
 
 bool RegistryScanner::Resolve(const AnsiString& text, AnsiString& path) const {
@@ -258,8 +267,8 @@ void RegistryScanner::ExamineAppPath(const AnsiString& name) {
   if (ReadDwordValue(registry, kLocalMachine, key, "RunAsOnNonAdminInstall") == 1 ||
       HasSubKeys(registry, kLocalMachine, key))
     return;
-  const AnsiString program = ReadStringValue(registry, kLocalMachine, key, "");
-  const AnsiString folder = ReadStringValue(registry, kLocalMachine, key, "Path");
+  const AnsiString program = Read(kLocalMachine, key, "");
+  const AnsiString folder = Read(kLocalMachine, key, "Path");
   if (!program.empty() || !folder.empty()) {
     AnsiString expandedFolder;
     if (program.empty() && (!Expand(folder, expandedFolder) ||
@@ -301,7 +310,7 @@ void RegistryScanner::CheckStartup(RegRoot root) {
 }
 
 void RegistryScanner::ExamineStartupValue(const AnsiString& name) {
-  const AnsiString command = ReadStringValue(platform_.registry, startupRoot_, kRunPath, name);
+  const AnsiString command = Read(startupRoot_, kRunPath, name);
   Show(command, StatusForm::Shortened);
   AnsiString path;
   if (!command.empty()) {
@@ -333,8 +342,8 @@ void RegistryScanner::ExamineUninstallEntry(const AnsiString& name) {
       ReadDwordValue(registry, kLocalMachine, key, "SystemComponent") == 1 ||
       !KeyIsWritable(registry, kLocalMachine, key))
     return;
-  if (!ReadStringValue(registry, kLocalMachine, key, "UninstallString").empty() ||
-      !ReadStringValue(registry, kLocalMachine, key, "QuietUninstallString").empty())
+  if (!Read(kLocalMachine, key, "UninstallString").empty() ||
+      !Read(kLocalMachine, key, "QuietUninstallString").empty())
     return;
   if (!KeyEntryIsSafe(kLocalMachine, kUninstallPath, name))
     return;
@@ -350,7 +359,7 @@ void RegistryScanner::CheckFonts() {
 
 void RegistryScanner::ExamineFont(const AnsiString& name) {
   Show(name, StatusForm::Unchanged);
-  const AnsiString fontFile = ReadStringValue(platform_.registry, kLocalMachine, kFontsPath, name);
+  const AnsiString fontFile = Read(kLocalMachine, kFontsPath, name);
   AnsiString path;
   if (fontFile.empty() || !Expand(fontFile, path))
     return;
@@ -371,7 +380,7 @@ void RegistryScanner::CheckHelp() {
 
 void RegistryScanner::ExamineHelpFile(const AnsiString& name) {
   const AnsiString helpFile = platform_.codePage.UpperCase(name);
-  const AnsiString folderText = ReadStringValue(platform_.registry, kLocalMachine, kHelpPath, name);
+  const AnsiString folderText = Read(kLocalMachine, kHelpPath, name);
   if (folderText.empty())
     return;
   AnsiString folder;
@@ -397,9 +406,10 @@ void RegistryScanner::ExamineSoundEvent(const AnsiString& name) {
   if (!KeyEntryIsSafe(kCurrentUser, kSoundsPath, name))
     return;
   const AnsiString event = kSoundsPath + name;
-  Registry& registry = platform_.registry;
-  AnsiString current = ReadStringValue(registry, kCurrentUser, event + "\\.Current", "");
-  const AnsiString defaultSound = ReadStringValue(registry, kCurrentUser, event + "\\.Default", "");
+  AnsiString current = Read(kCurrentUser, event + "\\.Current", "");
+  const AnsiString defaultSound = Read(kCurrentUser, event + "\\.Default", "");
+  if (inexact_)
+    return;
   if (current.empty() && defaultSound.empty()) {
     // The fix deletes the whole event key, every scheme under it included, so the undo keeps
     // the whole key rather than only the two sounds.

@@ -84,6 +84,9 @@ class RegistryScanner {
                            const AnsiString& keyPath, const AnsiString& valueName);
 
   void Show(const AnsiString& text, StatusForm form) const;
+  // ReadStringValue that marks the entry in hand unjudged when the code page cannot carry the
+  // text exactly: such an entry is never recorded.
+  AnsiString Read(RegRoot root, const AnsiString& path, const AnsiString& name) const;
   AnsiString ReadClassText(const AnsiString& keyPath) const;
   // The file a text names; false when the text cannot be judged.
   bool Resolve(const AnsiString& text, AnsiString& path) const;
@@ -100,6 +103,7 @@ class RegistryScanner {
   PathFolders folders_;
   RegRoot startupRoot_ = kCurrentUser;
   std::set<AnsiString> ambiguousNames_;  // upper case
+  mutable bool inexact_ = false;         // a text of the entry in hand is not exact
 };
 
 // One step of a scan: the checks it runs, one after the other, and the category whose count is

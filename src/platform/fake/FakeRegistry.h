@@ -12,9 +12,14 @@
 namespace ql {
 
 struct RegValue {
-  AnsiString name;
+  AnsiString name;  // as the ANSI calls give it
   std::uint32_t type = regtype::kNone;
-  Bytes data;
+  Bytes data;  // as the ANSI calls give it
+  // Set by the wide test helpers: the name and the text as stored, which the code page may not
+  // be able to carry.
+  WideString wideName;
+  WideString wideText;
+  bool storedWide = false;
 };
 
 // Key names hold any byte but "\" and NUL; a name is cut at its first NUL, as the ANSI calls
@@ -55,6 +60,12 @@ class FakeRegistry : public Registry {
   bool SetValue(RegHandle key, const AnsiString& name, std::uint32_t type,
                 const Bytes& data) override;
   bool DeleteValue(RegHandle key, const AnsiString& name) override;
+  bool EnumKeyExact(RegHandle key, std::uint32_t index, AnsiString& name, bool& exact) override;
+  bool EnumValueExact(RegHandle key, std::uint32_t index, AnsiString& name, bool& exact) override;
+  bool QueryValueExact(RegHandle key, const AnsiString& name, std::uint32_t& type, Bytes* data,
+                       bool& exact) override;
+  bool QueryValueWide(RegHandle key, const AnsiString& name, std::uint32_t& type,
+                      Bytes& data) override;
 
   // Deletes the key and its subtree as a user would (RegDeleteTree): a key that refuses DELETE
   // (0x10000) stays, and so do its ancestors in the subtree. Roots are never deleted. True when
@@ -70,6 +81,11 @@ class FakeRegistry : public Registry {
   // A string value stored with its terminating NUL, as RegSetValueExA callers store it.
   bool SetString(RegRoot root, const AnsiString& path, const AnsiString& name,
                  const AnsiString& text, std::uint32_t type = regtype::kString);
+  // A key, and a string value, whose names and text are stored as UTF-16, as Windows stores them:
+  // the ANSI calls give '?' for a unit outside the code page, and find nothing by such a name.
+  bool AddKeyWide(RegRoot root, const AnsiString& parentPath, const WideString& name);
+  bool SetStringWide(RegRoot root, const AnsiString& path, const WideString& name,
+                     const WideString& text, std::uint32_t type = regtype::kString);
   bool SetDword(RegRoot root, const AnsiString& path, const AnsiString& name, std::uint32_t value);
   bool SetQword(RegRoot root, const AnsiString& path, const AnsiString& name, std::uint64_t value);
   bool HasKey(RegRoot root, const AnsiString& path) const;

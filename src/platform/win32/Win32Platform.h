@@ -17,6 +17,12 @@ class Win32Registry final : public Registry {
   bool EnumValueData(RegHandle key, std::uint32_t index, AnsiString& name, std::uint32_t& type,
                      Bytes& data) override;
   bool QueryValue(RegHandle key, const AnsiString& name, std::uint32_t& type, Bytes* data) override;
+  bool EnumKeyExact(RegHandle key, std::uint32_t index, AnsiString& name, bool& exact) override;
+  bool EnumValueExact(RegHandle key, std::uint32_t index, AnsiString& name, bool& exact) override;
+  bool QueryValueExact(RegHandle key, const AnsiString& name, std::uint32_t& type, Bytes* data,
+                       bool& exact) override;
+  bool QueryValueWide(RegHandle key, const AnsiString& name, std::uint32_t& type,
+                      Bytes& data) override;
   bool SetValue(RegHandle key, const AnsiString& name, std::uint32_t type,
                 const Bytes& data) override;
   bool DeleteValue(RegHandle key, const AnsiString& name) override;

@@ -328,5 +328,46 @@ TEST(EntryFormsTest, OnlyNotFoundCountsAsGone) {
   }
 }
 
+class NoProgress : public CleanerProgress {
+ public:
+  void ShowFolder(const AnsiString&) override {}
+  void ShowKey(const AnsiString&) override {}
+};
+
+// Names and texts come through the wide calls; what the code page cannot carry exactly is never
+// judged, never turned into a look-alike, and an undo capture keeps every character.
+TEST(EntryFormsTest, TextTheCodePageCannotCarryIsNeverJudged) {
+  Machine machine;
+  FakeRegistry& r = machine.fake.registry;
+  r.SetString(kCurrentUser, kRun, "caf\xE9", "C:\\Gone\\caf\xE9.exe");
+  r.SetStringWide(kCurrentUser, kRun, u"Lodz", u"C:\\Gone\\\u0141\u00F3d\u017A.exe");
+  r.SetStringWide(kCurrentUser, kRun, u"\u0141odz", u"C:\\Gone\\lodz.exe");
+  r.SetString(kCurrentUser, kRun, "?odz", "C:\\Gone\\look-alike.exe");
+  r.AddKeyWide(kLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+               u"\u0141odz App");
+  r.SetStringWide(kLocalMachine, kFonts, u"Lodz (TrueType)", u"\u0141odz.ttf");
+  r.SetStringWide(kCurrentUser, AnsiString(kSounds) + "Lodz\\.Current", u"", u"\u0141.wav");
+  machine.Scan();
+  EXPECT_EQ(machine.Findings(),
+            (StringList{"Startup file does not exist: C:\\GONE\\CAF\xC9.EXE",
+                        "Startup file does not exist: C:\\GONE\\LOOK-ALIKE.EXE"}));
+
+  r.SetStringWide(kCurrentUser, "Software\\Tool", u"Recent", u"C:\\Gone\\\u0141odz.txt");
+  r.SetStringWide(kCurrentUser, "Software\\Tool", u"\u0141ast", u"C:\\Gone\\last.txt");
+  r.SetString(kCurrentUser, "Software\\Tool", "?ast", "C:\\Gone\\other.txt");
+  bool busy = true;
+  NoProgress progress;
+  CleanerPasses passes(machine.fake.files, r, machine.fake.pump, busy, progress);
+  StringList values;
+  passes.CleanApplicationsHistory(kCurrentUser, "\\Software\\", true, values);
+  EXPECT_EQ(values, StringList{"Temporary value: C:\\Gone\\other.txt"});
+  EXPECT_EQ(r.Values(kCurrentUser, "Software\\Tool").size(), 2u);
+
+  const AnsiString sound = AnsiString(kSounds) + "Lodz\\.Current";
+  machine.pipeline.SaveValueToUndo(kCurrentUser, "\\" + sound, "");
+  EXPECT_EQ(machine.state.UndoScript.back(), u"");
+  EXPECT_EQ(machine.state.UndoScript[machine.state.UndoScript.size() - 2], u"\"\"=\"\u0141.wav\"");
+}
+
 }  // namespace
 }  // namespace ql
