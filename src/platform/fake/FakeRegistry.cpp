@@ -406,7 +406,7 @@ bool FakeRegistry::QueryValueWide(RegHandle key, const AnsiString& name, std::ui
     return false;
   type = value->type;
   if (value->storedWide)
-    data = Utf16Bytes(value->wideText + u'\0');
+    data = Utf16Bytes(value->wideText);
   else if (IsText(value->type))
     data = Utf16Bytes(Widen(AnsiString(value->data.begin(), value->data.end())));
   else
@@ -429,10 +429,20 @@ bool FakeRegistry::SetStringWide(RegRoot root, const AnsiString& path, const Wid
   Node* node = FindOrCreate(root, path, false);
   if (node == nullptr)
     return false;
-  const AnsiString ansi = BestFit(text);
-  Bytes data(ansi.begin(), ansi.end());
-  data.push_back(0);
-  node->PutValue(RegValue{BestFit(name), type, data, name, text, true});
+  const WideString units = text + u'\0';
+  const AnsiString ansi = BestFit(units);
+  node->PutValue(RegValue{BestFit(name), type, Bytes(ansi.begin(), ansi.end()), name, units, true});
+  return true;
+}
+
+bool FakeRegistry::SetValueWide(RegHandle key, const AnsiString& name, std::uint32_t type,
+                                const WideString& units) {
+  Node* node = Usable(key, kSetValue);
+  if (node == nullptr)
+    return false;
+  const AnsiString ansi = BestFit(units);
+  node->PutValue(RegValue{CutAtNul(name), type, Bytes(ansi.begin(), ansi.end()),
+                          Widen(CutAtNul(name)), units, true});
   return true;
 }
 

@@ -15,8 +15,8 @@ struct RegValue {
   AnsiString name;  // as the ANSI calls give it
   std::uint32_t type = regtype::kNone;
   Bytes data;  // as the ANSI calls give it
-  // Set by the wide test helpers: the name and the text as stored, which the code page may not
-  // be able to carry.
+  // Set by the wide helpers: the name and the text as stored (its NUL included), which the code
+  // page may not be able to carry.
   WideString wideName;
   WideString wideText;
   bool storedWide = false;
@@ -66,6 +66,10 @@ class FakeRegistry : public Registry {
                        bool& exact) override;
   bool QueryValueWide(RegHandle key, const AnsiString& name, std::uint32_t& type,
                       Bytes& data) override;
+
+  // Stores a value of a string type from its UTF-16 units, as RegSetValueExW would.
+  bool SetValueWide(RegHandle key, const AnsiString& name, std::uint32_t type,
+                    const WideString& units);
 
   // Deletes the key and its subtree as a user would (RegDeleteTree): a key that refuses DELETE
   // (0x10000) stays, and so do its ancestors in the subtree. Roots are never deleted. True when

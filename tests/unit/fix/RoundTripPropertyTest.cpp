@@ -29,8 +29,9 @@ struct ValueDump {
   AnsiString name;
   std::uint32_t type;
   Bytes data;
+  WideString text;  // a text stored as UTF-16, which the code page may not carry
   bool operator==(const ValueDump& other) const {
-    return name == other.name && type == other.type && data == other.data;
+    return name == other.name && type == other.type && data == other.data && text == other.text;
   }
 };
 
@@ -47,7 +48,8 @@ using Snapshot = std::map<std::pair<RegRoot, AnsiString>, KeyDump>;  // by upper
 void DumpKey(FakeRegistry& registry, RegRoot root, const AnsiString& path, Snapshot& snapshot) {
   KeyDump dump{path, {}};
   for (const RegValue& value : registry.Values(root, path))
-    dump.values[UpperCase1252(value.name)] = ValueDump{value.name, value.type, value.data};
+    dump.values[UpperCase1252(value.name)] =
+        ValueDump{value.name, value.type, value.data, value.storedWide ? value.wideText : u""};
   snapshot[{root, UpperCase1252(path)}] = dump;
   for (const AnsiString& name : registry.SubKeyNames(root, path))
     DumpKey(registry, root, path.empty() ? name : path + "\\" + name, snapshot);
@@ -66,6 +68,8 @@ class Planter {
   Planter(FakePlatform& fake, unsigned seed) : fake_(fake), random_(seed) {}
 
   void PlantAll() {
+    if (Chance(30))
+      PlantTextBeyondTheCodePage();
     const int count = Pick(3, 8);
     for (int i = 0; i < count; ++i) {
       switch (Pick(0, 10)) {
@@ -169,6 +173,27 @@ class Planter {
     }
     if (Chance(30))
       fake_.registry.SetDword(root, path + "\\" + Name(true, false), "", 7);
+    AddTextBeyondTheCodePage(root, path);
+  }
+
+  // A string value whose text the code page cannot carry: only the undo's UTF-16 brings it back.
+  void AddTextBeyondTheCodePage(RegRoot root, const AnsiString& path) {
+    if (!Chance(40))
+      return;
+    static const char16_t* const texts[] = {u"\u0141\u00F3d\u017A", u"\u4E2D\u6587 \"q\" \\x",
+                                            u"\U0001F600 C:\\Gone\\x.exe", u"caf\u00E9 \u2603"};
+    fake_.registry.SetStringWide(root, path, fake_.codePage.ToWide(Name(false, false)),
+                                 texts[Pick(0, 3)],
+                                 Chance(50) ? regtype::kString : regtype::kExpandString);
+  }
+
+  // An entry whose text names a missing file in characters the code page lacks: it cannot be
+  // judged, so the fix must leave it alone.
+  void PlantTextBeyondTheCodePage() {
+    const AnsiString key = AnsiString(kRunPath).substr(1);
+    fake_.registry.SetStringWide(
+        kCurrentUser, key, fake_.codePage.ToWide(Name(false, false)),
+        u"C:\\GONE\\\u0141" + fake_.codePage.ToWide(std::to_string(++serial_)) + u".EXE");
   }
 
   // An unrecordable name (line break) or a subtree that an export cannot carry: the entry must
