@@ -57,6 +57,16 @@ bool HoldsUnexpandedReference(const AnsiString& text) {
   return false;
 }
 
+// Characters no Windows path holds, and a colon anywhere but after a drive letter.
+bool IsInvalidPathText(const AnsiString& path) {
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(path[i]);
+    if (c < 32 || c == '<' || c == '>' || c == '|' || c == '"' || (c == ':' && i != 1))
+      return true;
+  }
+  return false;
+}
+
 AnsiString RootOf(const AnsiString& path) {
   if (path.size() >= 2 && path[1] == ':')
     return path.substr(0, 2) + "\\";
@@ -70,7 +80,7 @@ AnsiString RootOf(const AnsiString& path) {
 Presence Query(Files& files, const AnsiString& path, std::uint32_t& attributes) {
   if (path.empty())
     return Presence::Missing;
-  if (path.find_first_of("*?") != AnsiString::npos)
+  if (path.find_first_of("*?") != AnsiString::npos || IsInvalidPathText(path))
     return Presence::Unjudged;
   const std::uint32_t error = files.QueryAttributes(path, attributes);
   if (error == fileerror::kNone)
@@ -146,6 +156,17 @@ void CutIconIndex(AnsiString& text) {
   }
 }
 
+// The steps after the expansion: quotes, host programs, arguments and icon indexes go.
+AnsiString CutToFile(const AnsiString& expanded) {
+  AnsiString file = WithoutQuotes(expanded);
+  DropTextBeforeFirstDrive(file);
+  CutBeforeSecondDrive(file);
+  CutAfterKnownExtensions(file);
+  DropStartPrefix(file);
+  CutIconIndex(file);
+  return file;
+}
+
 AnsiString WithoutTrailingBackslashes(const AnsiString& path) {
   const std::size_t last = path.find_last_not_of('\\');
   return last == AnsiString::npos ? AnsiString() : path.substr(0, last + 1);
@@ -194,10 +215,14 @@ bool ExpandEnvironmentReferences(System& system, const AnsiString& text, const P
 
 bool ResolveCommandFile(System& system, CodePage& codePage, const AnsiString& text,
                         const PathFolders& folders, AnsiString& file) {
+  file = TrimControlsAndBlanks(text);
+  if (file.empty())
+    return true;
+  // Upper-cased before the expansion, so that the folders put in keep their letter case.
   AnsiString expanded;
-  if (!ExpandEnvironmentReferences(system, text, folders, expanded))
+  if (!ExpandEnvironmentReferences(system, codePage.UpperCase(file), folders, expanded))
     return false;
-  file = ExtractCommandFile(expanded, codePage, folders);
+  file = CutToFile(expanded);
   return file.empty() || file[0] != '%';
 }
 
@@ -206,13 +231,7 @@ AnsiString ExtractCommandFile(const AnsiString& text, CodePage& codePage,
   AnsiString file = TrimControlsAndBlanks(text);
   if (file.empty())
     return file;
-  file = WithoutQuotes(ExpandPathPrefixes(codePage.UpperCase(file), folders));
-  DropTextBeforeFirstDrive(file);
-  CutBeforeSecondDrive(file);
-  CutAfterKnownExtensions(file);
-  DropStartPrefix(file);
-  CutIconIndex(file);
-  return file;
+  return CutToFile(ExpandPathPrefixes(codePage.UpperCase(file), folders));
 }
 
 AnsiString EscapeBackslashes(const AnsiString& text) {
