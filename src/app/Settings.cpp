@@ -40,14 +40,6 @@ AnsiString WithTrailingBackslash(const AnsiString& path) {
   return !path.empty() && path.back() == '\\' ? path : path + "\\";
 }
 
-// "X:\..." or "\\server\share...": a path that does not depend on the current drive or folder.
-bool IsFullPath(const AnsiString& path) {
-  const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-  if (path.size() >= 3 && isLetter(path[0]) && path[1] == ':' && path[2] == '\\')
-    return true;
-  return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
-}
-
 }  // namespace
 
 void LoadSettings(Registry& registry) {

@@ -19,6 +19,11 @@ extern AnsiString ProgramFolder;  // folder of the executable, no trailing "\"
 extern AnsiString UndoFolder;     // always ends with "\"
 extern AnsiString WindowsFolder;  // ends with "\"; recomputed at every registry scan
 extern AnsiString ProfileFolder;  // ends with "\"; recomputed at every registry scan
+// The native program-files folders, each ending with "\"; recomputed at every registry scan.
+extern AnsiString ProgramFilesFolder;
+extern AnsiString ProgramFilesX86Folder;
+extern AnsiString CommonFilesFolder;
+extern AnsiString CommonFilesX86Folder;
 extern bool ShowMinimized;
 extern bool DisableMemoryManagement;
 extern bool MemoryBusy;

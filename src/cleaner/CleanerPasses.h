@@ -71,7 +71,8 @@ bool HasSkipWord(const AnsiString& path);
 
 // The temporary-value rule on data exactly as read: longer than 4 characters; holds ":", "\"
 // and "."; holds none of `,` `"` `%` `~` `*` `?`; and either starts with a capital "A" (a
-// floppy path, not looked up) or names neither an existing folder nor an existing file.
+// floppy path, not looked up) or names something the file system says is not there (a path it
+// cannot judge, such as one on a refused folder or a drive that is not ready, is kept).
 bool IsTemporaryValueData(const AnsiString& data, Files& files);
 
 // The text a temporary value is listed with.

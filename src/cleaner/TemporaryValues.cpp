@@ -35,8 +35,13 @@ StringList ListSubKeys(Registry& registry, const RegKey& key) {
   if (!key.IsOpen())
     return names;
   AnsiString name;
-  for (std::uint32_t index = 0; registry.EnumKey(key.Get(), index, name); ++index)
-    names.push_back(name);
+  bool exact = true;
+  // A name the code page cannot carry exactly, or that holds "\" once converted, would reach
+  // some other key or none.
+  for (std::uint32_t index = 0; registry.EnumKeyExact(key.Get(), index, name, exact); ++index) {
+    if (exact && name.find('\\') == AnsiString::npos)
+      names.push_back(name);
+  }
   return names;
 }
 
@@ -53,9 +58,15 @@ std::vector<ListedValue> ListValues(Registry& registry, const RegKey& key) {
   if (!key.IsOpen())
     return values;
   ListedValue value;
+  bool exact = true;
+  // A value whose name or text the code page cannot carry exactly is left alone: deleting by a
+  // look-alike name could remove another value, and the text is not the path stored.
   for (std::uint32_t index = 0;
-       registry.EnumValueData(key.Get(), index, value.name, value.type, value.data); ++index)
-    values.push_back(value);
+       registry.EnumValueDataExact(key.Get(), index, value.name, value.type, value.data, exact);
+       ++index) {
+    if (exact)
+      values.push_back(value);
+  }
   return values;
 }
 
@@ -75,7 +86,9 @@ bool IsTemporaryValueData(const AnsiString& data, Files& files) {
     return false;
   if (data[0] == 'A')
     return true;  // the floppy drive is never asked
-  return !DirectoryExists(files, data) && !FileExists(files, data);
+  // Only what the file system says is not there counts: a refused folder, a drive that is not
+  // ready or a share that does not answer keeps its values.
+  return PathPresence(files, data) == Presence::Missing;
 }
 
 AnsiString TemporaryValueLine(const AnsiString& data) {

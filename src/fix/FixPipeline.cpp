@@ -74,10 +74,14 @@ AnsiString UndoImportArguments(const AnsiString& undoScriptPath) {
 
 void FixPipeline::RefreshFolders() {
   Unit0::WindowsFolder = WithTrailingBackslash(platform_.system.WindowsDirectory());
-  const AnsiString appData = platform_.system.ShellFolderPath(csidl::kAppData);
-  const std::size_t lastBackslash = appData.rfind('\\');
-  Unit0::ProfileFolder = WithTrailingBackslash(
-      lastBackslash == AnsiString::npos ? AnsiString() : appData.substr(0, lastBackslash + 1));
+  System& system = platform_.system;
+  Unit0::ProfileFolder = WithTrailingBackslash(system.ShellFolderPath(csidl::kProfile));
+  Unit0::ProgramFilesFolder = WithTrailingBackslash(system.NativeProgramFiles());
+  Unit0::CommonFilesFolder = WithTrailingBackslash(system.NativeCommonFiles());
+  Unit0::ProgramFilesX86Folder =
+      WithTrailingBackslash(system.ShellFolderPath(csidl::kProgramFilesX86));
+  Unit0::CommonFilesX86Folder =
+      WithTrailingBackslash(system.ShellFolderPath(csidl::kCommonFilesX86));
 }
 
 void FixPipeline::PrepareFixScripts() {
@@ -105,8 +109,8 @@ void FixPipeline::SaveValueToUndo(RegRoot root, const AnsiString& keyPath,
   AppendUndoLine(KeyLine(root, path));
   std::uint32_t type = regtype::kNone;
   Bytes data;
-  if (platform_.registry.QueryValue(key.Get(), valueName, type, &data))
-    AppendUndoLine(UndoValueLine(valueName, type, data, platform_.codePage));
+  if (platform_.registry.QueryValueWide(key.Get(), valueName, type, data))
+    state_.UndoScript.push_back(UndoValueLineWide(valueName, type, data, platform_.codePage));
   key.Close();
   AppendUndoLine("");
 }

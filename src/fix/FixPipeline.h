@@ -59,7 +59,8 @@ class FixPipeline {
   void SetKeyExports(bool enabled) { keyExports_ = enabled; }
   bool KeyExports() const { return keyExports_; }
 
-  // Recomputes Unit0's WindowsFolder and ProfileFolder.
+  // Recomputes Unit0's WindowsFolder, ProfileFolder (the user's profile folder as the system
+  // reports it) and the native program-files folders.
   void RefreshFolders();
   // Chooses the number of the next undo script and restarts the three texts with their headers.
   void PrepareFixScripts();

@@ -51,6 +51,18 @@ bool IsPlainStringData(const Bytes& data) {
   return true;
 }
 
+// The same for data as the wide calls give it: UTF-16LE units, exactly one NUL at the end.
+bool IsPlainWideStringData(const Bytes& data) {
+  if (data.size() < 2 || data.size() % 2 != 0 || data[data.size() - 2] != 0 || data.back() != 0)
+    return false;
+  for (std::size_t i = 0; i + 2 < data.size(); i += 2) {
+    const char16_t unit = static_cast<char16_t>(data[i] | data[i + 1] << 8);
+    if (unit == 0 || unit == u'\r' || unit == u'\n')
+      return false;
+  }
+  return true;
+}
+
 bool IsTextType(std::uint32_t type) {
   return type == regtype::kString || type == regtype::kExpandString ||
          type == regtype::kMultiString;
@@ -198,6 +210,24 @@ AnsiString UndoValueLine(const AnsiString& valueName, std::uint32_t type, const 
     return QuotedName(valueName) + "=" + HexType(type) + HexBytes(wide);
   }
   return QuotedName(valueName) + "=" + HexType(type) + HexBytes(data);
+}
+
+WideString UndoValueLineWide(const AnsiString& valueName, std::uint32_t type, const Bytes& data,
+                             CodePage& codePage) {
+  if (!IsTextType(type))
+    return codePage.ToWide(UndoValueLine(valueName, type, data, codePage));
+  if (type != regtype::kString || !IsPlainWideStringData(data))
+    return codePage.ToWide(QuotedName(valueName) + "=" + HexType(type) + HexBytes(data));
+  if (data.size() == 2 && valueName.empty())
+    return u"@=\"\"";
+  WideString line = codePage.ToWide(QuotedName(valueName)) + u"=\"";
+  for (std::size_t i = 0; i + 2 < data.size(); i += 2) {
+    const char16_t unit = static_cast<char16_t>(data[i] | data[i + 1] << 8);
+    if (unit == u'\\' || unit == u'"')
+      line += u'\\';
+    line += unit;
+  }
+  return line + u"\"";
 }
 
 WideStringList SplitLines(const WideString& text) {

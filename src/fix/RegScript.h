@@ -37,6 +37,11 @@ AnsiString DefaultValueLine(const AnsiString& data);
 AnsiString UndoValueLine(const AnsiString& valueName, std::uint32_t type, const Bytes& data,
                          CodePage& codePage);
 
+// The same line for a value as the wide calls give it (string data as UTF-16LE units), so that
+// every character of a string comes back, whether the code page has it or not.
+WideString UndoValueLineWide(const AnsiString& valueName, std::uint32_t type, const Bytes& data,
+                             CodePage& codePage);
+
 // Splits text into lines at CR LF, LF or CR; a final line break does not start another line.
 WideStringList SplitLines(const WideString& text);
 StringList SplitLines(const AnsiString& text);

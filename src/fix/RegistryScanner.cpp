@@ -3,7 +3,6 @@
 
 #include <map>
 
-#include "app/Unit0.h"
 #include "registry/RegUnit.h"
 
 namespace ql {
@@ -36,20 +35,21 @@ void RegistryScanner::Walk(const StringList& names, Examine examine, bool skipEm
     platform_.pump.ProcessMessages();
     if (!state_.Scanning || (skipEmptyNames && name.empty()))
       continue;
+    inexact_ = false;
     (this->*examine)(name);
   }
 }
 
 bool RegistryScanner::KeyEntryIsSafe(RegRoot root, const AnsiString& parentPath,
                                      const AnsiString& name) const {
-  return ScriptCanCarryName(name) &&
+  return !inexact_ && ScriptCanCarryName(name) &&
          ambiguousNames_.count(platform_.codePage.UpperCase(name)) == 0 &&
          KeyExists(platform_.registry, root, parentPath + name);
 }
 
 bool RegistryScanner::ValueEntryIsSafe(RegRoot root, const AnsiString& keyPath,
                                        const AnsiString& name) const {
-  return ScriptCanCarryName(name) &&
+  return !inexact_ && ScriptCanCarryName(name) &&
          ambiguousNames_.count(platform_.codePage.UpperCase(name)) == 0 &&
          ValueExists(platform_.registry, root, keyPath, name);
 }
@@ -112,20 +112,36 @@ void RegistryScanner::Show(const AnsiString& text, StatusForm form) const {
     status_(text, form);
 }
 
+AnsiString RegistryScanner::Read(RegRoot root, const AnsiString& path,
+                                 const AnsiString& name) const {
+  AnsiString text;
+  if (!ReadExactStringValue(platform_.registry, root, path, name, text))
+    inexact_ = true;
+  return text;
+}
+
 AnsiString RegistryScanner::ReadClassText(const AnsiString& keyPath) const {
-  return ReadStringValue(platform_.registry, kClassesRoot, keyPath, "");
+  return Read(kClassesRoot, keyPath, "");
 }
 
-AnsiString RegistryScanner::Resolve(const AnsiString& text) const {
-  return ExtractCommandFile(text, platform_.codePage, folders_);
+bool RegistryScanner::Resolve(const AnsiString& text, AnsiString& path) const {
+  return ResolveCommandFile(platform_.system, platform_.codePage, text, folders_, path);
 }
 
-bool RegistryScanner::InWindowsFolders(const AnsiString& name) const {
-  return ExistsInWindowsFolders(platform_.files, name, folders_);
+bool RegistryScanner::Expand(const AnsiString& text, AnsiString& expanded) const {
+  return ExpandEnvironmentReferences(platform_.system, text, folders_, expanded);
 }
 
-bool RegistryScanner::Exists(const AnsiString& path) const {
-  return FileExists(platform_.files, path);
+bool RegistryScanner::IsMissing(const AnsiString& path) const {
+  return FilePresence(platform_.files, path) == Presence::Missing;
+}
+
+bool RegistryScanner::IsPresent(const AnsiString& path) const {
+  return FilePresence(platform_.files, path) == Presence::Present;
+}
+
+bool RegistryScanner::MissingInWindowsFolders(const AnsiString& name) const {
+  return PresenceInWindowsFolders(platform_.files, name, folders_) == Presence::Missing;
 }
 
 // ---- Class root ----
@@ -168,11 +184,9 @@ void RegistryScanner::ExamineApplication(const AnsiString& name) {
     command = ReadClassText(key + "\\shell\\edit\\command");
   Show(command, StatusForm::Shortened);
   AnsiString program;
-  if (!command.empty()) {
-    program = Resolve(command);
-    if (Contains(program, "RUNDLL32") || Exists(program))
-      return;
-  }
+  if (!command.empty() &&
+      (!Resolve(command, program) || Contains(program, "RUNDLL32") || !IsMissing(program)))
+    return;
   if (!KeyIsWritable(registry, kClassesRoot, key) ||
       !KeyEntryIsSafe(kClassesRoot, kApplicationsPath, name))
     return;
@@ -199,11 +213,11 @@ void RegistryScanner::ExamineClassId(const AnsiString& name) {
   Show(server, StatusForm::Shortened);
   if (server.empty())
     return;
-  const AnsiString path = Resolve(server);
-  if (Exists(path))
+  AnsiString path;
+  if (!Resolve(server, path) || !IsMissing(path))
     return;
   const AnsiString fileName = ExtractFileName(path);
-  if (InWindowsFolders(fileName) || !KeyEntryIsSafe(kClassesRoot, kClsidPath, name))
+  if (!MissingInWindowsFolders(fileName) || !KeyEntryIsSafe(kClassesRoot, kClsidPath, name))
     return;
   // The undo keeps the whole class key while the fix deletes only its server subkey.
   RecordKeyDeletion(Category::ComActiveX, "Invalid Server32: " + fileName, kClassesRoot, key,
@@ -234,25 +248,23 @@ void RegistryScanner::ExamineClass(const AnsiString& name) {
     return;
   }
   if (ContainsExeOrDll(icon))
-    ExamineClassFile(name, icon, "\\DefaultIcon", "Invalid icon: ", false);
+    ExamineClassFile(name, icon, "\\DefaultIcon", "Invalid icon: ");
   for (const auto& [command, subKey] : {std::pair{openCommand, "\\shell\\open\\command"},
                                         std::pair{editCommand, "\\shell\\edit\\command"}}) {
     if (ContainsExeOrDll(command) && !Contains(command, "RUNDLL32") && !Contains(command, "EXPLOR"))
-      ExamineClassFile(name, command, subKey, "Invalid command : ", true);
+      ExamineClassFile(name, command, subKey, "Invalid command : ");
   }
 }
 
 // A file named by one of a class's texts: missing everywhere, the text's own subkey is deleted.
-// Commands whose path still begins with "%" name an environment folder the prefix table does
-// not know and are left alone.
+// A text whose environment references cannot all be expanded is left alone.
 void RegistryScanner::ExamineClassFile(const AnsiString& name, const AnsiString& text,
-                                       const AnsiString& subKey, const char* prefix,
-                                       bool exemptUnknownPrefixes) {
-  const AnsiString path = Resolve(text);
-  if ((exemptUnknownPrefixes && !path.empty() && path[0] == '%') || Exists(path))
+                                       const AnsiString& subKey, const char* prefix) {
+  AnsiString path;
+  if (!Resolve(text, path) || !IsMissing(path))
     return;
   const AnsiString fileName = ExtractFileName(path);
-  if (InWindowsFolders(fileName) || !KeyEntryIsSafe(kClassesRoot, "\\", name))
+  if (!MissingInWindowsFolders(fileName) || !KeyEntryIsSafe(kClassesRoot, "\\", name))
     return;
   const AnsiString key = "\\" + name + subKey;
   RecordKeyDeletion(Category::ComActiveX, prefix + fileName, kClassesRoot, key, key);
@@ -272,13 +284,16 @@ void RegistryScanner::ExamineAppPath(const AnsiString& name) {
   if (ReadDwordValue(registry, kLocalMachine, key, "RunAsOnNonAdminInstall") == 1 ||
       HasSubKeys(registry, kLocalMachine, key))
     return;
-  const AnsiString program = ReadStringValue(registry, kLocalMachine, key, "");
-  const AnsiString folder = ReadStringValue(registry, kLocalMachine, key, "Path");
+  const AnsiString program = Read(kLocalMachine, key, "");
+  const AnsiString folder = Read(kLocalMachine, key, "Path");
   if (!program.empty() || !folder.empty()) {
-    if (program.empty() && DirectoryExists(platform_.files, folder))
+    AnsiString expandedFolder;
+    if (program.empty() && (!Expand(folder, expandedFolder) ||
+                            FolderPresence(platform_.files, expandedFolder) != Presence::Missing))
       return;
     Show(program, StatusForm::Shortened);
-    if (Exists(program) || Exists(Resolve(program)))
+    AnsiString path;
+    if (IsPresent(program) || !Resolve(program, path) || !IsMissing(path))
       return;
   }
   if (!KeyIsWritable(registry, kLocalMachine, key) ||
@@ -296,7 +311,9 @@ void RegistryScanner::CheckCommonLibraries() {
 
 void RegistryScanner::ExamineSharedLibrary(const AnsiString& name) {
   Show(name, StatusForm::Shortened);
-  if (Exists(name) || !ValueEntryIsSafe(kLocalMachine, kSharedDllsPath, name))
+  AnsiString path;
+  if (!Expand(name, path) || !IsMissing(path) ||
+      !ValueEntryIsSafe(kLocalMachine, kSharedDllsPath, name))
     return;
   RecordValueDeletion(Category::CommonLibraries, "Library does not exist: " + name, kLocalMachine,
                       kSharedDllsPath, name);
@@ -310,14 +327,14 @@ void RegistryScanner::CheckStartup(RegRoot root) {
 }
 
 void RegistryScanner::ExamineStartupValue(const AnsiString& name) {
-  const AnsiString command = ReadStringValue(platform_.registry, startupRoot_, kRunPath, name);
+  const AnsiString command = Read(startupRoot_, kRunPath, name);
   Show(command, StatusForm::Shortened);
   AnsiString path;
   if (!command.empty()) {
-    if (Contains(command, "RUNDLL32") || Contains(command, "SYSTEMROOT") || Exists(command))
+    if (Contains(command, "RUNDLL32") || Contains(command, "SYSTEMROOT") || IsPresent(command))
       return;
-    path = Resolve(command);
-    if (Exists(path) || InWindowsFolders(ExtractFileName(path)))
+    if (!Resolve(command, path) || !IsMissing(path) ||
+        !MissingInWindowsFolders(ExtractFileName(path)))
       return;
   }
   if (!ValueEntryIsSafe(startupRoot_, kRunPath, name))
@@ -342,8 +359,8 @@ void RegistryScanner::ExamineUninstallEntry(const AnsiString& name) {
       ReadDwordValue(registry, kLocalMachine, key, "SystemComponent") == 1 ||
       !KeyIsWritable(registry, kLocalMachine, key))
     return;
-  if (!ReadStringValue(registry, kLocalMachine, key, "UninstallString").empty() ||
-      !ReadStringValue(registry, kLocalMachine, key, "QuietUninstallString").empty())
+  if (!Read(kLocalMachine, key, "UninstallString").empty() ||
+      !Read(kLocalMachine, key, "QuietUninstallString").empty())
     return;
   if (!KeyEntryIsSafe(kLocalMachine, kUninstallPath, name))
     return;
@@ -359,9 +376,14 @@ void RegistryScanner::CheckFonts() {
 
 void RegistryScanner::ExamineFont(const AnsiString& name) {
   Show(name, StatusForm::Unchanged);
-  const AnsiString fontFile = ReadStringValue(platform_.registry, kLocalMachine, kFontsPath, name);
-  if (fontFile.empty() || Exists(Unit0::WindowsFolder + "Fonts\\" + fontFile) ||
-      !ValueEntryIsSafe(kLocalMachine, kFontsPath, name))
+  const AnsiString fontFile = Read(kLocalMachine, kFontsPath, name);
+  AnsiString path;
+  if (fontFile.empty() || !Expand(fontFile, path))
+    return;
+  // Windows writes the full path for a font installed outside the Fonts folder.
+  if (!IsFullPath(path))
+    path = folders_.windowsFolder + "Fonts\\" + path;
+  if (!IsMissing(path) || !ValueEntryIsSafe(kLocalMachine, kFontsPath, name))
     return;
   RecordValueDeletion(Category::FontHelpSounds, "Font file does not exist: " + fontFile,
                       kLocalMachine, kFontsPath, name);
@@ -375,14 +397,16 @@ void RegistryScanner::CheckHelp() {
 
 void RegistryScanner::ExamineHelpFile(const AnsiString& name) {
   const AnsiString helpFile = platform_.codePage.UpperCase(name);
-  const AnsiString folderText = ReadStringValue(platform_.registry, kLocalMachine, kHelpPath, name);
+  const AnsiString folderText = Read(kLocalMachine, kHelpPath, name);
   if (folderText.empty())
     return;
-  AnsiString folder = Resolve(folderText);
+  AnsiString folder;
+  if (!Resolve(folderText, folder))
+    return;
   if (folder.empty() || folder.back() != '\\')
     folder += '\\';
   Show(folder + helpFile, StatusForm::Shortened);
-  if (Exists(folder + helpFile) || !ValueEntryIsSafe(kLocalMachine, kHelpPath, name))
+  if (!IsMissing(folder + helpFile) || !ValueEntryIsSafe(kLocalMachine, kHelpPath, name))
     return;
   RecordValueDeletion(Category::FontHelpSounds, "Help file does not exist: " + folder + helpFile,
                       kLocalMachine, kHelpPath, name);
@@ -399,9 +423,10 @@ void RegistryScanner::ExamineSoundEvent(const AnsiString& name) {
   if (!KeyEntryIsSafe(kCurrentUser, kSoundsPath, name))
     return;
   const AnsiString event = kSoundsPath + name;
-  Registry& registry = platform_.registry;
-  AnsiString current = ReadStringValue(registry, kCurrentUser, event + "\\.Current", "");
-  const AnsiString defaultSound = ReadStringValue(registry, kCurrentUser, event + "\\.Default", "");
+  AnsiString current = Read(kCurrentUser, event + "\\.Current", "");
+  const AnsiString defaultSound = Read(kCurrentUser, event + "\\.Default", "");
+  if (inexact_)
+    return;
   if (current.empty() && defaultSound.empty()) {
     // The fix deletes the whole event key, every scheme under it included, so the undo keeps
     // the whole key rather than only the two sounds.
@@ -410,14 +435,15 @@ void RegistryScanner::ExamineSoundEvent(const AnsiString& name) {
     return;
   }
   if (!current.empty()) {
-    current = Resolve(current);
-    if (Exists(current))
+    AnsiString resolved;
+    if (!Resolve(current, resolved) || !IsMissing(resolved))
       return;
+    current = resolved;
     ExamineSound(event, "\\.Current", current, defaultSound);
   }
   if (!defaultSound.empty()) {
-    const AnsiString resolved = Resolve(defaultSound);
-    if (!Exists(resolved))
+    AnsiString resolved;
+    if (Resolve(defaultSound, resolved) && IsMissing(resolved))
       ExamineSound(event, "\\.Default", resolved, current);
   }
 }

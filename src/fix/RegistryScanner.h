@@ -58,7 +58,7 @@ class RegistryScanner {
   void ExamineClassId(const AnsiString& name);
   void ExamineClass(const AnsiString& name);
   void ExamineClassFile(const AnsiString& name, const AnsiString& text, const AnsiString& subKey,
-                        const char* prefix, bool exemptUnknownPrefixes);
+                        const char* prefix);
   void ExamineAppPath(const AnsiString& name);
   void ExamineSharedLibrary(const AnsiString& name);
   void ExamineStartupValue(const AnsiString& name);
@@ -88,10 +88,17 @@ class RegistryScanner {
                           const AnsiString& keyPath, const AnsiString& text);
 
   void Show(const AnsiString& text, StatusForm form) const;
+  // ReadStringValue that marks the entry in hand unjudged when the code page cannot carry the
+  // text exactly: such an entry is never recorded.
+  AnsiString Read(RegRoot root, const AnsiString& path, const AnsiString& name) const;
   AnsiString ReadClassText(const AnsiString& keyPath) const;
-  AnsiString Resolve(const AnsiString& text) const;
-  bool InWindowsFolders(const AnsiString& name) const;
-  bool Exists(const AnsiString& path) const;
+  // The file a text names; false when the text cannot be judged.
+  bool Resolve(const AnsiString& text, AnsiString& path) const;
+  bool Expand(const AnsiString& text, AnsiString& expanded) const;
+  // Only what the file system says is not there may be reported.
+  bool IsMissing(const AnsiString& path) const;
+  bool IsPresent(const AnsiString& path) const;
+  bool MissingInWindowsFolders(const AnsiString& name) const;
 
   Platform& platform_;
   ScanState& state_;
@@ -100,6 +107,7 @@ class RegistryScanner {
   PathFolders folders_;
   RegRoot startupRoot_ = kCurrentUser;
   std::set<AnsiString> ambiguousNames_;  // upper case
+  mutable bool inexact_ = false;         // a text of the entry in hand is not exact
 };
 
 // One step of a scan: the checks it runs, one after the other, and the category whose count is

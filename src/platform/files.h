@@ -27,6 +27,18 @@ struct FindEntry {
   bool IsDirectory() const { return (attributes & fileattr::kDirectory) != 0; }
 };
 
+// The system's error codes that the existence queries tell apart.
+namespace fileerror {
+constexpr std::uint32_t kNone = 0;
+constexpr std::uint32_t kFileNotFound = 2;
+constexpr std::uint32_t kPathNotFound = 3;
+constexpr std::uint32_t kAccessDenied = 5;
+constexpr std::uint32_t kNotReady = 21;
+constexpr std::uint32_t kBadNetPath = 53;
+constexpr std::uint32_t kBadNetName = 67;
+constexpr std::uint32_t kInvalidName = 123;
+}  // namespace fileerror
+
 using FindHandle = std::uintptr_t;  // 0 is "no search"
 
 // A file kept open by HoldForReading; releasing the object closes it.
@@ -46,6 +58,9 @@ class Files {
   virtual bool FindNext(FindHandle search, FindEntry& entry) = 0;
   virtual void FindClose(FindHandle search) = 0;
   virtual bool GetAttributes(const AnsiString& path, std::uint32_t& attributes) = 0;
+  // GetFileAttributesA with the reason of a failure: fileerror::kNone and the attributes, or the
+  // system's error code.
+  virtual std::uint32_t QueryAttributes(const AnsiString& path, std::uint32_t& attributes) = 0;
   virtual bool RemoveFile(const AnsiString& path) = 0;
   virtual bool MakeDirectory(const AnsiString& path) = 0;  // one level, like CreateDirectoryA
   virtual bool ReadWholeFile(const AnsiString& path, Bytes& bytes) = 0;

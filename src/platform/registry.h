@@ -26,6 +26,7 @@ constexpr std::uint32_t kQword = 11;
 namespace regaccess {
 constexpr std::uint32_t kQueryValue = 0x0001;
 constexpr std::uint32_t kWow64_64Key = 0x0100;
+constexpr std::uint32_t kWow64_32Key = 0x0200;
 constexpr std::uint32_t kAllAccess = 0xF003F;
 constexpr std::uint32_t kFullAccess64 = 0xF013F;  // KEY_ALL_ACCESS | KEY_WOW64_64KEY
 constexpr std::uint32_t kRead = 0x20019;
@@ -71,6 +72,29 @@ class Registry {
   // Type and data of a value; data may be null when only the type is wanted.
   virtual bool QueryValue(RegHandle key, const AnsiString& name, std::uint32_t& type,
                           Bytes* data) = 0;
+  // The same through the wide calls, converted to the code page without best-fit mapping, so
+  // that a character the code page lacks never turns into a look-alike: exact is false when the
+  // name, or the text of a string value, holds such a character.
+  virtual bool EnumKeyExact(RegHandle key, std::uint32_t index, AnsiString& name, bool& exact) = 0;
+  virtual bool EnumValueExact(RegHandle key, std::uint32_t index, AnsiString& name,
+                              bool& exact) = 0;
+  virtual bool QueryValueExact(RegHandle key, const AnsiString& name, std::uint32_t& type,
+                               Bytes* data, bool& exact) = 0;
+  virtual bool EnumValueDataExact(RegHandle key, std::uint32_t index, AnsiString& name,
+                                  std::uint32_t& type, Bytes& data, bool& exact) {
+    if (!EnumValueExact(key, index, name, exact))
+      return false;
+    bool dataExact = true;
+    if (!exact || !QueryValueExact(key, name, type, &data, dataExact)) {
+      type = regtype::kNone;
+      data.clear();
+    }
+    exact = exact && dataExact;
+    return true;
+  }
+  // The value as the wide call gives it: the data of string types as UTF-16LE units.
+  virtual bool QueryValueWide(RegHandle key, const AnsiString& name, std::uint32_t& type,
+                              Bytes& data) = 0;
   virtual bool SetValue(RegHandle key, const AnsiString& name, std::uint32_t type,
                         const Bytes& data) = 0;
   virtual bool DeleteValue(RegHandle key, const AnsiString& name) = 0;

@@ -22,6 +22,9 @@ struct MemoryStatus {
 namespace csidl {
 constexpr int kInternetCache = 0x20;
 constexpr int kAppData = 0x1A;
+constexpr int kProfile = 0x28;
+constexpr int kProgramFilesX86 = 0x2A;
+constexpr int kCommonFilesX86 = 0x2C;
 }  // namespace csidl
 
 class System {
@@ -41,7 +44,14 @@ class System {
   virtual void SleepMs(std::uint32_t milliseconds) = 0;
   virtual AnsiString WindowsDirectory() = 0;  // as the system gives it, no trailing "\" added
   virtual AnsiString ShellFolderPath(int csidl) = 0;  // current path; empty on failure
-  virtual AnsiString ExecutablePath() = 0;            // full path of the running executable
+  // The program-files folder and its common-files folder of the native view (on 64-bit Windows
+  // the 64-bit ones, whatever the bitness of the caller); empty on failure.
+  virtual AnsiString NativeProgramFiles() = 0;
+  virtual AnsiString NativeCommonFiles() = 0;
+  // ExpandEnvironmentStringsA with the current user's environment: references to names that are
+  // not defined stay as they are written.
+  virtual AnsiString ExpandEnvironment(const AnsiString& text) = 0;
+  virtual AnsiString ExecutablePath() = 0;  // full path of the running executable
   // Bytes this process can still commit: the system's commit limit left over, and for a 32-bit
   // process also its address space left over; false when it cannot be read.
   virtual bool AvailableCommit(std::uint64_t& bytes) = 0;

@@ -16,25 +16,83 @@ struct PrefixRow {
   const AnsiString& replacement;
 };
 
-const AnsiString kProgramFiles = "C:\\Program Files\\";
-const AnsiString kProgramFilesX86 = "C:\\Program Files (x86)\\";
-const AnsiString kCommonFiles = "C:\\Program Files\\Common Files\\";
-const AnsiString kCommonFilesX86 = "C:\\Program Files (x86)\\Common Files\\";
-
-// Applied top to bottom. The program-files folders are fixed texts, not the running system's
-// folders.
+// Applied top to bottom. The program-files rows name the native folders: a 32-bit process on
+// 64-bit Windows would get the 32-bit ones from its own environment.
 std::vector<PrefixRow> PrefixTable(const PathFolders& folders) {
   return {
       {"%WINDIR%\\", folders.windowsFolder},
       {"%SYSTEMROOT%\\", folders.windowsFolder},
-      {"%PROGRAMFILES%\\", kProgramFiles},
-      {"%PROGRAMFILES(X86)%\\", kProgramFilesX86},
-      {"%PROGRAMW6432%\\", kProgramFiles},
-      {"%COMMONPROGRAMFILES%\\", kCommonFiles},
-      {"%COMMONPROGRAMFILES(X86)%\\", kCommonFilesX86},
-      {"%COMMONPROGRAMW6432%\\", kCommonFiles},
+      {"%PROGRAMFILES%\\", folders.programFiles},
+      {"%PROGRAMFILES(X86)%\\", folders.programFilesX86},
+      {"%PROGRAMW6432%\\", folders.programFiles},
+      {"%COMMONPROGRAMFILES%\\", folders.commonFiles},
+      {"%COMMONPROGRAMFILES(X86)%\\", folders.commonFilesX86},
+      {"%COMMONPROGRAMW6432%\\", folders.commonFiles},
       {"%USERPROFILE%\\", folders.profileFolder},
   };
+}
+
+// A character of an environment name as programs write them in the registry. Blanks are left
+// out, so that "%1 %2" of a command line is not taken for a reference.
+bool IsNameCharacter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+         AnsiString("_().#$@{}-").find(c) != AnsiString::npos;
+}
+
+// True when the text still holds "%NAME%" with a name that does not begin with a digit ("%1" is
+// a placeholder of a command line, not a variable).
+bool HoldsUnexpandedReference(const AnsiString& text) {
+  std::size_t open = text.find('%');
+  while (open != AnsiString::npos) {
+    const std::size_t close = text.find('%', open + 1);
+    if (close == AnsiString::npos)
+      return false;
+    bool name = close > open + 1 && !(text[open + 1] >= '0' && text[open + 1] <= '9');
+    for (std::size_t i = open + 1; name && i < close; ++i)
+      name = IsNameCharacter(text[i]);
+    if (name)
+      return true;
+    open = close;
+  }
+  return false;
+}
+
+// Characters no Windows path holds, and a colon anywhere but after a drive letter.
+bool IsInvalidPathText(const AnsiString& path) {
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(path[i]);
+    if (c < 32 || c == '<' || c == '>' || c == '|' || c == '"' || (c == ':' && i != 1))
+      return true;
+  }
+  return false;
+}
+
+AnsiString RootOf(const AnsiString& path) {
+  if (path.size() >= 2 && path[1] == ':')
+    return path.substr(0, 2) + "\\";
+  if (path.compare(0, 2, "\\\\") != 0)
+    return AnsiString();
+  const std::size_t server = path.find('\\', 2);
+  const std::size_t share = server == AnsiString::npos ? server : path.find('\\', server + 1);
+  return share == AnsiString::npos ? path + "\\" : path.substr(0, share + 1);
+}
+
+Presence Query(Files& files, const AnsiString& path, std::uint32_t& attributes) {
+  if (path.empty())
+    return Presence::Missing;
+  if (path.find_first_of("*?") != AnsiString::npos || IsInvalidPathText(path))
+    return Presence::Unjudged;
+  const std::uint32_t error = files.QueryAttributes(path, attributes);
+  if (error == fileerror::kNone)
+    return Presence::Present;
+  if (error != fileerror::kFileNotFound && error != fileerror::kPathNotFound)
+    return Presence::Unjudged;
+  // A drive that is not mapped also gives "path not found": the root must answer.
+  const AnsiString root = RootOf(path);
+  std::uint32_t rootAttributes = 0;
+  if (!root.empty() && files.QueryAttributes(root, rootAttributes) != fileerror::kNone)
+    return Presence::Unjudged;
+  return Presence::Missing;
 }
 
 constexpr const char* kCommandExtensions[] = {".EXE", ".DLL", ".BAT", ".CMD",
@@ -98,6 +156,17 @@ void CutIconIndex(AnsiString& text) {
   }
 }
 
+// The steps after the expansion: quotes, host programs, arguments and icon indexes go.
+AnsiString CutToFile(const AnsiString& expanded) {
+  AnsiString file = WithoutQuotes(expanded);
+  DropTextBeforeFirstDrive(file);
+  CutBeforeSecondDrive(file);
+  CutAfterKnownExtensions(file);
+  DropStartPrefix(file);
+  CutIconIndex(file);
+  return file;
+}
+
 AnsiString WithoutTrailingBackslashes(const AnsiString& path) {
   const std::size_t last = path.find_last_not_of('\\');
   return last == AnsiString::npos ? AnsiString() : path.substr(0, last + 1);
@@ -111,7 +180,17 @@ bool IsCreatableFolder(const AnsiString& folder) {
 }  // namespace
 
 PathFolders CurrentPathFolders() {
-  return PathFolders{Unit0::WindowsFolder, Unit0::ProfileFolder};
+  PathFolders folders{Unit0::WindowsFolder, Unit0::ProfileFolder};
+  const std::pair<AnsiString*, const AnsiString*> computed[] = {
+      {&folders.programFiles, &Unit0::ProgramFilesFolder},
+      {&folders.programFilesX86, &Unit0::ProgramFilesX86Folder},
+      {&folders.commonFiles, &Unit0::CommonFilesFolder},
+      {&folders.commonFilesX86, &Unit0::CommonFilesX86Folder}};
+  for (const auto& [folder, value] : computed) {
+    if (!value->empty())
+      *folder = *value;
+  }
+  return folders;
 }
 
 AnsiString ExpandPathPrefixes(const AnsiString& text, const PathFolders& folders) {
@@ -123,18 +202,36 @@ AnsiString ExpandPathPrefixes(const AnsiString& text, const PathFolders& folders
   return result;
 }
 
+bool ExpandEnvironmentReferences(System& system, const AnsiString& text, const PathFolders& folders,
+                                 AnsiString& expanded) {
+  expanded = text;
+  if (text.find('%') == AnsiString::npos)
+    return true;
+  for (const PrefixRow& row : PrefixTable(folders))
+    expanded = ReplaceAllIgnoringCase(expanded, row.token, row.replacement);
+  expanded = system.ExpandEnvironment(expanded);
+  return !HoldsUnexpandedReference(expanded);
+}
+
+bool ResolveCommandFile(System& system, CodePage& codePage, const AnsiString& text,
+                        const PathFolders& folders, AnsiString& file) {
+  file = TrimControlsAndBlanks(text);
+  if (file.empty())
+    return true;
+  // Upper-cased before the expansion, so that the folders put in keep their letter case.
+  AnsiString expanded;
+  if (!ExpandEnvironmentReferences(system, codePage.UpperCase(file), folders, expanded))
+    return false;
+  file = CutToFile(expanded);
+  return file.empty() || file[0] != '%';
+}
+
 AnsiString ExtractCommandFile(const AnsiString& text, CodePage& codePage,
                               const PathFolders& folders) {
   AnsiString file = TrimControlsAndBlanks(text);
   if (file.empty())
     return file;
-  file = WithoutQuotes(ExpandPathPrefixes(codePage.UpperCase(file), folders));
-  DropTextBeforeFirstDrive(file);
-  CutBeforeSecondDrive(file);
-  CutAfterKnownExtensions(file);
-  DropStartPrefix(file);
-  CutIconIndex(file);
-  return file;
+  return CutToFile(ExpandPathPrefixes(codePage.UpperCase(file), folders));
 }
 
 AnsiString EscapeBackslashes(const AnsiString& text) {
@@ -157,6 +254,49 @@ bool ExistsInWindowsFolders(Files& files, const AnsiString& name, const PathFold
   const AnsiString& windows = folders.windowsFolder;
   return FileExists(files, windows + name) || FileExists(files, windows + "System\\" + name) ||
          FileExists(files, windows + "System32\\" + name);
+}
+
+Presence PathPresence(Files& files, const AnsiString& path) {
+  std::uint32_t attributes = 0;
+  return Query(files, path, attributes);
+}
+
+Presence FilePresence(Files& files, const AnsiString& path) {
+  std::uint32_t attributes = 0;
+  const Presence presence = Query(files, path, attributes);
+  if (presence == Presence::Present && (attributes & fileattr::kDirectory) != 0)
+    return Presence::Missing;
+  return presence;
+}
+
+Presence FolderPresence(Files& files, const AnsiString& path) {
+  std::uint32_t attributes = 0;
+  const Presence presence = Query(files, path, attributes);
+  if (presence == Presence::Present && (attributes & fileattr::kDirectory) == 0)
+    return Presence::Missing;
+  return presence;
+}
+
+Presence PresenceInWindowsFolders(Files& files, const AnsiString& name,
+                                  const PathFolders& folders) {
+  const AnsiString& windows = folders.windowsFolder;
+  Presence found = Presence::Missing;
+  for (const AnsiString& path :
+       {windows + name, windows + "System\\" + name, windows + "System32\\" + name}) {
+    const Presence presence = FilePresence(files, path);
+    if (presence == Presence::Present)
+      return presence;
+    if (presence == Presence::Unjudged)
+      found = presence;
+  }
+  return found;
+}
+
+bool IsFullPath(const AnsiString& path) {
+  const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  if (path.size() >= 3 && isLetter(path[0]) && path[1] == ':' && path[2] == '\\')
+    return true;
+  return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
 }
 
 bool FileExists(Files& files, const AnsiString& path) {

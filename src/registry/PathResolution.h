@@ -8,17 +8,35 @@
 
 namespace ql {
 
-// The two folders the prefixes expand to; both end with "\".
+// The folders the prefixes expand to; each ends with "\". The program-files folders are those of
+// the native view; the texts below are what a standard system gives.
 struct PathFolders {
   AnsiString windowsFolder;
   AnsiString profileFolder;
+  AnsiString programFiles = "C:\\Program Files\\";
+  AnsiString programFilesX86 = "C:\\Program Files (x86)\\";
+  AnsiString commonFiles = "C:\\Program Files\\Common Files\\";
+  AnsiString commonFilesX86 = "C:\\Program Files (x86)\\Common Files\\";
 };
 
-// The folders as the scanner last computed them (Unit0's WindowsFolder and ProfileFolder).
+// The folders as the scanner last computed them (Unit0's WindowsFolder, ProfileFolder and the
+// program-files folders; a program-files folder not computed keeps its standard text).
 PathFolders CurrentPathFolders();
 
 // Replaces "%WINDIR%\", "%SYSTEMROOT%\", "%PROGRAMFILES%\" ... "%USERPROFILE%\" by their folders.
 AnsiString ExpandPathPrefixes(const AnsiString& text, const PathFolders& folders);
+
+// The text with its environment references expanded: the prefix table's first (so that the
+// program-files references name the native folders whatever the program's bitness), then every
+// other one as the system expands it for the current user. False when a reference is left that
+// names no variable: what the text means cannot be known.
+bool ExpandEnvironmentReferences(System& system, const AnsiString& text, const PathFolders& folders,
+                                 AnsiString& expanded);
+
+// ExpandEnvironmentReferences, then ExtractCommandFile. False when the text cannot be judged: a
+// reference that names no variable, or a result that still begins with "%".
+bool ResolveCommandFile(System& system, CodePage& codePage, const AnsiString& text,
+                        const PathFolders& folders, AnsiString& file);
 
 // The upper-case file path a command line, icon reference or path names; empty for a blank text.
 AnsiString ExtractCommandFile(const AnsiString& text, CodePage& codePage,
@@ -32,6 +50,20 @@ AnsiString ExtractFileName(const AnsiString& path);
 
 // True when the file exists in the Windows folder, its "System\" or its "System32\" folder.
 bool ExistsInWindowsFolders(Files& files, const AnsiString& name, const PathFolders& folders);
+
+// What the file system says about a path. Missing only when it says that the entry, or a folder
+// on its way, is not there (file not found, path not found) while the drive or share it lives on
+// answers; a refused folder, a drive that is not ready or not mapped, an unreachable share,
+// wildcards or text that is no valid path leave the path unjudged.
+enum class Presence { Present, Missing, Unjudged };
+Presence PathPresence(Files& files, const AnsiString& path);  // a file or a folder
+Presence FilePresence(Files& files, const AnsiString& path);  // a folder there counts as missing
+Presence FolderPresence(Files& files, const AnsiString& path);
+// Present at the first of the three Windows folders that holds the name; Missing only when each
+// of them says so.
+Presence PresenceInWindowsFolders(Files& files, const AnsiString& name, const PathFolders& folders);
+// "X:\..." or "\\server\share\...": a path that does not depend on the current drive or folder.
+bool IsFullPath(const AnsiString& path);
 
 // True when the path names an existing file (not a directory); false for the empty path.
 bool FileExists(Files& files, const AnsiString& path);

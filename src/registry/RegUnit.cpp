@@ -21,7 +21,7 @@ bool IsStringType(std::uint32_t type) {
   return type == regtype::kString || type == regtype::kExpandString;
 }
 
-using EnumFunction = bool (Registry::*)(RegHandle, std::uint32_t, AnsiString&);
+using EnumFunction = bool (Registry::*)(RegHandle, std::uint32_t, AnsiString&, bool&);
 
 std::int32_t ReadNames(Registry& registry, RegRoot root, const AnsiString& path, StringList& names,
                        bool valueNames) {
@@ -33,12 +33,14 @@ std::int32_t ReadNames(Registry& registry, RegRoot root, const AnsiString& path,
   if (!registry.QueryInfoKey(key.Get(), info))
     return 0;
   const std::uint32_t count = valueNames ? info.values : info.subKeys;
-  const EnumFunction enumerate = valueNames ? &Registry::EnumValue : &Registry::EnumKey;
+  const EnumFunction enumerate = valueNames ? &Registry::EnumValueExact : &Registry::EnumKeyExact;
   for (std::uint32_t index = 0; index < count; ++index) {
     AnsiString name;
+    bool exact = true;
     // An entry that vanished while listing is skipped: an empty subkey name would make the
     // callers look at (and possibly delete) the parent key itself.
-    if ((registry.*enumerate)(key.Get(), index, name))
+    if ((registry.*enumerate)(key.Get(), index, name, exact) && exact &&
+        (valueNames || name.find('\\') == AnsiString::npos))
       names.push_back(name);
   }
   return static_cast<std::int32_t>(names.size());
@@ -80,17 +82,29 @@ std::int32_t ReadValueNames(Registry& registry, RegRoot root, const AnsiString& 
 
 AnsiString ReadStringValue(Registry& registry, RegRoot root, const AnsiString& path,
                            const AnsiString& name) {
+  AnsiString text;
+  ReadExactStringValue(registry, root, path, name, text);
+  return text;
+}
+
+bool ReadExactStringValue(Registry& registry, RegRoot root, const AnsiString& path,
+                          const AnsiString& name, AnsiString& text) {
+  text.clear();
   RegKey key(registry);
   if (!key.Open(root, NormalizeKeyPath(path), FullAccess64))
-    return AnsiString();
+    return true;
   std::uint32_t type = regtype::kNone;
   if (!registry.QueryValue(key.Get(), name, type, nullptr) || !IsStringType(type))
-    return AnsiString();
+    return true;
   Bytes data;
+  bool exact = true;
   // The type is asked again with the data: the value may have changed in between.
-  if (!registry.QueryValue(key.Get(), name, type, &data) || !IsStringType(type))
-    return AnsiString();
-  return UpperCaseAsciiLetters(TrimControlsAndBlanks(TextOfStringData(data)));
+  if (!registry.QueryValueExact(key.Get(), name, type, &data, exact) || !IsStringType(type))
+    return true;
+  if (!exact)
+    return false;
+  text = UpperCaseAsciiLetters(TrimControlsAndBlanks(TextOfStringData(data)));
+  return true;
 }
 
 std::int32_t ReadDwordValue(Registry& registry, RegRoot root, const AnsiString& path,

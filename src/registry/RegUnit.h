@@ -22,7 +22,9 @@ constexpr std::uint32_t FullAccess64 = regaccess::kFullAccess64;
 AnsiString NormalizeKeyPath(const AnsiString& path);
 
 // Fill `names` (cleared first) with the names of the key's subkeys or values in enumeration
-// order; return the count (0 when the key does not open).
+// order; return the count (0 when the key does not open). Names the code page cannot carry
+// exactly, and key names holding "\" once converted, are left out: no call could reach them by
+// that name.
 std::int32_t ReadKeyNames(Registry& registry, RegRoot root, const AnsiString& path,
                           StringList& names);
 std::int32_t ReadValueNames(Registry& registry, RegRoot root, const AnsiString& path,
@@ -32,6 +34,10 @@ std::int32_t ReadValueNames(Registry& registry, RegRoot root, const AnsiString& 
 // characters with codes of 32 and below, with a-z upper-cased; empty in every other case.
 AnsiString ReadStringValue(Registry& registry, RegRoot root, const AnsiString& path,
                            const AnsiString& name);
+// The same read, telling whether the code page carries the text exactly (names and data come
+// through the wide calls); text is empty when it does not, and the result is false.
+bool ReadExactStringValue(Registry& registry, RegRoot root, const AnsiString& path,
+                          const AnsiString& name, AnsiString& text);
 // A REG_DWORD value of four bytes; 0 in every other case.
 std::int32_t ReadDwordValue(Registry& registry, RegRoot root, const AnsiString& path,
                             const AnsiString& name);

@@ -218,9 +218,10 @@ FakeFiles::Node* FakeFiles::ParentFor(const AnsiString& path, AnsiString& name) 
   return parent != nullptr && parent->IsDirectory() ? parent->Entries() : nullptr;
 }
 
-bool FakeFiles::FindFirst(const AnsiString& pattern, std::uint32_t, FindHandle& search,
+bool FakeFiles::FindFirst(const AnsiString& requested, std::uint32_t, FindHandle& search,
                           FindEntry& entry) {
   search = 0;
+  const AnsiString pattern = Seen(requested);
   const std::size_t cut = pattern.find_last_of("\\/");
   if (cut == AnsiString::npos || cut + 1 >= pattern.size())
     return false;
@@ -280,15 +281,44 @@ void FakeFiles::FindClose(FindHandle search) {
 }
 
 bool FakeFiles::GetAttributes(const AnsiString& path, std::uint32_t& attributes) {
-  const Node* node = Resolve(path);
+  const Node* node = Resolve(Seen(path));
   if (node == nullptr)
     return false;
   attributes = node->ReportedAttributes();
   return true;
 }
 
+std::uint32_t FakeFiles::QueryAttributes(const AnsiString& requested, std::uint32_t& attributes) {
+  const AnsiString path = Seen(requested);
+  AnsiString upper = UpperCase1252(path);
+  std::replace(upper.begin(), upper.end(), '/', '\\');
+  for (const auto& [failing, error] : failures_) {
+    if (upper.compare(0, failing.size(), failing) == 0 &&
+        (upper.size() == failing.size() || upper[failing.size()] == '\\'))
+      return error;
+  }
+  const bool unc = upper.compare(0, 2, "\\\\") == 0;
+  const std::size_t nameStart = unc ? 2 : (upper.size() > 1 && upper[1] == ':' ? 2 : 0);
+  for (std::size_t i = nameStart; i < upper.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(upper[i]);
+    if (c < 32 || AnsiString("<>:\"|?*").find(static_cast<char>(c)) != AnsiString::npos)
+      return fileerror::kInvalidName;
+  }
+  if (unc)
+    return fileerror::kBadNetPath;
+  if (const Node* node = Resolve(path)) {
+    attributes = node->ReportedAttributes();
+    return fileerror::kNone;
+  }
+  ParsedPath parsed;
+  if (!ParsePath(path, parsed))
+    return fileerror::kFileNotFound;  // a relative name: no current folder holds it
+  AnsiString name;
+  return ParentFor(path, name) != nullptr ? fileerror::kFileNotFound : fileerror::kPathNotFound;
+}
+
 bool FakeFiles::RemoveFile(const AnsiString& path) {
-  Node* node = Resolve(path);
+  Node* node = Resolve(Seen(path));
   if (node == nullptr || node->IsDirectory() || node->parent == nullptr || node->holds > 0 ||
       (node->attributes & fileattr::kReadOnly) != 0)
     return false;
@@ -299,7 +329,7 @@ bool FakeFiles::RemoveFile(const AnsiString& path) {
 
 bool FakeFiles::MakeDirectory(const AnsiString& path) {
   AnsiString name;
-  Node* parent = ParentFor(path, name);
+  Node* parent = ParentFor(Seen(path), name);
   if (parent == nullptr || !IsValidName(name) || parent->Child(name) != nullptr)
     return false;
   parent->Add(name, fileattr::kDirectory);
@@ -307,7 +337,7 @@ bool FakeFiles::MakeDirectory(const AnsiString& path) {
 }
 
 bool FakeFiles::ReadWholeFile(const AnsiString& path, Bytes& bytes) {
-  const Node* node = Resolve(path);
+  const Node* node = Resolve(Seen(path));
   if (node == nullptr || node->IsDirectory())
     return false;
   bytes = node->contents;
@@ -316,7 +346,7 @@ bool FakeFiles::ReadWholeFile(const AnsiString& path, Bytes& bytes) {
 
 bool FakeFiles::WriteWholeFile(const AnsiString& path, const Bytes& bytes) {
   AnsiString name;
-  Node* parent = ParentFor(path, name);
+  Node* parent = ParentFor(Seen(path), name);
   if (parent == nullptr || !IsValidName(name))
     return false;
   Node* node = parent->Child(name);
@@ -331,10 +361,41 @@ bool FakeFiles::WriteWholeFile(const AnsiString& path, const Bytes& bytes) {
 }
 
 std::unique_ptr<HeldFile> FakeFiles::HoldForReading(const AnsiString& path) {
-  Node* node = Resolve(path);
+  Node* node = Resolve(Seen(path));
   if (node == nullptr || node->IsDirectory())
     return nullptr;
   return std::make_unique<FakeHeldFile>(node->shared_from_this());
+}
+
+void FakeFiles::FailPath(const AnsiString& path, std::uint32_t error) {
+  AnsiString upper = UpperCase1252(path);
+  while (!upper.empty() && upper.back() == '\\')
+    upper.pop_back();
+  failures_[upper] = error;
+}
+
+void FakeFiles::PlayWow64Process(const AnsiString& windowsFolder, bool redirectionOff) {
+  AnsiString folder = UpperCase1252(windowsFolder);
+  if (!folder.empty() && folder.back() != '\\')
+    folder += '\\';
+  redirectedSystem32_ = redirectionOff ? AnsiString() : folder + "SYSTEM32";
+}
+
+AnsiString FakeFiles::Seen(const AnsiString& path) const {
+  const std::size_t size = redirectedSystem32_.size();
+  if (size == 0 || UpperCase1252(path.substr(0, size)) != redirectedSystem32_ ||
+      (path.size() > size && path[size] != '\\'))
+    return path;
+  static const char* const kLeftAlone[] = {"\\CATROOT", "\\CATROOT2", "\\DRIVERS\\ETC",
+                                           "\\LOGFILES", "\\SPOOL"};
+  const AnsiString rest = UpperCase1252(path.substr(size));
+  for (const char* alone : kLeftAlone) {
+    const AnsiString prefix = alone;
+    if (rest.compare(0, prefix.size(), prefix) == 0 &&
+        (rest.size() == prefix.size() || rest[prefix.size()] == '\\'))
+      return path;
+  }
+  return path.substr(0, size - 8) + "SysWOW64" + path.substr(size);
 }
 
 bool FakeFiles::AddDrive(const AnsiString& drive) {

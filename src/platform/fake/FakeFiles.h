@@ -38,6 +38,11 @@ class FakeFiles : public Files {
   bool FindNext(FindHandle search, FindEntry& entry) override;
   void FindClose(FindHandle search) override;
   bool GetAttributes(const AnsiString& path, std::uint32_t& attributes) override;
+  // Errors as Windows gives them: file not found when the folder is there, path not found when
+  // a folder on the way or the drive is missing, bad network path for a share nobody answers
+  // for, invalid name for wildcards and characters no name may hold; the errors set by FailPath
+  // come first.
+  std::uint32_t QueryAttributes(const AnsiString& path, std::uint32_t& attributes) override;
   bool RemoveFile(const AnsiString& path) override;
   bool MakeDirectory(const AnsiString& path) override;
   bool ReadWholeFile(const AnsiString& path, Bytes& bytes) override;
@@ -63,6 +68,15 @@ class FakeFiles : public Files {
   StringList List(const AnsiString& folder) const;  // names in creation order, no "." or ".."
   bool Erase(const AnsiString& path);               // a file, or a folder with everything in it
 
+  // Every query of the path or of anything below it fails with the system error (a refused
+  // folder, a drive that is not ready, an unreachable share "\\\\SERVER\\SHARE").
+  void FailPath(const AnsiString& path, std::uint32_t error);
+  // Plays a 32-bit process on 64-bit Windows: the port's paths below the Windows folder's
+  // System32 name its SysWOW64 (but for the few folders Windows leaves alone), unless
+  // redirection is off, as the Win32 adapter keeps it around every call. The helpers always
+  // name the native folders.
+  void PlayWow64Process(const AnsiString& windowsFolder, bool redirectionOff);
+
   // Runs after a search produced an entry, before FindFirst or FindNext returns it.
   void SetSearchHook(std::function<void(const FindEntry&)> hook) { searchHook_ = std::move(hook); }
   std::size_t OpenSearchCount() const { return searches_.size(); }
@@ -75,6 +89,7 @@ class FakeFiles : public Files {
  private:
   struct Search;
 
+  AnsiString Seen(const AnsiString& path) const;  // the path after redirection
   Node* Resolve(const AnsiString& path) const;
   Node* ParentFor(const AnsiString& path, AnsiString& name) const;
   Node* CreateFolders(const AnsiString& path);
@@ -88,6 +103,8 @@ class FakeFiles : public Files {
   std::size_t maxOpenSearches_ = 0;
   std::size_t invalidCloses_ = 0;
   std::size_t removeCount_ = 0;
+  std::map<AnsiString, std::uint32_t> failures_;  // upper-case path, no trailing "\"
+  AnsiString redirectedSystem32_;                 // upper case, empty when not redirected
 };
 
 }  // namespace ql

@@ -15,13 +15,55 @@ constexpr std::uint32_t kEnumerateSubKeys = 0x0008;
 constexpr std::uint32_t kDelete = 0x10000;
 
 // The sort and comparison key of a name: its upper case, as UTF-16 units, so that names order
-// the way Windows orders them.
-WideString FoldName(const AnsiString& name) {
+// the way Windows orders them. Units outside the code page compare as they are.
+WideString FoldWide(const WideString& name) {
   WideString folded;
   folded.reserve(name.size());
-  for (char c : name)
-    folded.push_back(Char1252ToWide(UpperCase1252(static_cast<unsigned char>(c))));
+  for (char16_t unit : name) {
+    const unsigned char c = WideToChar1252(unit);
+    folded.push_back(c == '?' && unit != u'?' ? unit : Char1252ToWide(UpperCase1252(c)));
+  }
   return folded;
+}
+
+WideString Widen(const AnsiString& name) {
+  WideString wide;
+  for (char c : name)
+    wide.push_back(Char1252ToWide(static_cast<unsigned char>(c)));
+  return wide;
+}
+
+WideString FoldName(const AnsiString& name) {
+  return FoldWide(Widen(name));
+}
+
+bool CarriedExactly(const WideString& text) {
+  for (char16_t unit : text) {
+    if (WideToChar1252(unit) == '?' && unit != u'?')
+      return false;
+  }
+  return true;
+}
+
+AnsiString BestFit(const WideString& text) {
+  AnsiString ansi;
+  for (char16_t unit : text)
+    ansi.push_back(static_cast<char>(WideToChar1252(unit)));
+  return ansi;
+}
+
+Bytes Utf16Bytes(const WideString& text) {
+  Bytes bytes;
+  for (char16_t unit : text) {
+    bytes.push_back(static_cast<std::uint8_t>(unit));
+    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+  }
+  return bytes;
+}
+
+bool IsText(std::uint32_t type) {
+  return type == regtype::kString || type == regtype::kExpandString ||
+         type == regtype::kMultiString;
 }
 
 AnsiString CutAtNul(const AnsiString& name) {
@@ -55,6 +97,7 @@ bool Refuses(std::uint32_t denied, std::uint32_t access) {
 
 struct FakeRegistry::Node : std::enable_shared_from_this<Node> {
   AnsiString name;
+  WideString wideName;  // the name as stored
   Node* parent = nullptr;
   std::map<WideString, std::shared_ptr<Node>> children;  // sorted by folded name
   std::vector<RegValue> values;                          // in creation order
@@ -68,12 +111,14 @@ struct FakeRegistry::Node : std::enable_shared_from_this<Node> {
     const auto it = children.find(FoldName(childName));
     return it == children.end() ? nullptr : it->second.get();
   }
-  Node* AddChild(const AnsiString& childName) {
+  Node* AddChild(const AnsiString& childName) { return AddWideChild(Widen(childName)); }
+  Node* AddWideChild(const WideString& childName) {
     auto child = std::make_shared<Node>();
-    child->name = childName;
+    child->name = BestFit(childName);
+    child->wideName = childName;
     child->parent = this;
     Node* raw = child.get();
-    children[FoldName(childName)] = std::move(child);
+    children[FoldWide(childName)] = std::move(child);
     childOrderValid = false;
     return raw;
   }
@@ -86,18 +131,25 @@ struct FakeRegistry::Node : std::enable_shared_from_this<Node> {
     }
     return index < childOrder.size() ? childOrder[index] : nullptr;
   }
-  RegValue* Value(const AnsiString& valueName) {
-    const auto it = std::find(valueKeys.begin(), valueKeys.end(), FoldName(valueName));
+  RegValue* Value(const AnsiString& valueName) { return WideValue(Widen(valueName)); }
+  RegValue* WideValue(const WideString& valueName) {
+    const auto it = std::find(valueKeys.begin(), valueKeys.end(), FoldWide(valueName));
     return it == valueKeys.end() ? nullptr
                                  : &values[static_cast<std::size_t>(it - valueKeys.begin())];
   }
   void Put(const AnsiString& valueName, std::uint32_t type, const Bytes& data) {
-    if (RegValue* existing = Value(valueName)) {
-      existing->type = type;
-      existing->data = data;
+    PutValue(RegValue{valueName, type, data, Widen(valueName), WideString(), false});
+  }
+  void PutValue(const RegValue& value) {
+    if (RegValue* existing = WideValue(value.wideName)) {
+      const WideString keptName = existing->wideName;
+      const AnsiString keptAnsiName = existing->name;
+      *existing = value;
+      existing->wideName = keptName;
+      existing->name = keptAnsiName;
     } else {
-      values.push_back(RegValue{valueName, type, data});
-      valueKeys.push_back(FoldName(valueName));
+      values.push_back(value);
+      valueKeys.push_back(FoldWide(value.wideName));
     }
   }
   bool Remove(const AnsiString& valueName) {
@@ -119,7 +171,7 @@ struct FakeRegistry::Node : std::enable_shared_from_this<Node> {
   void Detach() {
     MarkDeleted();
     std::shared_ptr<Node> keepAlive = shared_from_this();
-    parent->children.erase(FoldName(name));
+    parent->children.erase(FoldWide(wideName));
     parent->childOrderValid = false;
     parent = nullptr;
   }
@@ -196,10 +248,55 @@ FakeRegistry::Node* FakeRegistry::Usable(RegHandle key, std::uint32_t neededAcce
   return it->second.node.get();
 }
 
+namespace {
+
+bool SameName(const AnsiString& a, const char* b) {
+  return FoldName(a) == FoldName(b);
+}
+
+// Class keys that each view keeps for itself.
+bool IsPerViewClassKey(const AnsiString& name) {
+  for (const char* kept :
+       {"CLSID", "Interface", "TypeLib", "DirectShow", "Media Type", "MediaFoundation"}) {
+    if (SameName(name, kept))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+AnsiString FakeRegistry::SeenPath(RegRoot root, const AnsiString& path,
+                                  std::uint32_t access) const {
+  const bool view32 = (wow64Process_ && (access & regaccess::kWow64_64Key) == 0) ||
+                      (access & regaccess::kWow64_32Key) != 0;
+  StringList parts;
+  if (!view32 || !SplitPath(path, parts) || parts.empty())
+    return path;
+  // The number of leading components of a class root, and whether the rest is kept per view.
+  std::size_t classRoot = 0;
+  if (root == kClassesRoot)
+    classRoot = 0;
+  else if (parts.size() > 1 && SameName(parts[0], "SOFTWARE") && SameName(parts[1], "Classes"))
+    classRoot = 2;
+  else if (root == kLocalMachine && SameName(parts[0], "SOFTWARE") && parts.size() > 1 &&
+           !SameName(parts[1], "Wow6432Node"))
+    parts.insert(parts.begin() + 1, "Wow6432Node");
+  else
+    return path;
+  if ((root == kClassesRoot || classRoot == 2) && parts.size() > classRoot &&
+      IsPerViewClassKey(parts[classRoot]))
+    parts.insert(parts.begin() + static_cast<std::ptrdiff_t>(classRoot), "Wow6432Node");
+  AnsiString seen;
+  for (const AnsiString& part : parts)
+    seen += (seen.empty() ? "" : "\\") + part;
+  return seen;
+}
+
 bool FakeRegistry::OpenKey(RegRoot root, const AnsiString& path, std::uint32_t access,
                            RegHandle& key) {
   key = 0;
-  Node* node = Find(root, path);
+  Node* node = Find(root, SeenPath(root, path, access));
   if (node == nullptr || Refuses(node->denied, access))
     return false;
   key = AddHandle(node, access);
@@ -209,8 +306,9 @@ bool FakeRegistry::OpenKey(RegRoot root, const AnsiString& path, std::uint32_t a
 bool FakeRegistry::CreateKey(RegRoot root, const AnsiString& path, std::uint32_t access,
                              RegHandle& key) {
   key = 0;
-  Node* existing = Find(root, path);
-  Node* node = existing != nullptr ? existing : FindOrCreate(root, path, true);
+  const AnsiString seen = SeenPath(root, path, access);
+  Node* existing = Find(root, seen);
+  Node* node = existing != nullptr ? existing : FindOrCreate(root, seen, true);
   if (node == nullptr || Refuses(node->denied, access))
     return false;
   key = AddHandle(node, access);
@@ -264,6 +362,87 @@ bool FakeRegistry::QueryValue(RegHandle key, const AnsiString& name, std::uint32
   type = value->type;
   if (data != nullptr)
     *data = value->data;
+  return true;
+}
+
+bool FakeRegistry::EnumKeyExact(RegHandle key, std::uint32_t index, AnsiString& name, bool& exact) {
+  Node* node = Usable(key, kEnumerateSubKeys);
+  const Node* child = node == nullptr ? nullptr : node->ChildAt(index);
+  if (child == nullptr)
+    return false;
+  name = child->name;
+  exact = CarriedExactly(child->wideName);
+  return true;
+}
+
+bool FakeRegistry::EnumValueExact(RegHandle key, std::uint32_t index, AnsiString& name,
+                                  bool& exact) {
+  const Node* node = Usable(key, regaccess::kQueryValue);
+  if (node == nullptr || index >= node->values.size())
+    return false;
+  name = node->values[index].name;
+  exact = CarriedExactly(node->values[index].wideName);
+  return true;
+}
+
+bool FakeRegistry::QueryValueExact(RegHandle key, const AnsiString& name, std::uint32_t& type,
+                                   Bytes* data, bool& exact) {
+  Node* node = Usable(key, regaccess::kQueryValue);
+  const RegValue* value = node == nullptr ? nullptr : node->Value(CutAtNul(name));
+  if (value == nullptr)
+    return false;
+  type = value->type;
+  if (data != nullptr)
+    *data = value->data;
+  exact = !value->storedWide || CarriedExactly(value->wideText);
+  return true;
+}
+
+bool FakeRegistry::QueryValueWide(RegHandle key, const AnsiString& name, std::uint32_t& type,
+                                  Bytes& data) {
+  Node* node = Usable(key, regaccess::kQueryValue);
+  const RegValue* value = node == nullptr ? nullptr : node->Value(CutAtNul(name));
+  if (value == nullptr)
+    return false;
+  type = value->type;
+  if (value->storedWide)
+    data = Utf16Bytes(value->wideText);
+  else if (IsText(value->type))
+    data = Utf16Bytes(Widen(AnsiString(value->data.begin(), value->data.end())));
+  else
+    data = value->data;
+  return true;
+}
+
+bool FakeRegistry::AddKeyWide(RegRoot root, const AnsiString& parentPath, const WideString& name) {
+  Node* parent = FindOrCreate(root, parentPath, false);
+  if (parent == nullptr)
+    return false;
+  const auto it = parent->children.find(FoldWide(name));
+  if (it == parent->children.end())
+    parent->AddWideChild(name);
+  return true;
+}
+
+bool FakeRegistry::SetStringWide(RegRoot root, const AnsiString& path, const WideString& name,
+                                 const WideString& text, std::uint32_t type) {
+  Node* node = FindOrCreate(root, path, false);
+  if (node == nullptr)
+    return false;
+  const WideString units = text + u'\0';
+  const AnsiString ansi = BestFit(units);
+  node->PutValue(RegValue{BestFit(name), type, Bytes(ansi.begin(), ansi.end()), name, units, true});
+  return true;
+}
+
+bool FakeRegistry::SetValueWide(RegHandle key, const AnsiString& name, std::uint32_t type,
+                                const WideString& units) {
+  Node* node = Usable(key, kSetValue);
+  if (node == nullptr)
+    return false;
+  const AnsiString ansi = BestFit(units);
+  node->PutValue(RegValue{CutAtNul(name), type, Bytes(ansi.begin(), ansi.end()),
+                          Widen(CutAtNul(name)), units, true});
   return true;
 }
 

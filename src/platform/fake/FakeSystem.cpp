@@ -158,6 +158,49 @@ AnsiString FakeSystem::ShellFolderPath(int csidl) {
   return it == shellFolders_.end() ? AnsiString() : it->second;
 }
 
+namespace {
+
+AnsiString UpperAscii(AnsiString text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z')
+      c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+}  // namespace
+
+void FakeSystem::SetEnvironment(const AnsiString& name, const AnsiString& value) {
+  if (value.empty())
+    environment_.erase(UpperAscii(name));
+  else
+    environment_[UpperAscii(name)] = value;
+}
+
+AnsiString FakeSystem::ExpandEnvironment(const AnsiString& text) {
+  AnsiString result;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t open = text.find('%', at);
+    const std::size_t close = open == AnsiString::npos ? open : text.find('%', open + 1);
+    if (close == AnsiString::npos) {
+      result.append(text, at, AnsiString::npos);
+      break;
+    }
+    result.append(text, at, open - at);
+    const auto found = environment_.find(UpperAscii(text.substr(open + 1, close - open - 1)));
+    if (found != environment_.end() && close > open + 1) {
+      result += found->second;
+      at = close + 1;
+    } else {
+      // The closing sign may open the next reference.
+      result.append(text, open, close - open);
+      at = close;
+    }
+  }
+  return result;
+}
+
 AnsiString FakeClock::LongTimeText() {
   const long total = static_cast<long>(std::floor(timeOfDay_ * 86400.0 + 1e-6)) % 86400;
   char text[16];

@@ -52,6 +52,11 @@ class FakeSystem : public System {
   void SleepMs(std::uint32_t milliseconds) override;
   AnsiString WindowsDirectory() override { return windowsDirectory_; }
   AnsiString ShellFolderPath(int csidl) override;
+  AnsiString NativeProgramFiles() override { return nativeProgramFiles_; }
+  AnsiString NativeCommonFiles() override { return nativeCommonFiles_; }
+  // As ExpandEnvironmentStringsA: names compare without regard to letter case, and a reference
+  // to a name the table lacks is copied as it stands.
+  AnsiString ExpandEnvironment(const AnsiString& text) override;
   AnsiString ExecutablePath() override { return executablePath_; }
   bool AvailableCommit(std::uint64_t& bytes) override;
 
@@ -93,6 +98,13 @@ class FakeSystem : public System {
   // it up, and a commit beyond it fails, as VirtualAlloc does.
   void SetAvailableCommit(std::uint64_t bytes) { commitLimit_ = bytes; }
   void SetAvailableCommitFails(bool fails) { commitFails_ = fails; }
+  void SetNativeProgramFiles(const AnsiString& programFiles, const AnsiString& commonFiles) {
+    nativeProgramFiles_ = programFiles;
+    nativeCommonFiles_ = commonFiles;
+  }
+  // The environment table; an empty value removes the name.
+  void SetEnvironment(const AnsiString& name, const AnsiString& value);
+  void ClearEnvironment() { environment_.clear(); }
 
  private:
   void* Allocate(std::size_t bytes, std::set<void*>& blocks);
@@ -126,9 +138,25 @@ class FakeSystem : public System {
   AnsiString windowsDirectory_ = "C:\\WINDOWS";
   std::map<int, AnsiString> shellFolders_{
       {csidl::kAppData, "C:\\Documents and Settings\\User\\Application Data"},
+      {csidl::kProfile, "C:\\Documents and Settings\\User"},
+      {csidl::kProgramFilesX86, "C:\\Program Files (x86)"},
+      {csidl::kCommonFilesX86, "C:\\Program Files (x86)\\Common Files"},
       {csidl::kInternetCache,
        "C:\\Documents and Settings\\User\\Local Settings\\Temporary Internet Files"}};
   AnsiString executablePath_ = "C:\\Program Files\\Quillon\\Quillon.exe";
+  AnsiString nativeProgramFiles_ = "C:\\Program Files";
+  AnsiString nativeCommonFiles_ = "C:\\Program Files\\Common Files";
+  std::map<AnsiString, AnsiString> environment_{
+      // by upper-case name
+      {"ALLUSERSPROFILE", "C:\\Documents and Settings\\All Users"},
+      {"APPDATA", "C:\\Documents and Settings\\User\\Application Data"},
+      {"COMMONPROGRAMFILES", "C:\\Program Files\\Common Files"},
+      {"PROGRAMFILES", "C:\\Program Files"},
+      {"SYSTEMDRIVE", "C:"},
+      {"SYSTEMROOT", "C:\\WINDOWS"},
+      {"TEMP", "C:\\Documents and Settings\\User\\Local Settings\\Temp"},
+      {"USERPROFILE", "C:\\Documents and Settings\\User"},
+      {"WINDIR", "C:\\WINDOWS"}};
 };
 
 // Local time as a fraction of a day; advancing past midnight starts the day again.

@@ -144,7 +144,7 @@ class Importer {
     if (remove)
       registry_.DeleteTreeAsUser(root, path);
     else
-      key_.Create(root, path, regaccess::kAllAccess);
+      key_.Create(root, path, regaccess::kAllAccess | regaccess::kWow64_64Key);
   }
 
   void ValueLine(const WideString& line, const std::vector<WideString>& lines, std::size_t& i) {
@@ -173,7 +173,7 @@ class Importer {
     } else if (at < line.size() && line[at] == u'"') {
       WideString text;
       if (ReadQuoted(line, at, text) && OnlyCommentFrom(line, at))
-        Store(name, regtype::kString, AnsiBytes(text, true));
+        StoreText(name, regtype::kString, text + u'\0');
     } else if (StartsWith(line, at, "dword:")) {
       DwordData(name, line, at + 6);
     } else if (StartsWith(line, at, "hex")) {
@@ -214,8 +214,9 @@ class Importer {
     const bool storedAsWide =
         type == regtype::kString || type == regtype::kExpandString || type == regtype::kMultiString;
     if (format_ == Format::kVersion5 && storedAsWide)
-      bytes = AnsiBytes(WideFromBytes(bytes), false);
-    Store(name, type, bytes);
+      StoreText(name, type, WideFromBytes(bytes));
+    else
+      Store(name, type, bytes);
   }
 
   static bool ReadHexType(const WideString& line, std::size_t& at, std::uint32_t& type) {
@@ -277,6 +278,15 @@ class Importer {
       registry_.SetValue(key_.Get(), name, type, data);
   }
 
+  // Text of a Unicode script is stored as the registry editor stores it, in UTF-16, whether the
+  // code page can carry it or not.
+  void StoreText(const AnsiString& name, std::uint32_t type, const WideString& units) {
+    if (codePage_.ToWide(codePage_.FromWide(units)) == units)
+      Store(name, type, AnsiBytes(units, false));
+    else if (key_.IsOpen())
+      registry_.SetValueWide(key_.Get(), name, type, units);
+  }
+
   FakeRegistry& registry_;
   CodePage& codePage_;
   Format format_;
@@ -306,6 +316,11 @@ WideString HexNumber(std::uint32_t value, int width) {
   return Widen(digits);
 }
 
+bool IsTextType(std::uint32_t type) {
+  return type == regtype::kString || type == regtype::kExpandString ||
+         type == regtype::kMultiString;
+}
+
 bool IsPlainString(const RegValue& value) {
   if (value.type != regtype::kString || value.data.empty() || value.data.back() != 0)
     return false;
@@ -332,7 +347,7 @@ class Exporter {
     for (std::uint32_t i = 0; registry_.EnumKey(key, i, name); ++i) {
       const AnsiString childPath = path.empty() ? name : path + "\\" + name;
       RegKey child(registry_);
-      if (child.Open(root_, childPath, regaccess::kRead))
+      if (child.Open(root_, childPath, regaccess::kRead | regaccess::kWow64_64Key))
         Key(child.Get(), childPath, text);
     }
   }
@@ -344,8 +359,16 @@ class Exporter {
     for (std::uint32_t i = 0; registry_.EnumValue(key, i, name); ++i) {
       RegValue value;
       value.name = name;
-      if (registry_.QueryValue(key, name, value.type, &value.data))
-        values.push_back(value);
+      if (!registry_.QueryValue(key, name, value.type, &value.data))
+        continue;
+      // Text is exported as the wide call gives it, so that every character survives.
+      Bytes wide;
+      if (IsTextType(value.type) && registry_.QueryValueWide(key, name, value.type, wide)) {
+        for (std::size_t at = 0; at + 1 < wide.size(); at += 2)
+          value.wideText.push_back(static_cast<char16_t>(wide[at] | wide[at + 1] << 8));
+        value.storedWide = true;
+      }
+      values.push_back(value);
     }
     std::stable_sort(values.begin(), values.end(), [&](const RegValue& a, const RegValue& b) {
       return codePage_.ToWide(codePage_.UpperCase(a.name)) <
@@ -359,8 +382,10 @@ class Exporter {
                                 ? WideString(u"@=")
                                 : u"\"" + Escape(codePage_.ToWide(value.name)) + u"\"=";
     if (IsPlainString(value)) {
-      const AnsiString data(value.data.begin(), value.data.end() - 1);
-      return name + u"\"" + Escape(codePage_.ToWide(data)) + u"\"";
+      const WideString text =
+          value.storedWide ? value.wideText.substr(0, value.wideText.size() - 1)
+                           : codePage_.ToWide(AnsiString(value.data.begin(), value.data.end() - 1));
+      return name + u"\"" + Escape(text) + u"\"";
     }
     if (value.type == regtype::kDword && value.data.size() == 4) {
       const std::uint32_t number = value.data[0] | value.data[1] << 8 | value.data[2] << 16 |
@@ -375,9 +400,15 @@ class Exporter {
         name + (value.type == regtype::kBinary ? WideString(u"hex:")
                                                : u"hex(" + HexNumber(value.type, 1) + u"):");
     Bytes bytes = value.data;
-    if (value.type == regtype::kString || value.type == regtype::kExpandString ||
-        value.type == regtype::kMultiString)
+    if (value.storedWide) {
+      bytes.clear();
+      for (char16_t unit : value.wideText) {
+        bytes.push_back(static_cast<std::uint8_t>(unit));
+        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+      }
+    } else if (IsTextType(value.type)) {
       bytes = WideBytes(value.data);
+    }
     std::size_t column = line.size();
     for (std::size_t i = 0; i < bytes.size(); ++i) {
       line += HexNumber(bytes[i], 2);
@@ -482,7 +513,7 @@ bool AppendRegKeyText(Registry& registry, CodePage& codePage, RegRoot root, cons
                       WideString& text) {
   RegKey key(registry);
   const AnsiString rootName = RegRootName(root);
-  if (rootName.empty() || !key.Open(root, path, regaccess::kRead))
+  if (rootName.empty() || !key.Open(root, path, regaccess::kRead | regaccess::kWow64_64Key))
     return false;
   AnsiString keyPath = path;
   while (!keyPath.empty() && keyPath.back() == '\\')

@@ -133,6 +133,19 @@ bool Win32Files::GetAttributes(const AnsiString& path, std::uint32_t& attributes
   return true;
 }
 
+std::uint32_t Win32Files::QueryAttributes(const AnsiString& path, std::uint32_t& attributes) {
+  NativeFileSystem native;
+  // No "insert the disk" box for a drive without a medium: the caller only wants the error.
+  const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  const DWORD found = GetFileAttributesA(path.c_str());
+  const DWORD error = found == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_SUCCESS;
+  SetErrorMode(previousMode);
+  if (found == INVALID_FILE_ATTRIBUTES)
+    return error == ERROR_SUCCESS ? ERROR_INVALID_NAME : error;
+  attributes = found;
+  return fileerror::kNone;
+}
+
 bool Win32Files::RemoveFile(const AnsiString& path) {
   NativeFileSystem native;
   return DeleteFileA(path.c_str()) != FALSE;

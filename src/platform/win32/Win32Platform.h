@@ -17,6 +17,12 @@ class Win32Registry final : public Registry {
   bool EnumValueData(RegHandle key, std::uint32_t index, AnsiString& name, std::uint32_t& type,
                      Bytes& data) override;
   bool QueryValue(RegHandle key, const AnsiString& name, std::uint32_t& type, Bytes* data) override;
+  bool EnumKeyExact(RegHandle key, std::uint32_t index, AnsiString& name, bool& exact) override;
+  bool EnumValueExact(RegHandle key, std::uint32_t index, AnsiString& name, bool& exact) override;
+  bool QueryValueExact(RegHandle key, const AnsiString& name, std::uint32_t& type, Bytes* data,
+                       bool& exact) override;
+  bool QueryValueWide(RegHandle key, const AnsiString& name, std::uint32_t& type,
+                      Bytes& data) override;
   bool SetValue(RegHandle key, const AnsiString& name, std::uint32_t type,
                 const Bytes& data) override;
   bool DeleteValue(RegHandle key, const AnsiString& name) override;
@@ -31,6 +37,7 @@ class Win32Files final : public Files {
   bool FindNext(FindHandle search, FindEntry& entry) override;
   void FindClose(FindHandle search) override;
   bool GetAttributes(const AnsiString& path, std::uint32_t& attributes) override;
+  std::uint32_t QueryAttributes(const AnsiString& path, std::uint32_t& attributes) override;
   bool RemoveFile(const AnsiString& path) override;
   bool MakeDirectory(const AnsiString& path) override;
   bool ReadWholeFile(const AnsiString& path, Bytes& bytes) override;
@@ -69,6 +76,9 @@ class Win32System final : public System {
   void SleepMs(std::uint32_t milliseconds) override;
   AnsiString WindowsDirectory() override;
   AnsiString ShellFolderPath(int csidl) override;
+  AnsiString NativeProgramFiles() override;
+  AnsiString NativeCommonFiles() override;
+  AnsiString ExpandEnvironment(const AnsiString& text) override;
   AnsiString ExecutablePath() override;
   bool AvailableCommit(std::uint64_t& bytes) override;
 };

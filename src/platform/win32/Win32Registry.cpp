@@ -1,6 +1,8 @@
 // Registry adapter: RegOpenKeyExA, RegEnumKeyExA, RegQueryValueExA and friends, handle for handle.
 #include <windows.h>
 
+#include <string>
+
 #include "platform/win32/Win32Platform.h"
 
 namespace ql::win32 {
@@ -68,6 +70,39 @@ bool EnumName(HKEY key, bool values, AnsiString& name, Enumerate enumerate) {
       return false;
     capacity *= 2;
   }
+}
+
+// The code page's text for UTF-16 units, without best-fit mapping; false when a unit had no
+// character of its own there and the default character stood in for it.
+bool ToAnsiExactly(const wchar_t* text, std::size_t units, AnsiString& ansi) {
+  ansi.clear();
+  if (units == 0)
+    return true;
+  const int size = static_cast<int>(units);
+  BOOL usedDefault = FALSE;
+  const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, size, nullptr, 0,
+                                         nullptr, &usedDefault);
+  if (length <= 0)
+    return false;
+  ansi.assign(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, size, &ansi[0], length, nullptr,
+                      &usedDefault);
+  return usedDefault == FALSE;
+}
+
+std::wstring ToWideName(const AnsiString& name) {
+  if (name.empty())
+    return std::wstring();
+  const int size = static_cast<int>(name.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, name.data(), size, nullptr, 0);
+  std::wstring wide(length > 0 ? static_cast<std::size_t>(length) : 0, L'\0');
+  if (length > 0)
+    MultiByteToWideChar(CP_ACP, 0, name.data(), size, &wide[0], length);
+  return wide;
+}
+
+bool IsTextType(DWORD type) {
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
 }  // namespace
@@ -184,6 +219,84 @@ bool Win32Registry::QueryValue(RegHandle key, const AnsiString& name, std::uint3
   }
   data->clear();
   return false;
+}
+
+bool Win32Registry::EnumKeyExact(RegHandle key, std::uint32_t index, AnsiString& name,
+                                 bool& exact) {
+  wchar_t buffer[256];  // a key name holds at most 255 characters
+  DWORD length = 256;
+  if (RegEnumKeyExW(ToHKey(key), index, buffer, &length, nullptr, nullptr, nullptr, nullptr) !=
+      ERROR_SUCCESS)
+    return false;
+  exact = ToAnsiExactly(buffer, length < 256 ? length : 255, name);
+  return true;
+}
+
+bool Win32Registry::EnumValueExact(RegHandle key, std::uint32_t index, AnsiString& name,
+                                   bool& exact) {
+  wchar_t small[256];
+  DWORD length = 256;
+  LONG status =
+      RegEnumValueW(ToHKey(key), index, small, &length, nullptr, nullptr, nullptr, nullptr);
+  if (status == ERROR_SUCCESS) {
+    exact = ToAnsiExactly(small, length < 256 ? length : 255, name);
+    return true;
+  }
+  if (status != ERROR_MORE_DATA)
+    return false;
+  std::wstring buffer(16384, L'\0');  // the longest value name Windows allows, and its NUL
+  length = 16384;
+  status =
+      RegEnumValueW(ToHKey(key), index, &buffer[0], &length, nullptr, nullptr, nullptr, nullptr);
+  if (status != ERROR_SUCCESS)
+    return false;
+  exact = ToAnsiExactly(buffer.data(), length < 16384 ? length : 16383, name);
+  return true;
+}
+
+bool Win32Registry::QueryValueWide(RegHandle key, const AnsiString& name, std::uint32_t& type,
+                                   Bytes& data) {
+  const std::wstring wideName = ToWideName(name);
+  DWORD valueType = 0;
+  DWORD size = 512;
+  // The value may grow between the calls; then the size is asked again.
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    data.assign(size + 2, 0);  // room for a NUL the data may lack
+    DWORD received = size;
+    const LONG status = RegQueryValueExW(ToHKey(key), wideName.c_str(), nullptr, &valueType,
+                                         data.data(), &received);
+    if (status == ERROR_SUCCESS) {
+      type = valueType;
+      data.resize(received < size ? received : size);
+      return true;
+    }
+    if (status != ERROR_MORE_DATA)
+      break;
+    size = received;
+  }
+  data.clear();
+  return false;
+}
+
+bool Win32Registry::QueryValueExact(RegHandle key, const AnsiString& name, std::uint32_t& type,
+                                    Bytes* data, bool& exact) {
+  exact = true;
+  Bytes wide;
+  if (!QueryValueWide(key, name, type, wide))
+    return false;
+  if (!IsTextType(type)) {
+    if (data != nullptr)
+      *data = std::move(wide);
+    return true;
+  }
+  std::wstring units(wide.size() / 2, L'\0');
+  for (std::size_t i = 0; i < units.size(); ++i)
+    units[i] = static_cast<wchar_t>(wide[2 * i] | wide[2 * i + 1] << 8);
+  AnsiString ansi;
+  exact = ToAnsiExactly(units.data(), units.size(), ansi);
+  if (data != nullptr)
+    data->assign(ansi.begin(), ansi.end());
+  return true;
 }
 
 bool Win32Registry::SetValue(RegHandle key, const AnsiString& name, std::uint32_t type,

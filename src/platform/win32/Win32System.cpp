@@ -102,6 +102,50 @@ AnsiString Win32System::ShellFolderPath(int csidl) {
   return AnsiString(path, strnlen(path, sizeof(path)));
 }
 
+namespace {
+
+// ExpandEnvironmentStringsA counts the terminating NUL in what it returns.
+AnsiString ExpandedVariable(const char* reference) {
+  char text[MAX_PATH] = {};
+  const DWORD length = ExpandEnvironmentStringsA(reference, text, sizeof(text));
+  if (length == 0 || length > sizeof(text) || text[0] == '%')
+    return AnsiString();
+  return AnsiString(text, strnlen(text, sizeof(text)));
+}
+
+// A 32-bit process on 64-bit Windows gets the 32-bit folders from the shell; the variables
+// ProgramW6432 and CommonProgramW6432, defined only on 64-bit Windows, name the native ones.
+AnsiString NativeFolder(const char* nativeReference, int csidl) {
+  const AnsiString native = ExpandedVariable(nativeReference);
+  if (!native.empty())
+    return native;
+  char path[MAX_PATH] = {};
+  if (SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
+    return AnsiString();
+  return AnsiString(path, strnlen(path, sizeof(path)));
+}
+
+}  // namespace
+
+AnsiString Win32System::NativeProgramFiles() {
+  return NativeFolder("%ProgramW6432%", CSIDL_PROGRAM_FILES);
+}
+
+AnsiString Win32System::NativeCommonFiles() {
+  return NativeFolder("%CommonProgramW6432%", CSIDL_PROGRAM_FILES_COMMON);
+}
+
+AnsiString Win32System::ExpandEnvironment(const AnsiString& text) {
+  const DWORD needed = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+  if (needed == 0)
+    return text;
+  std::string buffer(needed, '\0');
+  const DWORD written = ExpandEnvironmentStringsA(text.c_str(), &buffer[0], needed);
+  if (written == 0 || written > needed)
+    return text;
+  return AnsiString(buffer.c_str(), strnlen(buffer.c_str(), needed));
+}
+
 // GetModuleFileNameA returns the full capacity when it had to cut the path.
 AnsiString Win32System::ExecutablePath() {
   return GrowingText(

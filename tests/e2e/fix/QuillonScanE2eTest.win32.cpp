@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -211,6 +212,121 @@ TEST_F(QuillonScanE2eTest, AFailedExportLeavesTheKeyOutOfTheFixScript) {
       std::string::npos)
       << log;
   EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".qle2e"));
+}
+
+// The findings of a scan, each with the text after its description's first ": ".
+std::vector<std::string> FindingTexts(const std::string& out) {
+  std::vector<std::string> texts;
+  for (const std::string& line : Lines(out)) {
+    if (line.rfind("  ", 0) == 0)
+      texts.push_back(line.substr(2));
+  }
+  return texts;
+}
+
+bool IsFullPath(const std::string& path) {
+  return (path.size() > 2 && path[1] == ':' && path[2] == '\\') || path.rfind("\\\\", 0) == 0;
+}
+
+std::string WindowsFolder() {
+  char path[MAX_PATH] = {};
+  GetWindowsDirectoryA(path, MAX_PATH);
+  return std::string(path) + "\\";
+}
+
+std::string Expanded(const char* text) {
+  char expanded[MAX_PATH] = {};
+  ExpandEnvironmentStringsA(text, expanded, MAX_PATH);
+  return expanded;
+}
+
+// No finding names a file that is there: on the prefix as wineboot made it (plus the planted
+// problems), every path a finding names, and every bare font name in the Fonts folder, is gone.
+TEST_F(QuillonScanE2eTest, NoFindingNamesAFileThatIsThere) {
+  const Outcome outcome = RunScan("");
+  for (const std::string& finding : FindingTexts(outcome.out)) {
+    const std::size_t colon = finding.find(": ");
+    if (colon == std::string::npos)
+      continue;
+    std::string path = finding.substr(colon + 2);
+    if (finding.rfind("Font file does not exist: ", 0) == 0 && !IsFullPath(path))
+      path = WindowsFolder() + "Fonts\\" + path;
+    if (IsFullPath(path)) {
+      EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << finding;
+    }
+  }
+}
+
+// Healthy entries in the forms Windows and installers write give no finding at all.
+TEST_F(QuillonScanE2eTest, HealthyEntriesOfEveryFormGiveNoFinding) {
+  struct Planted {
+    HKEY root;
+    std::string key;
+    std::string name;
+    std::string data;
+  };
+  const std::string local = Expanded("%LOCALAPPDATA%") + "\\QlOk";
+  const std::string roaming = Expanded("%APPDATA%") + "\\QlOk";
+  const std::string common = Expanded("%ProgramData%") + "\\QlOk";
+  const std::string programs = Expanded("%ProgramFiles%") + "\\QlOk App";
+  const std::string profile = Expanded("%USERPROFILE%") + "\\QlOk";
+  const std::string drive = Expanded("%SystemDrive%") + "\\QlOk";
+  std::vector<std::string> folders = {local, roaming, common, programs, profile, drive};
+  std::vector<std::string> files = {local + "\\chat.exe",    roaming + "\\sync.exe",
+                                    common + "\\agent.exe",  programs + "\\tool.exe",
+                                    profile + "\\t.exe",     drive + "\\d.exe",
+                                    local + "\\server.dll",  local + "\\QlOk.ttf",
+                                    programs + "\\QLOK.CHM", roaming + "\\ding.wav"};
+  for (const std::string& folder : folders)
+    CreateDirectoryA(folder.c_str(), nullptr);
+  for (const std::string& file : files) {
+    HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE) << file;
+    CloseHandle(handle);
+  }
+  const std::string appPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\qlok.exe";
+  const std::string clsid = "CLSID\\{0D1E2E00-0000-4000-8000-00000000Q10K}";
+  const std::string sound = "AppEvents\\Schemes\\Apps\\.Default\\QlOkEvent\\.Current";
+  const std::string fonts = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts";
+  const std::string help = "SOFTWARE\\Microsoft\\Windows\\Help";
+  const std::vector<Planted> planted = {
+      {HKEY_CURRENT_USER, kRun, "QlOk quoted", "\"%LOCALAPPDATA%\\QlOk\\chat.exe\" --start"},
+      {HKEY_CURRENT_USER, kRun, "QlOk roaming", "%APPDATA%\\QlOk\\sync.exe /background"},
+      {HKEY_LOCAL_MACHINE, kRun, "QlOk data", "\"%ProgramData%\\QlOk\\agent.exe\""},
+      {HKEY_LOCAL_MACHINE, kRun, "QlOk blanks", programs + "\\tool.exe -silent"},
+      {HKEY_CURRENT_USER, kRun, "QlOk profile", "%USERPROFILE%\\QlOk\\t.exe"},
+      {HKEY_LOCAL_MACHINE, kRun, "QlOk drive", "%SystemDrive%\\QlOk\\d.exe"},
+      {HKEY_LOCAL_MACHINE, kRun, "QlOk msiexec", "MsiExec.exe /X{00000000-0000-0000-0000-0}"},
+      {HKEY_LOCAL_MACHINE, appPaths, "", "%LOCALAPPDATA%\\QlOk\\chat.exe"},
+      {HKEY_CLASSES_ROOT, clsid + "\\InprocServer32", "", "%LOCALAPPDATA%\\QlOk\\server.dll"},
+      {HKEY_LOCAL_MACHINE, fonts, "QlOk (TrueType)", local + "\\QlOk.ttf"},
+      {HKEY_LOCAL_MACHINE, help, "QlOk.chm", "%ProgramFiles%\\QlOk App"},
+      {HKEY_CURRENT_USER, sound, "", "%APPDATA%\\QlOk\\ding.wav"},
+  };
+  for (const Planted& entry : planted)
+    ASSERT_TRUE(
+        WriteRegistryText(entry.root, entry.key.c_str(), entry.name.c_str(), entry.data.c_str()))
+        << entry.key << " " << entry.name;
+  const Outcome outcome = RunScan("");
+  for (const Planted& entry : planted) {
+    if (entry.key == kRun || entry.key == fonts || entry.key == help)
+      RegDeleteKeyValueA(entry.root, entry.key.c_str(), entry.name.c_str());
+  }
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, appPaths.c_str());
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, clsid.c_str());
+  RegDeleteTreeA(HKEY_CURRENT_USER, "AppEvents\\Schemes\\Apps\\.Default\\QlOkEvent");
+  for (const std::string& file : files)
+    DeleteFileA(file.c_str());
+  for (const std::string& folder : folders)
+    RemoveDirectoryA(folder.c_str());
+  std::string healthyReported;
+  for (std::string finding : FindingTexts(outcome.out)) {
+    for (char& c : finding)
+      c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (finding.find("QLOK") != std::string::npos || finding.find("MSIEXEC") != std::string::npos)
+      healthyReported += finding + "\n";
+  }
+  EXPECT_EQ(healthyReported, "") << outcome.out;
 }
 
 TEST_F(QuillonScanE2eTest, WrongArgumentsGetTheUsage) {

@@ -57,9 +57,11 @@ TEST_F(FixPipelineTest, RefreshFoldersEndsBothFoldersWithABackslash) {
   EXPECT_EQ(Unit0::ProfileFolder, "C:\\Documents and Settings\\User\\");
   fake.system.SetWindowsDirectory("D:\\WIN\\");
   fake.system.SetShellFolderPath(csidl::kAppData, "D:\\Users\\Ann\\AppData\\Roaming\\");
+  fake.system.SetShellFolderPath(csidl::kProfile, "D:\\Users\\Ann");
   pipeline.RefreshFolders();
   EXPECT_EQ(Unit0::WindowsFolder, "D:\\WIN\\");
-  EXPECT_EQ(Unit0::ProfileFolder, "D:\\Users\\Ann\\AppData\\Roaming\\");
+  // The profile folder as the system reports it, not the parent of the application data.
+  EXPECT_EQ(Unit0::ProfileFolder, "D:\\Users\\Ann\\");
 }
 
 TEST_F(FixPipelineTest, PrepareTakesTheFirstFreeUndoNumberAndRestartsTheTexts) {

@@ -31,8 +31,9 @@ struct ValueDump {
   AnsiString name;
   std::uint32_t type;
   Bytes data;
+  WideString text;  // a text stored as UTF-16, which the code page may not carry
   bool operator==(const ValueDump& other) const {
-    return name == other.name && type == other.type && data == other.data;
+    return name == other.name && type == other.type && data == other.data && text == other.text;
   }
 };
 
@@ -49,7 +50,8 @@ using Snapshot = std::map<std::pair<RegRoot, AnsiString>, KeyDump>;  // by upper
 void DumpKey(FakeRegistry& registry, RegRoot root, const AnsiString& path, Snapshot& snapshot) {
   KeyDump dump{path, {}};
   for (const RegValue& value : registry.Values(root, path))
-    dump.values[UpperCase1252(value.name)] = ValueDump{value.name, value.type, value.data};
+    dump.values[UpperCase1252(value.name)] =
+        ValueDump{value.name, value.type, value.data, value.storedWide ? value.wideText : u""};
   snapshot[{root, UpperCase1252(path)}] = dump;
   for (const AnsiString& name : registry.SubKeyNames(root, path))
     DumpKey(registry, root, path.empty() ? name : path + "\\" + name, snapshot);
@@ -112,6 +114,8 @@ class Planter {
       : fake_(fake), random_(seed), failExports_(failExports) {}
 
   void PlantAll() {
+    if (Chance(30))
+      PlantTextBeyondTheCodePage();
     const int count = Pick(3, 8);
     for (int i = 0; i < count; ++i) {
       switch (Pick(0, 10)) {
@@ -164,7 +168,7 @@ class Planter {
 
   // A name of hostile pieces; key names never hold "\" and names of recordable entries never
   // hold a line break. Every name is unique, so plants never meet.
-  AnsiString Name(bool forKey, bool allowLineBreak) {
+  AnsiString Name(bool forKey, bool allowLineBreak, bool forFile = false) {
     static const char* const pieces[] = {"a",    "Z",    "\"", "\\", "[",  "]", "=",
                                          "@",    " ",    "-",  ";",  "%",  ".", "\xE9",
                                          "\xFF", "\x80", "{",  "}x", "ab", "\t"};
@@ -176,6 +180,10 @@ class Planter {
         piece = "]";
       if (piece == "{" || piece == "}x")
         piece = forKey ? "(" : piece;
+      // A file name holds no double quote or tab, and a "%" pair would be a reference to an
+      // environment name, which leaves the entry unjudged.
+      if (forFile && (piece == "\"" || piece == "\t" || piece == "%"))
+        piece = "_";
       name += piece;
     }
     if (allowLineBreak && Chance(10))
@@ -213,6 +221,27 @@ class Planter {
     }
     if (Chance(30))
       fake_.registry.SetDword(root, path + "\\" + Name(true, false), "", 7);
+    AddTextBeyondTheCodePage(root, path);
+  }
+
+  // A string value whose text the code page cannot carry: only the undo's UTF-16 brings it back.
+  void AddTextBeyondTheCodePage(RegRoot root, const AnsiString& path) {
+    if (!Chance(40))
+      return;
+    static const char16_t* const texts[] = {u"\u0141\u00F3d\u017A", u"\u4E2D\u6587 \"q\" \\x",
+                                            u"\U0001F600 C:\\Gone\\x.exe", u"caf\u00E9 \u2603"};
+    fake_.registry.SetStringWide(root, path, fake_.codePage.ToWide(Name(false, false)),
+                                 texts[Pick(0, 3)],
+                                 Chance(50) ? regtype::kString : regtype::kExpandString);
+  }
+
+  // An entry whose text names a missing file in characters the code page lacks: it cannot be
+  // judged, so the fix must leave it alone.
+  void PlantTextBeyondTheCodePage() {
+    const AnsiString key = AnsiString(kRunPath).substr(1);
+    fake_.registry.SetStringWide(
+        kCurrentUser, key, fake_.codePage.ToWide(Name(false, false)),
+        u"C:\\GONE\\\u0141" + fake_.codePage.ToWide(std::to_string(++serial_)) + u".EXE");
   }
 
   // An unrecordable name (line break) or a subtree that an export cannot carry: the entry must
@@ -280,7 +309,7 @@ class Planter {
 
   void PlantSharedLibrary() {
     const bool broken = Chance(60);
-    const AnsiString name = broken ? "C:\\GONE\\" + Name(false, true) : HereFile(".DLL");
+    const AnsiString name = broken ? "C:\\GONE\\" + Name(false, true, true) : HereFile(".DLL");
     const std::uint32_t type = RandomType();
     const AnsiString key = AnsiString(kSharedDllsPath).substr(1);
     fake_.registry.SetValue(kLocalMachine, key, name, type, RandomData(type));
@@ -341,8 +370,11 @@ class Planter {
       fake_.registry.SetString(root, key, name, "\"" + GoneFile(".EXE") + "\" /min",
                                Chance(50) ? regtype::kString : regtype::kExpandString);
     } else {
-      const std::uint32_t type = Chance(50) ? regtype::kMultiString : RandomType();
-      // Random text never names an existing file, and other types give no command at all.
+      static const std::uint32_t kNotText[] = {regtype::kNone,  regtype::kBinary,
+                                               regtype::kDword, regtype::kMultiString,
+                                               regtype::kQword, 0x20};
+      const std::uint32_t type = kNotText[Pick(0, 5)];
+      // Values that are no text give no command at all.
       fake_.registry.SetValue(root, key, name, type, RandomData(type));
     }
     ExpectValueFix(root, key, name);
@@ -374,7 +406,7 @@ class Planter {
     const bool broken = Chance(60);
     // A file name cannot hold every character a value name can.
     const AnsiString name =
-        broken ? Name(false, true) + ".hlp" : "h" + std::to_string(++serial_) + ".hlp";
+        broken ? Name(false, true, true) + ".hlp" : "h" + std::to_string(++serial_) + ".hlp";
     if (!broken)
       fake_.files.AddFile("C:\\Help\\" + UpperCase1252(name));
     const AnsiString key = AnsiString(kHelpPath).substr(1);

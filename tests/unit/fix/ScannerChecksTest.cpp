@@ -206,17 +206,18 @@ TEST_F(ChecksTest, AMissingSharedLibraryIsRemovedByItsEscapedName) {
   fake.registry.SetDword(kLocalMachine, kSharedDlls, "C:\\Lib\\Here.dll", 1);
   fake.files.AddFile("C:\\WINDOWS\\w.dll");
   fake.registry.SetDword(kLocalMachine, kSharedDlls, "%WINDIR%\\w.dll", 1);
+  fake.registry.SetDword(kLocalMachine, kSharedDlls, "%WINDIR%\\gone.dll", 1);
   scanner.CheckCommonLibraries();
   EXPECT_EQ(Errors(Category::CommonLibraries),
             (StringList{"Library does not exist: C:\\GONE\\X.DLL",
-                        "Library does not exist: %WINDIR%\\w.dll"}));
+                        "Library does not exist: %WINDIR%\\gone.dll"}));
   const AnsiString header = "[HKEY_LOCAL_MACHINE\\" + AnsiString(kSharedDlls) + "\\]";
   EXPECT_EQ(FixLines(), (StringList{header, "\"C:\\\\GONE\\\\X.DLL\"=-", "", header,
-                                    "\"%WINDIR%\\\\w.dll\"=-", ""}));
+                                    "\"%WINDIR%\\\\gone.dll\"=-", ""}));
   EXPECT_EQ(UndoLines(), (StringList{"[HKEY_LOCAL_MACHINE\\" + AnsiString(kSharedDlls) + "]",
                                      "\"C:\\\\GONE\\\\X.DLL\"=dword:00000003", "",
                                      "[HKEY_LOCAL_MACHINE\\" + AnsiString(kSharedDlls) + "]",
-                                     "\"%WINDIR%\\\\w.dll\"=dword:00000001", ""}));
+                                     "\"%WINDIR%\\\\gone.dll\"=dword:00000001", ""}));
 }
 
 // ---- Startup ----
@@ -270,15 +271,18 @@ TEST_F(ChecksTest, UninstallEntriesWithoutACommandAreReported) {
 
 // ---- Fonts, help, sounds ----
 
-TEST_F(ChecksTest, FontsAreLookedForInTheFontsFolder) {
+TEST_F(ChecksTest, BareFontNamesAreLookedForInTheFontsFolderAndFullPathsWhereTheyPoint) {
   fake.files.AddFile("C:\\WINDOWS\\Fonts\\arial.ttf");
+  fake.files.AddFile("C:\\Fonts Elsewhere\\mine.ttf");
   fake.registry.SetString(kLocalMachine, kFonts, "Arial (TrueType)", "ARIAL.TTF");
   fake.registry.SetString(kLocalMachine, kFonts, "Gone \"x\"", "gone.ttf");
   fake.registry.SetString(kLocalMachine, kFonts, "Full", "C:\\WINDOWS\\Fonts\\arial.ttf");
+  fake.registry.SetString(kLocalMachine, kFonts, "Mine", "C:\\Fonts Elsewhere\\mine.ttf");
+  fake.registry.SetString(kLocalMachine, kFonts, "Full gone", "C:\\Fonts Elsewhere\\old.ttf");
   scanner.CheckFonts();
   EXPECT_EQ(Errors(Category::FontHelpSounds),
             (StringList{"Font file does not exist: GONE.TTF",
-                        "Font file does not exist: C:\\WINDOWS\\FONTS\\ARIAL.TTF"}));
+                        "Font file does not exist: C:\\FONTS ELSEWHERE\\OLD.TTF"}));
   EXPECT_EQ(FixLines()[1], "\"Gone \\\"x\\\"\"=-");
 }
 

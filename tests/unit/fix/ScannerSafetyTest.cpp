@@ -133,22 +133,32 @@ TEST_F(SafetyTest, APreviewCountsKeyFindingsButWritesNoKeyDeletion) {
   EXPECT_TRUE(regedit.commandLines.empty());
 }
 
-// A registry seen through lossy ANSI calls: listed names lose their letters above 127 to "?",
-// as names converted from another code page do.
+// A registry on a system whose code page lacks the letters above 127: the ANSI calls list such
+// names with "?", the exact calls say that they cannot carry them.
 class LossyRegistry : public FakeRegistry {
  public:
   bool EnumKey(RegHandle key, std::uint32_t index, AnsiString& name) override {
-    return FakeRegistry::EnumKey(key, index, name) && Lossy(name);
+    bool exact = true;
+    return FakeRegistry::EnumKey(key, index, name) && Lossy(name, exact);
   }
   bool EnumValue(RegHandle key, std::uint32_t index, AnsiString& name) override {
-    return FakeRegistry::EnumValue(key, index, name) && Lossy(name);
+    bool exact = true;
+    return FakeRegistry::EnumValue(key, index, name) && Lossy(name, exact);
+  }
+  bool EnumKeyExact(RegHandle key, std::uint32_t index, AnsiString& name, bool& exact) override {
+    return FakeRegistry::EnumKeyExact(key, index, name, exact) && Lossy(name, exact);
+  }
+  bool EnumValueExact(RegHandle key, std::uint32_t index, AnsiString& name, bool& exact) override {
+    return FakeRegistry::EnumValueExact(key, index, name, exact) && Lossy(name, exact);
   }
 
  private:
-  static bool Lossy(AnsiString& name) {
+  static bool Lossy(AnsiString& name, bool& exact) {
     for (char& c : name) {
-      if (static_cast<unsigned char>(c) > 127)
+      if (static_cast<unsigned char>(c) > 127) {
         c = '?';
+        exact = false;
+      }
     }
     return true;
   }
@@ -183,13 +193,14 @@ TEST_F(LossyNamesTest, ANameThatDoesNotOpenBackIsNotRecorded) {
   EXPECT_EQ(state.ErrorCount, 0u);
 }
 
-TEST_F(LossyNamesTest, ANameListedTwiceIsNotRecordedEvenWhereItOpens) {
+TEST_F(LossyNamesTest, ANameTheCodePageCannotCarryNeverStandsForItsLookAlike) {
   registry.SetString(kCurrentUser, kRun, "caf\xE9", "C:\\GONE\\X.EXE");
   registry.SetString(kCurrentUser, kRun, "caf?", "C:\\GONE\\Y.EXE");
   registry.SetString(kCurrentUser, kRun, "plain", "C:\\GONE\\Z.EXE");
   scanner.CheckStartup(kCurrentUser);
   EXPECT_EQ(state.ErrorsOf(Category::StartupUninstall),
-            (StringList{"Startup file does not exist: C:\\GONE\\Z.EXE"}));
+            (StringList{"Startup file does not exist: C:\\GONE\\Y.EXE",
+                        "Startup file does not exist: C:\\GONE\\Z.EXE"}));
 }
 
 // ---- The walk ----

@@ -40,6 +40,20 @@ class ObservedRegistry : public Registry {
                   Bytes* data) override {
     return inner_.QueryValue(key, name, type, data);
   }
+  bool EnumKeyExact(RegHandle key, std::uint32_t index, AnsiString& name, bool& exact) override {
+    return inner_.EnumKeyExact(key, index, name, exact);
+  }
+  bool EnumValueExact(RegHandle key, std::uint32_t index, AnsiString& name, bool& exact) override {
+    return inner_.EnumValueExact(key, index, name, exact);
+  }
+  bool QueryValueExact(RegHandle key, const AnsiString& name, std::uint32_t& type, Bytes* data,
+                       bool& exact) override {
+    return inner_.QueryValueExact(key, name, type, data, exact);
+  }
+  bool QueryValueWide(RegHandle key, const AnsiString& name, std::uint32_t& type,
+                      Bytes& data) override {
+    return inner_.QueryValueWide(key, name, type, data);
+  }
   bool SetValue(RegHandle key, const AnsiString& name, std::uint32_t type,
                 const Bytes& data) override {
     return !refuseWrites && inner_.SetValue(key, name, type, data);

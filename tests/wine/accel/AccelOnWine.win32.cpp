@@ -66,6 +66,11 @@ class SmallMachine : public System {
   void SleepMs(std::uint32_t milliseconds) override { real.SleepMs(milliseconds); }
   AnsiString WindowsDirectory() override { return real.WindowsDirectory(); }
   AnsiString ShellFolderPath(int csidl) override { return real.ShellFolderPath(csidl); }
+  AnsiString NativeProgramFiles() override { return real.NativeProgramFiles(); }
+  AnsiString NativeCommonFiles() override { return real.NativeCommonFiles(); }
+  AnsiString ExpandEnvironment(const AnsiString& text) override {
+    return real.ExpandEnvironment(text);
+  }
   AnsiString ExecutablePath() override { return real.ExecutablePath(); }
   bool AvailableCommit(std::uint64_t& bytes) override { return real.AvailableCommit(bytes); }
 

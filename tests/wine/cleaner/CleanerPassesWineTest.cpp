@@ -431,7 +431,9 @@ TEST_F(SoftwareTreeTest, CleanRemovesExactlyTheListedValuesAndSparesSkippedKeys)
 // Names beyond 255 characters and data beyond 256 bytes take the adapter's longer reads.
 TEST_F(SoftwareTreeTest, LongValueNamesAndLongDataAreReadWhole) {
   const AnsiString longName(300, 'n');
-  const AnsiString longData = "C:\\Quillon gone\\" + AnsiString(280, 'd') + ".doc";
+  // Beyond 256 bytes, yet a valid path: no component beyond 255 characters, all of it below 260.
+  const AnsiString longData =
+      "C:\\Quillon gone\\" + AnsiString(120, 'd') + "\\" + AnsiString(116, 'd') + ".doc";
   Set("Long", longName, REG_SZ, longData);
   Set("Long", "short", REG_SZ, "C:\\Quillon gone\\short.doc");
   StringList found = Run("\\Software\\QuillonCleanerTest\\", true);

@@ -146,7 +146,7 @@ class FixRoundTripWineTest : public ::testing::Test {
     planted.push_back(
         {kLocalMachine, appPath, "Software does not exist: ql gone [1].exe", appPath, ""});
 
-    const AnsiString library = "C:\\qlgone\\a\"b\\c.dll";
+    const AnsiString library = "C:\\qlgone\\a'b=[1]\\c.dll";
     Set(kLocalMachine, kSharedDlls, library, REG_DWORD, {5, 0, 0, 0});
     planted.push_back(
         {kLocalMachine, kSharedDlls, "Library does not exist: " + library, "", library});

@@ -197,5 +197,37 @@ TEST_F(FilesAdapter, SeesTheNativeSystemFolder) {
   EXPECT_EQ(GetFileAttributesA(creationPath.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// The system's reason comes with a failed query, and only "not found" on a drive that answers
+// counts as gone.
+TEST_F(FilesAdapter, OnlyNotFoundOnADriveThatAnswersCountsAsGone) {
+  WriteTextFile(folder_.path() + "here.txt", "x");
+  AnsiString unmapped;
+  for (char letter = 'Q'; letter <= 'Y' && unmapped.empty(); ++letter) {
+    const AnsiString root = AnsiString(1, letter) + ":\\";
+    if (GetDriveTypeA(root.c_str()) == DRIVE_NO_ROOT_DIR)
+      unmapped = root;
+  }
+  ASSERT_FALSE(unmapped.empty());
+  struct Case {
+    AnsiString path;
+    Presence presence;
+  };
+  const Case cases[] = {
+      {folder_.path() + "here.txt", Presence::Present},
+      {folder_.path() + "gone.txt", Presence::Missing},
+      {folder_.path() + "Gone\\Deeper\\gone.txt", Presence::Missing},
+      {unmapped + "Apps\\tool.exe", Presence::Unjudged},
+      {folder_.path() + "to<ol>.exe", Presence::Unjudged},
+      {folder_.path() + "h*.txt", Presence::Unjudged},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(PathPresence(files_, c.path), c.presence) << c.path;
+  std::uint32_t attributes = 0;
+  EXPECT_EQ(files_.QueryAttributes(folder_.path() + "gone.txt", attributes),
+            fileerror::kFileNotFound);
+  EXPECT_EQ(files_.QueryAttributes(folder_.path() + "Gone\\gone.txt", attributes),
+            fileerror::kPathNotFound);
+}
+
 }  // namespace
 }  // namespace ql::win32

@@ -182,5 +182,62 @@ TEST_F(RegistryAdapter, ReadOnlyKeysRefuseWrites) {
   registry_.CloseKey(readOnly);
 }
 
+// Names and texts come through the wide calls without best-fit mapping: a character the code
+// page lacks, or has only a look-alike for, is reported, never replaced.
+TEST_F(RegistryAdapter, ExactReadsTellWhatTheCodePageCannotCarry) {
+  const std::wstring wideBase(base_.begin(), base_.end());
+  struct Case {
+    const wchar_t* name;
+    const wchar_t* text;
+    const wchar_t* keyName;
+    bool exact;
+  };
+  const Case cases[] = {
+      {L"plain", L"C:\\Tools\\tool.exe", L"plain key", true},
+      // A fullwidth A, which best-fit mapping would turn into "A".
+      {L"look-alike", L"C:\\\uFF21pp\\a.exe", L"\uFF21 key", false},
+      {L"beyond", L"C:\\Gone\\\U0001F600.exe", L"\U0001F600 key", false},
+  };
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, wideBase.c_str(), 0, KEY_ALL_ACCESS, &key),
+            ERROR_SUCCESS);
+  for (const Case& c : cases) {
+    const std::wstring text = c.text;
+    RegSetValueExW(key, c.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    HKEY child = nullptr;
+    RegCreateKeyExW(key, c.keyName, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr);
+    RegCloseKey(child);
+  }
+  RegCloseKey(key);
+  for (const Case& c : cases) {
+    const std::wstring wideName = c.name;
+    const AnsiString name(wideName.begin(), wideName.end());
+    std::uint32_t type = 0;
+    Bytes data;
+    bool exact = !c.exact;
+    ASSERT_TRUE(registry_.QueryValueExact(key_, name, type, &data, exact)) << name;
+    EXPECT_EQ(exact, c.exact) << name;
+    Bytes wide;
+    ASSERT_TRUE(registry_.QueryValueWide(key_, name, type, wide)) << name;
+    const std::wstring text = c.text;
+    EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(wide.data()), wide.size() / 2),
+              text + L'\0')
+        << name;
+  }
+  StringList exactNames;
+  int inexact = 0;
+  AnsiString childName;
+  bool exact = true;
+  for (std::uint32_t i = 0; registry_.EnumKeyExact(key_, i, childName, exact); ++i) {
+    if (exact)
+      exactNames.push_back(childName);
+    else
+      ++inexact;
+  }
+  EXPECT_EQ(exactNames, StringList{"plain key"});
+  EXPECT_EQ(inexact, 2);
+}
+
 }  // namespace
 }  // namespace ql::win32

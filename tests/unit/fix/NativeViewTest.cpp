@@ -1,0 +1,139 @@
+// The scanner as a 32-bit process on 64-bit Windows: it must judge the native registry view and
+// the native System32, or it reports healthy entries and misses broken ones.
+#include <gtest/gtest.h>
+
+#include "app/Unit0.h"
+#include "fix/FixPipeline.h"
+#include "fix/RegistryScanner.h"
+#include "platform/fake/FakePlatform.h"
+
+namespace ql {
+namespace {
+
+constexpr char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+constexpr char kAppPaths32[] =
+    "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
+// A registry seen by code that opens its keys without KEY_WOW64_64KEY.
+class DefaultViewRegistry : public Registry {
+ public:
+  explicit DefaultViewRegistry(Registry& inner) : inner_(inner) {}
+  bool OpenKey(RegRoot root, const AnsiString& path, std::uint32_t access,
+               RegHandle& key) override {
+    return inner_.OpenKey(root, path, access & ~regaccess::kWow64_64Key, key);
+  }
+  bool CreateKey(RegRoot root, const AnsiString& path, std::uint32_t access,
+                 RegHandle& key) override {
+    return inner_.CreateKey(root, path, access & ~regaccess::kWow64_64Key, key);
+  }
+  void CloseKey(RegHandle key) override { inner_.CloseKey(key); }
+  bool QueryInfoKey(RegHandle key, RegKeyInfo& info) override {
+    return inner_.QueryInfoKey(key, info);
+  }
+  bool EnumKey(RegHandle key, std::uint32_t index, AnsiString& name) override {
+    return inner_.EnumKey(key, index, name);
+  }
+  bool EnumValue(RegHandle key, std::uint32_t index, AnsiString& name) override {
+    return inner_.EnumValue(key, index, name);
+  }
+  bool QueryValue(RegHandle key, const AnsiString& name, std::uint32_t& type,
+                  Bytes* data) override {
+    return inner_.QueryValue(key, name, type, data);
+  }
+  bool EnumKeyExact(RegHandle key, std::uint32_t index, AnsiString& name, bool& exact) override {
+    return inner_.EnumKeyExact(key, index, name, exact);
+  }
+  bool EnumValueExact(RegHandle key, std::uint32_t index, AnsiString& name, bool& exact) override {
+    return inner_.EnumValueExact(key, index, name, exact);
+  }
+  bool QueryValueExact(RegHandle key, const AnsiString& name, std::uint32_t& type, Bytes* data,
+                       bool& exact) override {
+    return inner_.QueryValueExact(key, name, type, data, exact);
+  }
+  bool QueryValueWide(RegHandle key, const AnsiString& name, std::uint32_t& type,
+                      Bytes& data) override {
+    return inner_.QueryValueWide(key, name, type, data);
+  }
+  bool SetValue(RegHandle key, const AnsiString& name, std::uint32_t type,
+                const Bytes& data) override {
+    return inner_.SetValue(key, name, type, data);
+  }
+  bool DeleteValue(RegHandle key, const AnsiString& name) override {
+    return inner_.DeleteValue(key, name);
+  }
+
+ private:
+  Registry& inner_;
+};
+
+// What a whole scan reports on a 64-bit machine with 64-bit and 32-bit programs installed, run
+// by a 32-bit scanner that keeps the native-view rules or breaks one of them.
+StringList Findings(bool opensNativeView, bool redirectionOff) {
+  Unit0::Reset();
+  Unit0::UndoFolder = "C:\\Undo\\";
+  FakePlatform fake;
+  fake.files.AddFolder("C:\\Undo");
+  fake.registry.PlayWow64Process(true);
+  fake.files.PlayWow64Process("C:\\WINDOWS", redirectionOff);
+
+  // 64-bit programs, in the native view.
+  fake.files.AddFile("C:\\Program Files\\Big\\big.exe");
+  fake.registry.SetString(kLocalMachine, AnsiString(kAppPaths) + "big.exe", "",
+                          "C:\\Program Files\\Big\\big.exe");
+  fake.registry.SetString(kLocalMachine, AnsiString(kAppPaths) + "gone64.exe", "",
+                          "C:\\Program Files\\Gone\\gone64.exe");
+  fake.files.AddFile("C:\\WINDOWS\\System32\\native64.dll");
+  fake.registry.SetString(kClassesRoot, "CLSID\\{64}\\InprocServer32", "",
+                          "%SystemRoot%\\System32\\native64.dll");
+  // 32-bit programs, in the redirected view and folder.
+  fake.files.AddFile("C:\\WINDOWS\\SysWOW64\\old32.dll");
+  fake.registry.SetString(kLocalMachine, AnsiString(kAppPaths32) + "old32.exe", "",
+                          "C:\\Program Files (x86)\\Old\\old32.exe");
+  fake.registry.SetString(kClassesRoot, "Wow6432Node\\CLSID\\{32}\\InprocServer32", "",
+                          "C:\\WINDOWS\\System32\\old32.dll");
+
+  DefaultViewRegistry defaultView(fake.registry);
+  Platform platform = fake.platform();
+  Platform seen{opensNativeView ? static_cast<Registry&>(fake.registry) : defaultView,
+                platform.files,
+                platform.processes,
+                platform.system,
+                platform.clock,
+                platform.codePage,
+                platform.shell,
+                platform.launcher,
+                platform.pump};
+  ScanState state;
+  FixPipeline pipeline(seen, state);
+  RegistryScanner scanner(seen, state, pipeline);
+  pipeline.RefreshFolders();
+  pipeline.PrepareFixScripts();
+  state.Scanning = true;
+  for (const ScanStep& step : ScanSteps()) {
+    for (const auto& check : step.checks)
+      check(scanner);
+  }
+  StringList findings;
+  for (const StringList& category : state.CategoryErrors)
+    findings.insert(findings.end(), category.begin(), category.end());
+  for (const AnsiString& description : state.NotBackedUp)
+    findings.push_back("left alone: " + description);
+  Unit0::Reset();
+  return findings;
+}
+
+TEST(NativeViewTest, A32BitScannerMustJudgeTheNativeRegistryAndSystem32) {
+  // As built: every key opened in the native view, file-system redirection off.
+  EXPECT_EQ(Findings(true, true), (StringList{"Software does not exist: gone64.exe"}));
+  // Keys opened without the 64-bit flag: the broken 64-bit entry is missed, and 32-bit entries
+  // are found, among them a healthy 32-bit server whose System32 means SysWOW64. The 64-bit
+  // registry editor sees the native view and cannot back them up, so they are left alone.
+  EXPECT_EQ(Findings(false, true), (StringList{"left alone: Software does not exist: old32.exe",
+                                               "left alone: Invalid Server32: OLD32.DLL"}));
+  // System32 left redirected: the healthy 64-bit server is reported.
+  EXPECT_EQ(Findings(true, false),
+            (StringList{"Software does not exist: gone64.exe", "Invalid Server32: NATIVE64.DLL"}));
+}
+
+}  // namespace
+}  // namespace ql
