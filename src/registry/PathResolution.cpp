@@ -125,11 +125,28 @@ void CutBeforeSecondDrive(AnsiString& text) {
     text.resize(positionInTail);
 }
 
+// True when a name can end at `end`: the end of the text, or a character that no file name goes
+// on with (a blank, a comma, a switch); "\" there means the name was a folder's.
+bool NameEndsAt(const AnsiString& text, std::size_t end) {
+  if (end >= text.size())
+    return true;
+  const auto c = static_cast<unsigned char>(text[end]);
+  const bool goesOn = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                      c >= 0x80 || c == '\\' || c == '.' || c == '_' || c == '-' || c == '~';
+  return !goesOn;
+}
+
+// An extension counts only where a name ends with it, so that "C:\DIR.DLLS\APP.EXE" and
+// "C:\SETUP.EXE\APP.EXE" keep their program instead of being cut inside a folder name.
 void CutAfterKnownExtensions(AnsiString& text) {
   for (const char* extension : kCommandExtensions) {
-    const std::size_t at = text.find(extension);
-    if (at != AnsiString::npos)
-      text.resize(at + 4);
+    for (std::size_t at = text.find(extension); at != AnsiString::npos;
+         at = text.find(extension, at + 1)) {
+      if (NameEndsAt(text, at + 4)) {
+        text.resize(at + 4);
+        break;
+      }
+    }
   }
 }
 

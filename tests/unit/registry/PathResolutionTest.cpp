@@ -32,7 +32,11 @@ TEST(ExtractCommandFileTest, ResolvesCommandLinesIconsAndPaths) {
       {"START FOO.EXE", "FOO.EXE"},
       {"C:\\X\\ICON.ICO,0", "C:\\X\\ICON.ICO"},
       {"ABC,DEF", "ABC"},
-      {"C:\\DIR.DLLS\\APP.EXE", "C:\\DIR.DLL"},
+      // An extension inside a folder name does not end the path.
+      {"C:\\DIR.DLLS\\APP.EXE", "C:\\DIR.DLLS\\APP.EXE"},
+      {"C:\\SETUP.EXE\\APP.EXE /x", "C:\\SETUP.EXE\\APP.EXE"},
+      {"C:\\My.Cmd-Tools\\run.bat arg", "C:\\MY.CMD-TOOLS\\RUN.BAT"},
+      {"C:\\TOOL.EXE.CONFIG\\A.DLL,3", "C:\\TOOL.EXE.CONFIG\\A.DLL"},
       {"%PROGRAMW6432%\\APP\\A.EXE", "C:\\Program Files\\APP\\A.EXE"},
       {"%PROGRAMFILES%APP.EXE", "%PROGRAMFILES%APP.EXE"},
       // Upper-casing comes before the prefix table, so lower-case prefixes expand too.
