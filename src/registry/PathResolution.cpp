@@ -82,15 +82,20 @@ Presence Query(Files& files, const AnsiString& path, std::uint32_t& attributes) 
     return Presence::Missing;
   if (path.find_first_of("*?") != AnsiString::npos || IsInvalidPathText(path))
     return Presence::Unjudged;
+  // A name without a drive or a share is found along a search path (the Windows folders, PATH,
+  // App Paths, the Media folder for sounds) that this check cannot retrace; the current folder
+  // says nothing about it.
+  const AnsiString root = RootOf(path);
+  if (root.empty())
+    return Presence::Unjudged;
   const std::uint32_t error = files.QueryAttributes(path, attributes);
   if (error == fileerror::kNone)
     return Presence::Present;
   if (error != fileerror::kFileNotFound && error != fileerror::kPathNotFound)
     return Presence::Unjudged;
   // A drive that is not mapped also gives "path not found": the root must answer.
-  const AnsiString root = RootOf(path);
   std::uint32_t rootAttributes = 0;
-  if (!root.empty() && files.QueryAttributes(root, rootAttributes) != fileerror::kNone)
+  if (files.QueryAttributes(root, rootAttributes) != fileerror::kNone)
     return Presence::Unjudged;
   return Presence::Missing;
 }

@@ -163,11 +163,12 @@ const std::vector<EntryForm>& Forms() {
       {"%HOMEDRIVE%%HOMEPATH%",
        [](R r) { RunValue(r, kCurrentUser, "Home", "%HOMEDRIVE%%HOMEPATH%\\bin\\home.exe"); },
        "C:\\Users\\Ann\\bin\\home.exe"},
-      {"msiexec host",
+      // A bare program name is found along the search path, which the scan cannot retrace.
+      {"msiexec host by bare name, never judged",
        [](R r) {
          RunValue(r, kLocalMachine, "Repair", "MsiExec.exe /X{12345678-1234-1234-1234-1234}");
        },
-       "C:\\Windows\\System32\\msiexec.exe"},
+       "C:\\Windows\\System32\\msiexec.exe", false},
       {"rundll32 host, never judged",
        [](R r) {
          RunValue(r, kCurrentUser, "Print",
@@ -237,6 +238,12 @@ const std::vector<EntryForm>& Forms() {
                      "%SystemRoot%\\media\\Windows Startup.wav", regtype::kExpandString);
        },
        "C:\\Windows\\media\\Windows Startup.wav"},
+      // Windows looks for a bare sound name in its Media folder.
+      {"bare sound name, never judged",
+       [](R r) {
+         r.SetString(kCurrentUser, AnsiString(kSounds) + "Ding\\.Current", "", "ding.wav");
+       },
+       "C:\\Windows\\Media\\ding.wav", false},
       {"default sound under %USERPROFILE%",
        [](R r) {
          r.SetString(kCurrentUser, AnsiString(kSounds) + "Notify\\.Default", "",
