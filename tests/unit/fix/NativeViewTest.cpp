@@ -6,6 +6,7 @@
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
 #include "platform/fake/FakePlatform.h"
+#include "unit/registry/ObservedRegistry.h"
 
 namespace ql {
 namespace {
@@ -13,58 +14,6 @@ namespace {
 constexpr char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 constexpr char kAppPaths32[] =
     "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
-
-// A registry seen by code that opens its keys without KEY_WOW64_64KEY.
-class DefaultViewRegistry : public Registry {
- public:
-  explicit DefaultViewRegistry(Registry& inner) : inner_(inner) {}
-  bool OpenKey(RegRoot root, const AnsiString& path, std::uint32_t access,
-               RegHandle& key) override {
-    return inner_.OpenKey(root, path, access & ~regaccess::kWow64_64Key, key);
-  }
-  bool CreateKey(RegRoot root, const AnsiString& path, std::uint32_t access,
-                 RegHandle& key) override {
-    return inner_.CreateKey(root, path, access & ~regaccess::kWow64_64Key, key);
-  }
-  void CloseKey(RegHandle key) override { inner_.CloseKey(key); }
-  bool QueryInfoKey(RegHandle key, RegKeyInfo& info) override {
-    return inner_.QueryInfoKey(key, info);
-  }
-  bool EnumKey(RegHandle key, std::uint32_t index, AnsiString& name) override {
-    return inner_.EnumKey(key, index, name);
-  }
-  bool EnumValue(RegHandle key, std::uint32_t index, AnsiString& name) override {
-    return inner_.EnumValue(key, index, name);
-  }
-  bool QueryValue(RegHandle key, const AnsiString& name, std::uint32_t& type,
-                  Bytes* data) override {
-    return inner_.QueryValue(key, name, type, data);
-  }
-  bool EnumKeyExact(RegHandle key, std::uint32_t index, AnsiString& name, bool& exact) override {
-    return inner_.EnumKeyExact(key, index, name, exact);
-  }
-  bool EnumValueExact(RegHandle key, std::uint32_t index, AnsiString& name, bool& exact) override {
-    return inner_.EnumValueExact(key, index, name, exact);
-  }
-  bool QueryValueExact(RegHandle key, const AnsiString& name, std::uint32_t& type, Bytes* data,
-                       bool& exact) override {
-    return inner_.QueryValueExact(key, name, type, data, exact);
-  }
-  bool QueryValueWide(RegHandle key, const AnsiString& name, std::uint32_t& type,
-                      Bytes& data) override {
-    return inner_.QueryValueWide(key, name, type, data);
-  }
-  bool SetValue(RegHandle key, const AnsiString& name, std::uint32_t type,
-                const Bytes& data) override {
-    return inner_.SetValue(key, name, type, data);
-  }
-  bool DeleteValue(RegHandle key, const AnsiString& name) override {
-    return inner_.DeleteValue(key, name);
-  }
-
- private:
-  Registry& inner_;
-};
 
 // What a whole scan reports on a 64-bit machine with 64-bit and 32-bit programs installed, run
 // by a 32-bit scanner that keeps the native-view rules or breaks one of them.
@@ -92,7 +41,9 @@ StringList Findings(bool opensNativeView, bool redirectionOff) {
   fake.registry.SetString(kClassesRoot, "Wow6432Node\\CLSID\\{32}\\InprocServer32", "",
                           "C:\\WINDOWS\\System32\\old32.dll");
 
-  DefaultViewRegistry defaultView(fake.registry);
+  // Code that opens its keys without KEY_WOW64_64KEY sees the redirected view.
+  test::ObservedRegistry defaultView(fake.registry);
+  defaultView.droppedAccess = regaccess::kWow64_64Key;
   Platform platform = fake.platform();
   Platform seen{opensNativeView ? static_cast<Registry&>(fake.registry) : defaultView,
                 platform.files,

@@ -1,5 +1,6 @@
 // A registry for tests that passes every call to an in-memory registry, records the access masks
-// of the opens, and can refuse value writes the way a locked-down key does.
+// of the opens, can refuse value writes the way a locked-down key does, and can drop access bits
+// the way code that forgets them would.
 #pragma once
 
 #include <functional>
@@ -16,12 +17,12 @@ class ObservedRegistry : public Registry {
   bool OpenKey(RegRoot root, const AnsiString& path, std::uint32_t access,
                RegHandle& key) override {
     openMasks.push_back(access);
-    return inner_.OpenKey(root, path, access, key);
+    return inner_.OpenKey(root, path, access & ~droppedAccess, key);
   }
   bool CreateKey(RegRoot root, const AnsiString& path, std::uint32_t access,
                  RegHandle& key) override {
     createMasks.push_back(access);
-    return inner_.CreateKey(root, path, access, key);
+    return inner_.CreateKey(root, path, access & ~droppedAccess, key);
   }
   void CloseKey(RegHandle key) override { inner_.CloseKey(key); }
   bool QueryInfoKey(RegHandle key, RegKeyInfo& info) override {
@@ -65,6 +66,7 @@ class ObservedRegistry : public Registry {
   std::vector<std::uint32_t> openMasks;
   std::vector<std::uint32_t> createMasks;
   bool refuseWrites = false;
+  std::uint32_t droppedAccess = 0;  // bits taken out of every open and create
   // Runs after every information query: lets a test change the registry in the middle of a listing.
   std::function<void()> afterInfoQuery;
 
