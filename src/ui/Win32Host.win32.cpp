@@ -170,11 +170,9 @@ std::shared_ptr<const Bitmap> Win32Host::LoadImage(const AnsiString& resource) {
   HGLOBAL loaded = found != nullptr ? ::LoadResource(module, found) : nullptr;
   const auto* data =
       loaded != nullptr ? static_cast<const std::uint8_t*>(::LockResource(loaded)) : nullptr;
-  if (data != nullptr) {
-    const Bytes bytes(data, data + ::SizeofResource(module, found));
-    if (auto decoded = DecodeBmp(bytes))
-      image = std::make_shared<const Bitmap>(std::move(*decoded));
-  }
+  // The program's resources stay mapped for the whole run: the pixels are read where they lie.
+  if (auto viewed = ViewBmp(data, data != nullptr ? ::SizeofResource(module, found) : 0))
+    image = std::make_shared<const Bitmap>(std::move(*viewed));
   images_[name] = image;
   return image;
 }

@@ -129,6 +129,26 @@ TEST(BmpTest, TopDownAnd32BitFilesAreRead) {
   EXPECT_EQ(DecodeBmp(wide)->Pixel(0, 0), Rgb(3, 2, 1));
 }
 
+TEST(BmpTest, AViewReadsTheFileInPlaceAndCopiesItBeforeAWrite) {
+  Bitmap bitmap(3, 2, colors::kPanel);
+  bitmap.SetPixel(0, 0, Rgb(1, 2, 3));
+  bitmap.SetPixel(2, 1, Rgb(7, 8, 9));
+  Bytes file = EncodeBmp(bitmap);
+  auto view = ViewBmp(file.data(), file.size());
+  ASSERT_TRUE(view.has_value());
+  EXPECT_EQ(*view, bitmap);
+  file[54] = 60;  // blue of the bottom-left pixel: the view sees the file as it is now
+  EXPECT_EQ(view->Pixel(0, 1), Rgb(colors::kPanel.r, colors::kPanel.g, 60));
+  view->SetPixel(1, 1, colors::kWhite);
+  file[54] = 61;
+  EXPECT_EQ(view->Pixel(0, 1).b, 60);  // copied at the write: the file no longer shows through
+  EXPECT_EQ(view->Pixel(1, 1), colors::kWhite);
+  EXPECT_EQ(view->Pixel(2, 1), Rgb(7, 8, 9));
+  EXPECT_EQ(file[54 + 3], colors::kPanel.b);  // the write went to the copy, not to the file
+  EXPECT_FALSE(ViewBmp(file.data(), file.size() - 1).has_value());
+  EXPECT_FALSE(ViewBmp(nullptr, 0).has_value());
+}
+
 // A bitmap of one colour with the key colour at (1, 1).
 Bitmap Framed(int w, int h, Color body, Color key) {
   Bitmap bitmap(w, h, body);
