@@ -602,6 +602,7 @@ void FormWindow::PaintForm(HDC target, const Rect& area) {
   }
   ::SetViewportOrgEx(memory, 0, 0, nullptr);
   ::BitBlt(target, area.left, area.top, area.width, area.height, memory, 0, 0, SRCCOPY);
+  host_.Gdi().EndBuffer();
 }
 
 // Paints an area of the form at once, without a paint message, when no child window lies on it
@@ -640,6 +641,7 @@ void FormWindow::PaintControl(HDC target, const Control& control) {
     DrawLabel(memory, control, bounds);
   ::SetViewportOrgEx(memory, 0, 0, nullptr);
   ::BitBlt(target, 0, 0, bounds.width, bounds.height, memory, 0, 0, SRCCOPY);
+  host_.Gdi().EndBuffer();
 }
 
 // A label that keeps its place is painted again at once in its own window: nothing else shows
