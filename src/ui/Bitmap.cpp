@@ -45,9 +45,14 @@ Bitmap::Bitmap(int width, int height, Color fill)
     width_ = height_ = 0;
 }
 
-Bitmap::Bitmap(int width, int height, const std::uint8_t* top, std::ptrdiff_t rowStep,
-               std::size_t bytesPerPixel)
-    : width_(width), height_(height), top_(top), rowStep_(rowStep), bytesPerPixel_(bytesPerPixel) {}
+Bitmap::Bitmap(int width, int height, FilePixels file, const std::uint8_t* top,
+               std::ptrdiff_t rowStep, std::size_t bytesPerPixel)
+    : width_(width),
+      height_(height),
+      file_(file),
+      top_(top),
+      rowStep_(rowStep),
+      bytesPerPixel_(bytesPerPixel) {}
 
 Color Bitmap::Pixel(int x, int y) const {
   if (!Inside(x, y))
@@ -119,7 +124,8 @@ std::optional<Bitmap> ViewBmp(const std::uint8_t* file, std::size_t size) {
   const std::uint8_t* rows = file + dataOffset;
   const auto step = static_cast<std::ptrdiff_t>(stride);
   const std::uint8_t* top = topDown ? rows : rows + (height - 1) * step;
-  return Bitmap(width, static_cast<int>(height), top, topDown ? step : -step, bits / 8u);
+  return Bitmap(width, static_cast<int>(height), {file + kFileHeaderSize, rows}, top,
+                topDown ? step : -step, bits / 8u);
 }
 
 std::optional<Bitmap> DecodeBmp(const Bytes& file) {

@@ -6,6 +6,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "ui/Bitmap.h"
@@ -708,6 +709,16 @@ void FormWindow::DrawPicture(HDC dc, const Picture& picture, const Rect& bounds,
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 0xFF, AC_SRC_ALPHA};
     ::AlphaBlend(dc, shown.left, shown.top, shown.width, shown.height, source, sourceX, sourceY,
                  shown.width, shown.height, blend);
+  } else if (const Bitmap::FilePixels file = bitmap->InFile(); file.info != nullptr) {
+    // A picture read in place from the program's resources is drawn from there, with no copy.
+    BITMAPINFO info{};
+    std::memcpy(&info.bmiHeader, file.info, sizeof(info.bmiHeader));
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biClrUsed = 0;
+    ::SetDIBitsToDevice(dc, shown.left, shown.top, static_cast<DWORD>(shown.width),
+                        static_cast<DWORD>(shown.height), sourceX,
+                        bitmap->Height() - sourceY - shown.height, 0,
+                        static_cast<UINT>(bitmap->Height()), file.rows, &info, DIB_RGB_COLORS);
   } else {
     ql::win32::ScopedSelectObject select(source, host_.Gdi().BitmapFor(bitmap));
     ::BitBlt(dc, shown.left, shown.top, shown.width, shown.height, source, sourceX, sourceY,
