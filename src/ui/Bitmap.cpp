@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <utility>
 
 namespace ql::ui {
 namespace {
@@ -11,12 +12,12 @@ constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::size_t kInfoHeaderSize = 40;
 constexpr int kMaxSide = 16384;
 
-std::uint32_t ReadU32(const Bytes& b, std::size_t at) {
+std::uint32_t ReadU32(const std::uint8_t* b, std::size_t at) {
   return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
          static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
 }
 
-std::uint16_t ReadU16(const Bytes& b, std::size_t at) {
+std::uint16_t ReadU16(const std::uint8_t* b, std::size_t at) {
   return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
 }
 
@@ -44,21 +45,65 @@ Bitmap::Bitmap(int width, int height, Color fill)
     width_ = height_ = 0;
 }
 
+Bitmap::Bitmap(int width, int height, FilePixels file, const std::uint8_t* top,
+               std::ptrdiff_t rowStep, std::size_t bytesPerPixel)
+    : width_(width),
+      height_(height),
+      file_(file),
+      top_(top),
+      rowStep_(rowStep),
+      bytesPerPixel_(bytesPerPixel) {}
+
 Color Bitmap::Pixel(int x, int y) const {
   if (!Inside(x, y))
     return colors::kBlack;
+  if (top_ != nullptr) {
+    const std::uint8_t* p = top_ + static_cast<std::ptrdiff_t>(y) * rowStep_ +
+                            static_cast<std::size_t>(x) * bytesPerPixel_;
+    return Rgb(p[2], p[1], p[0]);
+  }
   return pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
                  static_cast<std::size_t>(x)];
 }
 
 void Bitmap::SetPixel(int x, int y, Color color) {
-  if (Inside(x, y))
-    pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
-            static_cast<std::size_t>(x)] = color;
+  if (!Inside(x, y))
+    return;
+  CopyPixels();
+  pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+          static_cast<std::size_t>(x)] = color;
 }
 
-std::optional<Bitmap> DecodeBmp(const Bytes& file) {
-  if (file.size() < kFileHeaderSize + kInfoHeaderSize || file[0] != 'B' || file[1] != 'M')
+void Bitmap::CopyPixels() {
+  if (top_ == nullptr)
+    return;
+  std::vector<Color> pixels;
+  pixels.reserve(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+  for (int y = 0; y < height_; ++y) {
+    for (int x = 0; x < width_; ++x)
+      pixels.push_back(Pixel(x, y));
+  }
+  pixels_ = std::move(pixels);
+  top_ = nullptr;
+}
+
+bool Bitmap::operator==(const Bitmap& other) const {
+  if (width_ != other.width_ || height_ != other.height_)
+    return false;
+  if (top_ == nullptr && other.top_ == nullptr)
+    return pixels_ == other.pixels_;
+  for (int y = 0; y < height_; ++y) {
+    for (int x = 0; x < width_; ++x) {
+      if (Pixel(x, y) != other.Pixel(x, y))
+        return false;
+    }
+  }
+  return true;
+}
+
+std::optional<Bitmap> ViewBmp(const std::uint8_t* file, std::size_t size) {
+  if (file == nullptr || size < kFileHeaderSize + kInfoHeaderSize || file[0] != 'B' ||
+      file[1] != 'M')
     return std::nullopt;
   const std::uint32_t dataOffset = ReadU32(file, 10);
   const std::uint32_t infoSize = ReadU32(file, 14);
@@ -74,19 +119,19 @@ std::optional<Bitmap> DecodeBmp(const Bytes& file) {
     return std::nullopt;
   const std::size_t stride = RowStride(width, bits);
   const std::size_t needed = static_cast<std::size_t>(height) * stride;
-  if (dataOffset < kFileHeaderSize + infoSize || dataOffset > file.size() ||
-      file.size() - dataOffset < needed)
+  if (dataOffset < kFileHeaderSize + infoSize || dataOffset > size || size - dataOffset < needed)
     return std::nullopt;
-  Bitmap bitmap(width, static_cast<int>(height));
-  const std::size_t bytesPerPixel = bits / 8;
-  for (int row = 0; row < height; ++row) {
-    const int y = topDown ? row : static_cast<int>(height) - 1 - row;
-    const std::size_t start = dataOffset + static_cast<std::size_t>(row) * stride;
-    for (int x = 0; x < width; ++x) {
-      const std::size_t at = start + static_cast<std::size_t>(x) * bytesPerPixel;
-      bitmap.SetPixel(x, y, Rgb(file[at + 2], file[at + 1], file[at]));
-    }
-  }
+  const std::uint8_t* rows = file + dataOffset;
+  const auto step = static_cast<std::ptrdiff_t>(stride);
+  const std::uint8_t* top = topDown ? rows : rows + (height - 1) * step;
+  return Bitmap(width, static_cast<int>(height), {file + kFileHeaderSize, rows}, top,
+                topDown ? step : -step, bits / 8u);
+}
+
+std::optional<Bitmap> DecodeBmp(const Bytes& file) {
+  std::optional<Bitmap> bitmap = ViewBmp(file.data(), file.size());
+  if (bitmap)
+    bitmap->CopyPixels();
   return bitmap;
 }
 

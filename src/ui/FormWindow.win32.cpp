@@ -6,6 +6,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "ui/Bitmap.h"
@@ -602,6 +603,7 @@ void FormWindow::PaintForm(HDC target, const Rect& area) {
   }
   ::SetViewportOrgEx(memory, 0, 0, nullptr);
   ::BitBlt(target, area.left, area.top, area.width, area.height, memory, 0, 0, SRCCOPY);
+  host_.Gdi().EndBuffer();
 }
 
 // Paints an area of the form at once, without a paint message, when no child window lies on it
@@ -640,6 +642,7 @@ void FormWindow::PaintControl(HDC target, const Control& control) {
     DrawLabel(memory, control, bounds);
   ::SetViewportOrgEx(memory, 0, 0, nullptr);
   ::BitBlt(target, 0, 0, bounds.width, bounds.height, memory, 0, 0, SRCCOPY);
+  host_.Gdi().EndBuffer();
 }
 
 // A label that keeps its place is painted again at once in its own window: nothing else shows
@@ -706,6 +709,16 @@ void FormWindow::DrawPicture(HDC dc, const Picture& picture, const Rect& bounds,
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 0xFF, AC_SRC_ALPHA};
     ::AlphaBlend(dc, shown.left, shown.top, shown.width, shown.height, source, sourceX, sourceY,
                  shown.width, shown.height, blend);
+  } else if (const Bitmap::FilePixels file = bitmap->InFile(); file.info != nullptr) {
+    // A picture read in place from the program's resources is drawn from there, with no copy.
+    BITMAPINFO info{};
+    std::memcpy(&info.bmiHeader, file.info, sizeof(info.bmiHeader));
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biClrUsed = 0;
+    ::SetDIBitsToDevice(dc, shown.left, shown.top, static_cast<DWORD>(shown.width),
+                        static_cast<DWORD>(shown.height), sourceX,
+                        bitmap->Height() - sourceY - shown.height, 0,
+                        static_cast<UINT>(bitmap->Height()), file.rows, &info, DIB_RGB_COLORS);
   } else {
     ql::win32::ScopedSelectObject select(source, host_.Gdi().BitmapFor(bitmap));
     ::BitBlt(dc, shown.left, shown.top, shown.width, shown.height, source, sourceX, sourceY,

@@ -131,18 +131,32 @@ HDC GdiCache::ScratchDc() {
 HDC GdiCache::BufferDc(Size atLeast) {
   if (!bufferDc_)
     bufferDc_.reset(::CreateCompatibleDC(nullptr));
-  if (atLeast.width > bufferSize_.width || atLeast.height > bufferSize_.height) {
-    const Size size{std::max(atLeast.width, bufferSize_.width),
-                    std::max(atLeast.height, bufferSize_.height)};
-    void* bits = nullptr;
-    UniqueHBitmap grown = CreateSection(size, bits);
-    if (grown) {
-      ::SelectObject(bufferDc_.get(), grown.get());
-      buffer_ = std::move(grown);
-      bufferSize_ = size;
-    }
+  if (atLeast.width <= bufferSize_.width && atLeast.height <= bufferSize_.height)
+    return bufferDc_.get();
+  const Size grown{std::max(atLeast.width, bufferSize_.width),
+                   std::max(atLeast.height, bufferSize_.height)};
+  const bool keep = grown.width * grown.height <= kKeptBufferPixels;
+  void* bits = nullptr;
+  UniqueHBitmap section = CreateSection(keep ? grown : atLeast, bits);
+  if (!section)
+    return bufferDc_.get();
+  HGDIOBJ previous = ::SelectObject(bufferDc_.get(), section.get());
+  if (dcBitmap_ == nullptr)
+    dcBitmap_ = previous;
+  if (keep) {
+    buffer_ = std::move(section);
+    bufferSize_ = grown;
+  } else {
+    passing_ = std::move(section);
   }
   return bufferDc_.get();
+}
+
+void GdiCache::EndBuffer() {
+  if (!passing_)
+    return;
+  ::SelectObject(bufferDc_.get(), buffer_ ? buffer_.get() : dcBitmap_);
+  passing_.reset();
 }
 
 Win32Host::Win32Host() {
@@ -170,11 +184,9 @@ std::shared_ptr<const Bitmap> Win32Host::LoadImage(const AnsiString& resource) {
   HGLOBAL loaded = found != nullptr ? ::LoadResource(module, found) : nullptr;
   const auto* data =
       loaded != nullptr ? static_cast<const std::uint8_t*>(::LockResource(loaded)) : nullptr;
-  if (data != nullptr) {
-    const Bytes bytes(data, data + ::SizeofResource(module, found));
-    if (auto decoded = DecodeBmp(bytes))
-      image = std::make_shared<const Bitmap>(std::move(*decoded));
-  }
+  // The program's resources stay mapped for the whole run: the pixels are read where they lie.
+  if (auto viewed = ViewBmp(data, data != nullptr ? ::SizeofResource(module, found) : 0))
+    image = std::make_shared<const Bitmap>(std::move(*viewed));
   images_[name] = image;
   return image;
 }

@@ -102,8 +102,11 @@ class GdiCache {
   // Memory DCs kept for the life of the program, since under Wine every new DC costs a round trip
   // to the X server: one to measure text and select pictures into, and one holding a buffer of at
   // least the given size to compose a paint in. Whatever is selected into them is put back.
+  // Buffers for small areas (the moving dot, a changed label) are kept; one for a large area
+  // (the whole window) lasts until EndBuffer, so an idle program does not hold a window's worth.
   HDC ScratchDc();
   HDC BufferDc(Size atLeast);
+  void EndBuffer();
 
  private:
   static UniqueHBitmap CreateSection(Size size, void*& bits);
@@ -113,9 +116,13 @@ class GdiCache {
       bitmaps_;
   std::map<std::uint32_t, UniqueHBrush> brushes_;
   UniqueMemoryDc scratch_;
-  UniqueHBitmap buffer_;
+  static constexpr int kKeptBufferPixels = 64 * 1024;
+
+  UniqueHBitmap buffer_;  // the kept buffer, of bufferSize_
   Size bufferSize_;
+  UniqueHBitmap passing_;  // a large buffer, until EndBuffer
   UniqueMemoryDc bufferDc_;
+  HGDIOBJ dcBitmap_ = nullptr;  // the buffer DC's own bitmap, put back when no buffer is kept
 };
 
 class Win32Host final : public FormHost {

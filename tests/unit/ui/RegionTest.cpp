@@ -119,6 +119,8 @@ TEST(BmpTest, TopDownAnd32BitFilesAreRead) {
   const auto decoded = DecodeBmp(file);
   ASSERT_TRUE(decoded.has_value());
   EXPECT_EQ(decoded->Pixel(0, 0), Rgb(0, 0, 9));
+  EXPECT_EQ(ViewBmp(file.data(), file.size())->Pixel(0, 0), Rgb(0, 0, 9));
+  EXPECT_EQ(ViewBmp(file.data(), file.size())->InFile().rows, nullptr);  // top-down: not as drawn
 
   Bytes wide = EncodeBmp(Bitmap(1, 1, colors::kBlack));
   wide[28] = 32;
@@ -127,6 +129,29 @@ TEST(BmpTest, TopDownAnd32BitFilesAreRead) {
   wide[56] = 3;
   wide.push_back(0);
   EXPECT_EQ(DecodeBmp(wide)->Pixel(0, 0), Rgb(3, 2, 1));
+}
+
+TEST(BmpTest, AViewReadsTheFileInPlaceAndCopiesItBeforeAWrite) {
+  Bitmap bitmap(3, 2, colors::kPanel);
+  bitmap.SetPixel(0, 0, Rgb(1, 2, 3));
+  bitmap.SetPixel(2, 1, Rgb(7, 8, 9));
+  Bytes file = EncodeBmp(bitmap);
+  auto view = ViewBmp(file.data(), file.size());
+  ASSERT_TRUE(view.has_value());
+  EXPECT_EQ(*view, bitmap);
+  file[54] = 60;  // blue of the bottom-left pixel: the view sees the file as it is now
+  EXPECT_EQ(view->Pixel(0, 1), Rgb(colors::kPanel.r, colors::kPanel.g, 60));
+  EXPECT_EQ(view->InFile().info, file.data() + 14);
+  EXPECT_EQ(view->InFile().rows, file.data() + 54);  // bottom-up: the bottom row comes first
+  view->SetPixel(1, 1, colors::kWhite);
+  EXPECT_EQ(view->InFile().info, nullptr);
+  file[54] = 61;
+  EXPECT_EQ(view->Pixel(0, 1).b, 60);  // copied at the write: the file no longer shows through
+  EXPECT_EQ(view->Pixel(1, 1), colors::kWhite);
+  EXPECT_EQ(view->Pixel(2, 1), Rgb(7, 8, 9));
+  EXPECT_EQ(file[54 + 3], colors::kPanel.b);  // the write went to the copy, not to the file
+  EXPECT_FALSE(ViewBmp(file.data(), file.size() - 1).has_value());
+  EXPECT_FALSE(ViewBmp(nullptr, 0).has_value());
 }
 
 // A bitmap of one colour with the key colour at (1, 1).
