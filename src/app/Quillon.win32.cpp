@@ -2,6 +2,7 @@
 // second start, the main window and the two message windows, and the message loop.
 #include <windows.h>
 
+#include <cstdlib>
 #include <exception>
 #include <memory>
 
@@ -13,6 +14,15 @@
 #include "ui/FormWindow.win32.h"
 #include "ui/MessageWindows.h"
 #include "ui/Win32Host.win32.h"
+
+// libstdc++'s default handler for an exception nobody catches prints the exception's type name
+// to the standard error stream, which a windowed program does not have, and brings the whole C++
+// name demangler into the program for it. Ending at once costs nothing of that.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+  std::abort();
+}
+}  // namespace __gnu_cxx
 
 namespace {
 
