@@ -98,10 +98,7 @@ void BM_FullScanWithoutExports(benchmark::State& state) {
     RegistryScanner scanner(platform, scan, pipeline);
     pipeline.RefreshFolders();
     scan.Scanning = true;
-    for (const ScanStep& step : ScanSteps()) {
-      for (const auto& check : step.checks)
-        check(scanner);
-    }
+    RunAllChecks(scanner);
     benchmark::DoNotOptimize(scan.ErrorCount);
   }
 }

@@ -476,4 +476,11 @@ const std::vector<ScanStep>& ScanSteps() {
   return steps;
 }
 
+void RunAllChecks(RegistryScanner& scanner) {
+  for (const ScanStep& step : ScanSteps()) {
+    for (const auto& check : step.checks)
+      check(scanner);
+  }
+}
+
 }  // namespace ql

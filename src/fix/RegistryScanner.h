@@ -121,4 +121,7 @@ struct ScanStep {
 // The steps of a full scan, in order.
 const std::vector<ScanStep>& ScanSteps();
 
+// Runs every check of every step, in order: a full scan without the window's counts between steps.
+void RunAllChecks(RegistryScanner& scanner);
+
 }  // namespace ql

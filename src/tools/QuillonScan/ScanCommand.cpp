@@ -31,10 +31,7 @@ bool UseAsUndoFolder(Files& files, const AnsiString& folder) {
 
 void RunAllChecks(RegistryScanner& scanner, ScanState& state) {
   state.Scanning = true;
-  for (const ScanStep& step : ScanSteps()) {
-    for (const auto& check : step.checks)
-      check(scanner);
-  }
+  RunAllChecks(scanner);
   state.Scanning = false;
   state.Scanned = true;
 }

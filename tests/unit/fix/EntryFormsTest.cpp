@@ -67,10 +67,7 @@ struct Machine {
     pipeline.RefreshFolders();
     pipeline.PrepareFixScripts();
     state.Scanning = true;
-    for (const ScanStep& step : ScanSteps()) {
-      for (const auto& check : step.checks)
-        check(scanner);
-    }
+    RunAllChecks(scanner);
   }
   StringList Findings() const {
     StringList all;

@@ -60,10 +60,7 @@ StringList Findings(bool opensNativeView, bool redirectionOff) {
   pipeline.RefreshFolders();
   pipeline.PrepareFixScripts();
   state.Scanning = true;
-  for (const ScanStep& step : ScanSteps()) {
-    for (const auto& check : step.checks)
-      check(scanner);
-  }
+  RunAllChecks(scanner);
   StringList findings;
   for (const StringList& category : state.CategoryErrors)
     findings.insert(findings.end(), category.begin(), category.end());

@@ -544,10 +544,7 @@ void RunSeed(unsigned seed, bool failExports = false) {
   pipeline.RefreshFolders();
   pipeline.PrepareFixScripts();
   state.Scanning = true;
-  for (const ScanStep& step : ScanSteps()) {
-    for (const auto& check : step.checks)
-      check(scanner);
-  }
+  RunAllChecks(scanner);
   ASSERT_EQ(state.ErrorCount, planter.expectedProblems);
   ASSERT_EQ(state.NotBackedUp.size(), planter.leftAlone);
   ASSERT_TRUE(KeyDeletionsAreBackedUp(state, fake.codePage));

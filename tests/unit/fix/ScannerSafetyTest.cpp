@@ -85,10 +85,7 @@ TEST_P(FailedExportTest, LeavesTheKeyFindingAloneAndNamesItInTheLog) {
                           "");
   fake.registry.SetString(kCurrentUser, kRun, "r", "C:\\GONE\\X.EXE");
   Fail();
-  for (const ScanStep& step : ScanSteps()) {
-    for (const auto& check : step.checks)
-      check(scanner);
-  }
+  RunAllChecks(scanner);
   EXPECT_EQ(state.ErrorCount, 1u);
   for (Category category : {Category::ExtensionsHandlers, Category::RegisteredPrograms,
                             Category::ComActiveX, Category::FontHelpSounds})
@@ -238,10 +235,7 @@ TEST_F(SafetyTest, AFullScanLeavesNoKeyOpenAndChangesNothing) {
   fake.registry.SetString(kClassesRoot, ".abc", "", "gone");
   fake.registry.SetString(kCurrentUser, kRun, "r", "C:\\GONE\\X.EXE");
   const std::size_t keys = fake.registry.KeyCount();
-  for (const ScanStep& step : ScanSteps()) {
-    for (const auto& check : step.checks)
-      check(scanner);
-  }
+  RunAllChecks(scanner);
   EXPECT_EQ(state.ErrorCount, 2u);
   EXPECT_EQ(fake.registry.KeyCount(), keys);
 }

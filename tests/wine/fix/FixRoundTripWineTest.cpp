@@ -216,10 +216,7 @@ class FixRoundTripWineTest : public ::testing::Test {
     pipeline.RefreshFolders();
     pipeline.PrepareFixScripts();
     state.Scanning = true;
-    for (const ScanStep& step : ScanSteps()) {
-      for (const auto& check : step.checks)
-        check(scanner);
-    }
+    RunAllChecks(scanner);
   }
 
   Bytes FileBytes(const AnsiString& name) {
