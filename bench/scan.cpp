@@ -6,7 +6,7 @@
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
 #include "platform/fake/FakePlatform.h"
-#include "registry/RegUnit.h"
+#include "registry/RegistryHelpers.h"
 
 namespace ql {
 namespace {

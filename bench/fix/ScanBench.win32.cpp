@@ -12,7 +12,7 @@
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
 #include "platform/win32/Win32Platform.h"
-#include "registry/RegUnit.h"
+#include "registry/RegistryHelpers.h"
 
 namespace {
 

@@ -121,7 +121,7 @@ void Accelerator::EndSession() {
   LastWindow = 0;
 }
 
-int Accelerator::GetProcessList() {
+int Accelerator::CountProcesses() {
   std::size_t count = 0;
   if (!processes_.CountProcesses(count))
     return 0;

@@ -40,7 +40,7 @@ class Accelerator {
   // program in front is raised again should the session go on.
   void EndSession();
   // The number of running processes; 0 when no snapshot can be taken.
-  int GetProcessList();
+  int CountProcesses();
 
   std::uint32_t LastProcessId = 0;
   std::uint32_t LastPriorityClass = priority::kNormal;

@@ -203,7 +203,7 @@ void MemoryManager::MemTimerEvent() {
   if (Unit0::CpuLoad < 0)
     Unit0::CpuLoad = 1;
   Unit0::CurrentMemory = ReadMemoryFigures();
-  view_.ShowCounters(accelerator_.GetProcessList(), Unit0::CurrentMemory.FreePercent,
+  view_.ShowCounters(accelerator_.CountProcesses(), Unit0::CurrentMemory.FreePercent,
                      Unit0::CpuLoad);
   AutoPassRules rules;
   rules.disabled = Unit0::DisableMemoryManagement;
@@ -218,12 +218,12 @@ void MemoryManager::MemTimerEvent() {
   if (decision.postpone)
     accelerator_.LastActionTime = rules.now;
   if (decision.passPercent > 0)
-    MemDefrag(decision.passPercent);
+    RunAutomaticPass(decision.passPercent);
 }
 
 // The busy flag is set before pending messages run, so that a click or tick among them cannot
 // start a second pass inside this one.
-void MemoryManager::MemDefrag(std::int32_t percent) {
+void MemoryManager::RunAutomaticPass(std::int32_t percent) {
   if (Unit0::MemoryBusy)
     return;
   const BusyFlag busy(Unit0::MemoryBusy);
@@ -262,7 +262,7 @@ void MemoryManager::SetOwnPriority(std::uint32_t priorityClass) {
     processes_.SetPriorityClassOf(own.Get(), priorityClass);
 }
 
-void MemoryManager::InfoLabel3bClick() {
+void MemoryManager::RunManualPass() {
   if (Unit0::MemoryBusy)
     return;
   {

@@ -64,9 +64,9 @@ class MemoryManager {
   std::int32_t GetCpuUsage();
   MemoryFigures ReadMemoryFigures();
   // The automatic pass over a share of the physical memory in percent.
-  void MemDefrag(std::int32_t percent);
+  void RunAutomaticPass(std::int32_t percent);
   // The manual pass, started by a click on the free-memory figure.
-  void InfoLabel3bClick();
+  void RunManualPass();
 
   std::int32_t FreeThreshold = 50;
   std::int32_t LastFreePercent = 0;

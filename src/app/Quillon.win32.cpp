@@ -6,8 +6,8 @@
 #include <exception>
 #include <memory>
 
+#include "app/MainWindow.h"
 #include "app/SingleInstance.win32.h"
-#include "app/Unit1a.h"
 #include "app/Win32Services.win32.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
@@ -57,9 +57,9 @@ int RunProgram(HINSTANCE instance) {
   ql::ui::win32::Win32Host host;
   ql::win32::Win32Platform system;
   ql::Platform platform = system.platform(host.GetPump());
-  std::unique_ptr<ql::TForm1a> main;
+  std::unique_ptr<ql::MainWindow> main;
   ql::win32::Win32MainWindowServices services([&] { return host.HandleOf(main.get()); });
-  main = std::make_unique<ql::TForm1a>(host, platform, services);
+  main = std::make_unique<ql::MainWindow>(host, platform, services);
   host.SetMainForm(main.get());
   const ql::win32::UniqueHIcon programIcon = LoadSmallProgramIcon(instance);
   ql::win32::Win32TrayIcon tray(instance, *main, programIcon.get());

@@ -3,7 +3,7 @@
 #include "app/Settings.h"
 
 #include "registry/PathResolution.h"
-#include "registry/RegUnit.h"
+#include "registry/RegistryHelpers.h"
 
 namespace ql {
 

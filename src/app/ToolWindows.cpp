@@ -1,12 +1,12 @@
 // The tool windows that the main window and its tray menu open.
 #include "app/ToolWindows.h"
 
-#include "app/Unit1b.h"
-#include "app/Unit4.h"
-#include "cleaner/Unit3.h"
-#include "fix/Unit2a.h"
-#include "fix/Unit2d.h"
-#include "ui/Unit6a.h"
+#include "app/OptionsWindow.h"
+#include "app/WorkedProgramsWindow.h"
+#include "cleaner/CleanerWindow.h"
+#include "fix/ScanWindow.h"
+#include "fix/UndoManagerWindow.h"
+#include "ui/AboutWindow.h"
 
 namespace ql {
 
@@ -15,7 +15,7 @@ void OpenScanWindow(const ToolContext& context) {
 }
 
 void OpenCleanerWindow(const ToolContext& context) {
-  ui::MakeForm<TForm3>(context.host, context.platform)->ShowModal();
+  ui::MakeForm<CleanerWindow>(context.host, context.platform)->ShowModal();
 }
 
 void OpenUndoManager(const ToolContext& context) {
@@ -23,15 +23,15 @@ void OpenUndoManager(const ToolContext& context) {
 }
 
 void OpenOptionsWindow(const ToolContext& context) {
-  ui::MakeForm<TForm4>(context.host, context.platform)->ShowModal();
+  ui::MakeForm<OptionsWindow>(context.host, context.platform)->ShowModal();
 }
 
 void OpenWorkedProgramsWindow(const ToolContext& context) {
-  ui::MakeForm<TForm1b>(context.host, context.platform)->ShowModal();
+  ui::MakeForm<WorkedProgramsWindow>(context.host, context.platform)->ShowModal();
 }
 
 void OpenAboutWindow(const ToolContext& context) {
-  ui::MakeForm<TForm6a>(context.host, context.platform.shell)->ShowModal();
+  ui::MakeForm<AboutWindow>(context.host, context.platform.shell)->ShowModal();
 }
 
 }  // namespace ql

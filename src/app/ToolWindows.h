@@ -12,11 +12,12 @@ struct ToolContext {
   Platform& platform;
 };
 
-void OpenScanWindow(const ToolContext& context);            // TForm2a, "Fix registry problems"
-void OpenCleanerWindow(const ToolContext& context);         // TForm3, "Clean your system"
-void OpenUndoManager(const ToolContext& context);           // TForm2d, "Undo manager"
-void OpenOptionsWindow(const ToolContext& context);         // TForm4, "Options"
-void OpenWorkedProgramsWindow(const ToolContext& context);  // TForm1b, "Worked programs"
-void OpenAboutWindow(const ToolContext& context);           // TForm6a, "About"
+void OpenScanWindow(const ToolContext& context);     // ScanWindow, "Fix registry problems"
+void OpenCleanerWindow(const ToolContext& context);  // CleanerWindow, "Clean your system"
+void OpenUndoManager(const ToolContext& context);    // UndoManagerWindow, "Undo manager"
+void OpenOptionsWindow(const ToolContext& context);  // OptionsWindow, "Options"
+void OpenWorkedProgramsWindow(
+    const ToolContext& context);                   // WorkedProgramsWindow, "Worked programs"
+void OpenAboutWindow(const ToolContext& context);  // AboutWindow, "About"
 
 }  // namespace ql

@@ -63,7 +63,7 @@ WindowId Win32MainWindowServices::MainWindow() {
   return reinterpret_cast<WindowId>(mainWindow_());
 }
 
-Win32TrayIcon::Win32TrayIcon(HINSTANCE instance, TForm1a& form, HICON programIcon)
+Win32TrayIcon::Win32TrayIcon(HINSTANCE instance, MainWindow& form, HICON programIcon)
     : form_(form), programIcon_(programIcon) {
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = &Win32TrayIcon::WindowProc;

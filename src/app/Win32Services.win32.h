@@ -7,9 +7,9 @@
 
 #include <functional>
 
+#include "app/MainWindow.h"
 #include "app/MainWindowServices.h"
 #include "app/TrayIcon.h"
-#include "app/Unit1a.h"
 #include "platform/win32/UniqueHandle.h"
 
 namespace ql::win32 {
@@ -48,7 +48,7 @@ class Win32MainWindowServices final : public MainWindowServices {
 // the menu's commands and Explorer's "TaskbarCreated" (then the icon is added again).
 class Win32TrayIcon final : public TrayIconView {
  public:
-  Win32TrayIcon(HINSTANCE instance, TForm1a& form, HICON programIcon);
+  Win32TrayIcon(HINSTANCE instance, MainWindow& form, HICON programIcon);
   Win32TrayIcon(const Win32TrayIcon&) = delete;
   Win32TrayIcon& operator=(const Win32TrayIcon&) = delete;
   ~Win32TrayIcon() override;
@@ -64,7 +64,7 @@ class Win32TrayIcon final : public TrayIconView {
   NOTIFYICONDATAA IconData(UINT flags) const;
   void AddIcon();
 
-  TForm1a& form_;
+  MainWindow& form_;
   HICON programIcon_;
   UniqueHwnd window_;
   UINT taskbarCreated_ = 0;

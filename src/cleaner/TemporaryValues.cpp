@@ -6,7 +6,7 @@
 #include "cleaner/CleanerPasses.h"
 #include "registry/AnsiText.h"
 #include "registry/PathResolution.h"
-#include "registry/RegUnit.h"
+#include "registry/RegistryHelpers.h"
 
 namespace ql {
 

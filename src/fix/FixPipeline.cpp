@@ -5,7 +5,7 @@
 
 #include "app/Unit0.h"
 #include "registry/PathResolution.h"
-#include "registry/RegUnit.h"
+#include "registry/RegistryHelpers.h"
 
 namespace ql {
 

@@ -3,7 +3,7 @@
 
 #include <map>
 
-#include "registry/RegUnit.h"
+#include "registry/RegistryHelpers.h"
 
 namespace ql {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "fix/RegScript.h"
+#include "fix/ScriptText.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 

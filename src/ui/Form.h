@@ -4,9 +4,9 @@
 // A window is a class derived from Form that declares its controls as members and overrides the
 // handlers it needs:
 //
-//   class TForm5a : public Form {
+//   class InformationWindow : public Form {
 //    public:
-//     explicit TForm5a(FormHost& host) : Form(host) {
+//     explicit InformationWindow(FormHost& host) : Form(host) {
 //       SetCaption("Information");
 //       SetClientSize({300, 200});
 //       Button1.OnClick = [this] { Close(); };
@@ -19,8 +19,8 @@
 //     void CreateForm() override { ApplySkin("FORM5", {&Button1}); }
 //   };
 //
-//   auto form = MakeForm<TForm5a>(host);   // constructs, creates the view, runs CreateForm
-//   form->ShowModal();                     // returns once the form has closed
+//   auto form = MakeForm<InformationWindow>(host);  // makes the view, runs CreateForm
+//   form->ShowModal();                              // returns once the form has closed
 //
 // Controls declared later lie above earlier ones. WndImage, the skin picture, is every form's
 // first control and fills the client area; the renderer paints it as the window's background.

@@ -4,7 +4,8 @@
 namespace ql::ui {
 
 MessageWindows::MessageWindows(FormHost& host)
-    : information_(MakeForm<TForm5a>(host)), confirmation_(MakeForm<TForm5b>(host)) {
+    : information_(MakeForm<InformationWindow>(host)),
+      confirmation_(MakeForm<ConfirmationWindow>(host)) {
   Form5a = information_.get();
   Form5b = confirmation_.get();
 }

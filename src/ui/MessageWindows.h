@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "ui/Unit5a.h"
-#include "ui/Unit5b.h"
+#include "ui/ConfirmationWindow.h"
+#include "ui/InformationWindow.h"
 
 namespace ql::ui {
 
@@ -16,12 +16,12 @@ class MessageWindows {
   MessageWindows& operator=(const MessageWindows&) = delete;
   ~MessageWindows();
 
-  TForm5a& Information() { return *information_; }
-  TForm5b& Confirmation() { return *confirmation_; }
+  InformationWindow& Information() { return *information_; }
+  ConfirmationWindow& Confirmation() { return *confirmation_; }
 
  private:
-  std::unique_ptr<TForm5a> information_;
-  std::unique_ptr<TForm5b> confirmation_;
+  std::unique_ptr<InformationWindow> information_;
+  std::unique_ptr<ConfirmationWindow> confirmation_;
 };
 
 }  // namespace ql::ui

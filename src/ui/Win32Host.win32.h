@@ -2,7 +2,7 @@
 // each form and runs the program's one message path (main loop, modal loops, Pump).
 //
 //   win32::Win32Host host;                        // in WinMain
-//   auto main = MakeForm<TForm1a>(host, ...);
+//   auto main = MakeForm<MainWindow>(host, ...);
 //   host.SetMainForm(main.get());
 //   MessageWindows messages(host);
 //   host.SetMessageHook([&](const win32::QueuedMessage& m) { return main->MessageEvents(m); });

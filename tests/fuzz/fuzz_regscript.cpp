@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "platform/fake/FakeCodePage.h"
-#include "platform/fake/RegScript.h"
+#include "platform/fake/RegEditFiles.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "platform/fake/FakeCodePage.h"
 #include "platform/fake/FakeFiles.h"
 #include "platform/fake/FakeSystem.h"
-#include "platform/fake/RegScript.h"
+#include "platform/fake/RegEditFiles.h"
 
 namespace ql {
 namespace {

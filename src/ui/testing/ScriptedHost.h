@@ -2,7 +2,7 @@
 // actions, and a scripted pump runs actions at chosen "process messages" calls.
 //
 //   ScriptedHost host;
-//   auto messages = MessageWindowsForTest(host);          // Form5a and Form5b (Unit5b.h)
+//   auto messages = MessageWindowsForTest(host);          // the two message windows
 //   host.OnModal("Confirmation", [](Form& f) { f.FindControl("Button1Label")->Click(); });
 //   EXPECT_TRUE(AskConfirmation("Unload program?"));       // "Yes" was pressed
 //   EXPECT_EQ(host.ModalShows().back().text, "Unload program?");

@@ -11,7 +11,7 @@
 #include "Driver.win32.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
-#include "registry/RegUnit.h"
+#include "registry/RegistryHelpers.h"
 #include "ui/Controls.h"
 
 namespace ql::e2e {

@@ -332,12 +332,12 @@ TEST_F(AcceleratorTest, ResetStartsFromNothingRaisedAtTheCurrentTime) {
 }
 
 TEST_F(AcceleratorTest, GetProcessListCountsTheSnapshot) {
-  EXPECT_EQ(0, accelerator.GetProcessList());
+  EXPECT_EQ(0, accelerator.CountProcesses());
   for (std::uint32_t i = 0; i < 7; ++i)
     AddProgram(200 + i, "C:\\P.EXE");
-  EXPECT_EQ(7, accelerator.GetProcessList());
+  EXPECT_EQ(7, accelerator.CountProcesses());
   fake.processes.SetSnapshotFails(true);
-  EXPECT_EQ(0, accelerator.GetProcessList());
+  EXPECT_EQ(0, accelerator.CountProcesses());
 }
 
 }  // namespace

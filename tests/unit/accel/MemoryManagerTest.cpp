@@ -216,9 +216,9 @@ TEST_F(MemoryManagerTest, AutomaticPassIsBusyWhileMessagesRunThenRestoresEveryth
   fake.pump.OnCall(1, [&] {
     sawBusy = Unit0::MemoryBusy;
     // A second pass, a tick and a click arriving while the first runs must do nothing.
-    memory.MemDefrag(50);
+    memory.RunAutomaticPass(50);
     memory.MemTimerEvent();
-    memory.InfoLabel3bClick();
+    memory.RunManualPass();
   });
   fake.clock.AdvanceSeconds(11);
   memory.MemTimerEvent();
@@ -234,7 +234,7 @@ TEST_F(MemoryManagerTest, AutomaticPassIsBusyWhileMessagesRunThenRestoresEveryth
 TEST_F(MemoryManagerTest, AutomaticPassLeavesTheOwnProcessAtTheNormalClass) {
   fake.processes.Find(fake.processes.CurrentProcessId())->priorityClass = priority::kIdle;
   const std::size_t opened = fake.processes.TotalOpenCount();
-  memory.MemDefrag(50);
+  memory.RunAutomaticPass(50);
   EXPECT_EQ(priority::kNormal, OwnClass());
   EXPECT_EQ(opened + 2, fake.processes.TotalOpenCount());  // raised, then set back
   EXPECT_EQ(0u, fake.processes.OpenHandleCount());
@@ -243,7 +243,7 @@ TEST_F(MemoryManagerTest, AutomaticPassLeavesTheOwnProcessAtTheNormalClass) {
 TEST_F(MemoryManagerTest, AHeapBlockThatCannotBeHadEndsThePassCleanly) {
   fake.system.SetMemoryMegabytes(100, 30);
   Unit0::CurrentMemory = memory.ReadMemoryFigures();
-  memory.MemDefrag(50);
+  memory.RunAutomaticPass(50);
   EXPECT_EQ(1u, fake.system.HeapAllocationCount());
   EXPECT_EQ(0u, fake.system.OutstandingHeapBlocks());
   EXPECT_FALSE(Unit0::MemoryBusy);
@@ -253,7 +253,7 @@ TEST_F(MemoryManagerTest, AHeapBlockThatCannotBeHadEndsThePassCleanly) {
 
 TEST_F(MemoryManagerTest, ManualPassOn512MiBCommits410BlocksAndEndsAt125Pixels) {
   fake.system.SetMemoryMegabytes(512, 100);
-  memory.InfoLabel3bClick();
+  memory.RunManualPass();
   EXPECT_EQ(410u, fake.system.CommitCount());
   EXPECT_EQ(0u, fake.system.OutstandingCommittedBlocks());
   EXPECT_EQ(0u, fake.system.InvalidReleaseCount());
@@ -273,7 +273,7 @@ TEST_F(MemoryManagerTest, ManualPassOn512MiBCommits410BlocksAndEndsAt125Pixels) 
 
 TEST_F(MemoryManagerTest, ManualPassLetsMessagesRunAfterEveryBlock) {
   fake.system.SetMemoryMegabytes(10, 1);
-  memory.InfoLabel3bClick();
+  memory.RunManualPass();
   // Before, 8 list entries, 8 blocks, 8 releases, after.
   EXPECT_EQ(1u + 8 + 8 + 8 + 1, fake.pump.CallCount());
 }
@@ -284,7 +284,7 @@ TEST_F(MemoryManagerTest, ManualPassLeavesTheSettingsOfTheAutomaticPassAlone) {
   memory.FreeThreshold = 33;
   memory.LastFreePercent = 12;
   const double actionTime = accelerator.LastActionTime;
-  memory.InfoLabel3bClick();
+  memory.RunManualPass();
   EXPECT_EQ(16u, fake.system.CommitCount());
   EXPECT_EQ(33, memory.FreeThreshold);
   EXPECT_EQ(12, memory.LastFreePercent);
@@ -298,7 +298,7 @@ TEST_F(MemoryManagerTest, ABlockThatCannotBeHadEndsTheManualPassCleanly) {
   fake.system.FailAllocationsAfter(19);
   int pumpsWhileBusy = 0;
   fake.pump.OnEveryCall([&] { pumpsWhileBusy += Unit0::MemoryBusy ? 1 : 0; });
-  memory.InfoLabel3bClick();
+  memory.RunManualPass();
   EXPECT_EQ(20u, fake.system.CommitCount());
   EXPECT_EQ(0u, fake.system.OutstandingCommittedBlocks());
   EXPECT_EQ(0u, fake.system.InvalidReleaseCount());
@@ -329,7 +329,7 @@ TEST_F(MemoryManagerTest, ManualPassPlansNoMoreThanTheCommitLeft) {
     machine.system.SetAvailableCommit(c.commitMB * kMiB);
     machine.system.SetAvailableCommitFails(!c.commitReadable);
     machine.system.SetAllocationLimit(kMiB);  // no heap block for the automatic pass after it
-    manager.InfoLabel3bClick();
+    manager.RunManualPass();
     EXPECT_EQ(c.blocks, machine.system.CommitCount()) << c.totalMB;
     EXPECT_EQ(0u, machine.system.OutstandingCommittedBlocks());
     // The bar runs over the blocks planned: full at the end of a complete pass.
@@ -347,7 +347,7 @@ TEST_F(MemoryManagerTest, ManualPassEndsCleanlyWhenAHandlerThrows) {
     fake.pump.ClearActions();
     const std::size_t callsBefore = fake.pump.CallCount();
     fake.pump.OnCall(callsBefore + throwAt, [] { throw std::runtime_error("handler failed"); });
-    EXPECT_THROW(memory.InfoLabel3bClick(), std::runtime_error) << throwAt;
+    EXPECT_THROW(memory.RunManualPass(), std::runtime_error) << throwAt;
     EXPECT_FALSE(Unit0::MemoryBusy) << throwAt;
     EXPECT_EQ(0u, fake.system.OutstandingCommittedBlocks()) << throwAt;
     EXPECT_EQ(0u, fake.system.InvalidReleaseCount()) << throwAt;
@@ -356,7 +356,7 @@ TEST_F(MemoryManagerTest, ManualPassEndsCleanlyWhenAHandlerThrows) {
   }
   fake.pump.ClearActions();
   const std::size_t commits = fake.system.CommitCount();
-  memory.InfoLabel3bClick();  // the next pass is not refused
+  memory.RunManualPass();  // the next pass is not refused
   EXPECT_EQ(commits + 8, fake.system.CommitCount());
 }
 
@@ -366,7 +366,7 @@ TEST_F(MemoryManagerTest, AutomaticPassEndsCleanlyWhenAHandlerThrows) {
     view = RecordingView();
     fake.pump.ClearActions();
     fake.pump.OnCall(fake.pump.CallCount() + throwAt, [] { throw std::runtime_error("failed"); });
-    EXPECT_THROW(memory.MemDefrag(50), std::runtime_error) << throwAt;
+    EXPECT_THROW(memory.RunAutomaticPass(50), std::runtime_error) << throwAt;
     EXPECT_FALSE(Unit0::MemoryBusy) << throwAt;
     EXPECT_EQ((std::vector<bool>{true, false}), view.windowBusy) << throwAt;
     EXPECT_EQ(priority::kNormal, OwnClass()) << throwAt;
@@ -377,7 +377,7 @@ TEST_F(MemoryManagerTest, AutomaticPassEndsCleanlyWhenAHandlerThrows) {
 
 TEST_F(MemoryManagerTest, ManualPassWithEverythingFreeCommitsNothing) {
   fake.system.SetMemoryMegabytes(512, 512);
-  memory.InfoLabel3bClick();
+  memory.RunManualPass();
   EXPECT_EQ(0u, fake.system.CommitCount());
   EXPECT_FALSE(view.progressVisible);
   EXPECT_FALSE(Unit0::MemoryBusy);
@@ -385,9 +385,9 @@ TEST_F(MemoryManagerTest, ManualPassWithEverythingFreeCommitsNothing) {
 
 TEST_F(MemoryManagerTest, ASecondClickDuringTheManualPassIsIgnored) {
   fake.system.SetMemoryMegabytes(10, 1);
-  fake.pump.OnCall(3, [&] { memory.InfoLabel3bClick(); });
-  fake.pump.OnCall(1, [&] { memory.InfoLabel3bClick(); });  // before the first block
-  memory.InfoLabel3bClick();
+  fake.pump.OnCall(3, [&] { memory.RunManualPass(); });
+  fake.pump.OnCall(1, [&] { memory.RunManualPass(); });  // before the first block
+  memory.RunManualPass();
   EXPECT_EQ(8u, fake.system.CommitCount());
 }
 

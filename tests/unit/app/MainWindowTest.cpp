@@ -7,9 +7,9 @@
 #include <memory>
 #include <utility>
 
+#include "app/MainWindow.h"
 #include "app/Settings.h"
 #include "app/Unit0.h"
-#include "app/Unit1a.h"
 #include "platform/fake/FakePlatform.h"
 #include "ui/MessageWindows.h"
 #include "ui/testing/ScriptedHost.h"
@@ -48,10 +48,10 @@ class MainWindowTest : public ::testing::Test {
   MainWindowTest() { Unit0::Reset(); }
   ~MainWindowTest() override { Unit0::Reset(); }
 
-  TForm1a& Start() {
+  MainWindow& Start() {
     messages.reset();
     closedBefore = host.Closed().size();
-    form = ui::MakeForm<TForm1a>(host, platform, services);
+    form = ui::MakeForm<MainWindow>(host, platform, services);
     host.SetMainForm(form.get());
     messages = std::make_unique<ui::MessageWindows>(host);
     return *form;
@@ -84,14 +84,14 @@ class MainWindowTest : public ::testing::Test {
   Platform platform = fake.platform();
   ui::ScriptedHost host;
   FakeServices services;
-  std::unique_ptr<TForm1a> form;
+  std::unique_ptr<MainWindow> form;
   std::unique_ptr<ui::MessageWindows> messages;
   std::size_t closedBefore = 0;
 };
 
 TEST_F(MainWindowTest, StartUpSetsEverythingUpAndShowsRealFigures) {
   fake.system.SetMemoryMegabytes(1024, 300);
-  TForm1a& main = Start();
+  MainWindow& main = Start();
   EXPECT_EQ("Quillon", main.Caption());
   EXPECT_EQ((ui::Size{500, 410}), main.ClientSize());
   EXPECT_EQ((std::vector<AnsiString>{"QuillonRestore", "QuillonClose"}), services.registered);
@@ -120,7 +120,7 @@ TEST_F(MainWindowTest, StartUpSetsEverythingUpAndShowsRealFigures) {
 }
 
 TEST_F(MainWindowTest, ControlsReadAsDesigned) {
-  TForm1a& main = Start();
+  MainWindow& main = Start();
   const std::pair<ui::Control*, const char*> texts[] = {
       {&main.AdsLabel1, "Want more performance? Try"},
       {&main.AdsLabel3, "Tallowmere!"},
@@ -148,7 +148,7 @@ TEST_F(MainWindowTest, ShowMinimizedStartsWithTheTrayIconAndBalloonOnly) {
   RegKey key(fake.registry);
   ASSERT_TRUE(key.Create(kCurrentUser, SettingsKey, regaccess::kAllAccess));
   ASSERT_TRUE(fake.registry.SetValue(key.Get(), "ShowMinimized", regtype::kDword, {1, 0, 0, 0}));
-  TForm1a& main = Start();
+  MainWindow& main = Start();
   EXPECT_FALSE(services.showAtStart);
   EXPECT_EQ(1u, main.Tray.Balloons().size());
 }

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "CleanerTestSupport.h"
-#include "registry/RegUnit.h"
+#include "registry/RegistryHelpers.h"
 
 namespace ql::testing {
 namespace {

@@ -6,8 +6,8 @@
 
 #include <set>
 
-#include "fix/RegScript.h"
 #include "fix/ScanState.h"
+#include "fix/ScriptText.h"
 
 namespace ql {
 

@@ -11,7 +11,7 @@
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
 #include "platform/fake/FakePlatform.h"
-#include "platform/fake/RegScript.h"
+#include "platform/fake/RegEditFiles.h"
 #include "unit/fix/KeyDeletionBackups.h"
 
 namespace ql {

@@ -1,14 +1,14 @@
 // Tests of the scan and fix window: its states, Stop answered both ways, Fix, Close and the links.
-#include "fix/Unit2a.h"
+#include "fix/ScanWindow.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "app/Unit0.h"
-#include "fix/Unit2b.h"
-#include "fix/Unit2c.h"
 #include "platform/fake/FakePlatform.h"
+#include "ui/DetailsWindow.h"
+#include "ui/HintWindow.h"
 #include "ui/MessageWindows.h"
 #include "ui/testing/ScriptedHost.h"
 #include "unit/fix/KeyDeletionBackups.h"
@@ -25,7 +25,7 @@ class ScanWindowTest : public ::testing::Test {
     Unit0::Reset();
     Unit0::UndoFolder = "C:\\Undo\\";
     fake.files.AddFolder("C:\\Undo");
-    form = ui::MakeForm<TForm2a>(host, platform);
+    form = ui::MakeForm<ScanWindow>(host, platform);
   }
   void TearDown() override {
     const auto fix = fake.files.Contents("C:\\Undo\\Quillon.reg");
@@ -57,7 +57,7 @@ class ScanWindowTest : public ::testing::Test {
   ui::MessageWindows messages{host};
   FakePlatform fake;
   Platform platform = fake.platform();
-  std::unique_ptr<TForm2a> form;
+  std::unique_ptr<ScanWindow> form;
 };
 
 TEST_F(ScanWindowTest, OpensReady) {
@@ -196,7 +196,7 @@ TEST_F(ScanWindowTest, RowFiveAndRowSevenCountsAreRefreshedAfterEachCheck) {
 }
 
 TEST_F(ScanWindowTest, LinksShowTheHintBeforeAScanAndTheDetailsAfter) {
-  host.OnModal<TForm2c>([](TForm2c& hint) {
+  host.OnModal<HintWindow>([](HintWindow& hint) {
     EXPECT_EQ(hint.ActionLabel.Caption(), "Common libraries");
     EXPECT_EQ(hint.InfoLabel.Caption(), kScanHints[2]);
     hint.Button1Label.Click();
@@ -205,7 +205,7 @@ TEST_F(ScanWindowTest, LinksShowTheHintBeforeAScanAndTheDetailsAfter) {
   PlantProblems();
   form->Button1Label.Click();
   StringList details;
-  host.OnModal<TForm2b>([&](TForm2b& window) {
+  host.OnModal<DetailsWindow>([&](DetailsWindow& window) {
     details = window.InfoList.Lines();
     window.Button1Label.Click();
   });

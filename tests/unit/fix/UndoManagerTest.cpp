@@ -1,5 +1,5 @@
 // Tests of the undo manager: listing, showing, Apply, Delete, Open and Clean undo folder.
-#include "fix/Unit2d.h"
+#include "fix/UndoManagerWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ class UndoManagerTest : public ::testing::Test {
                            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Restored" + n + "]\r\n");
   }
   void Open() {
-    form = ui::MakeForm<TForm2d>(host, platform);
+    form = ui::MakeForm<UndoManagerWindow>(host, platform);
     form->ShowForm();
   }
   const AnsiString& LastMessage() const { return host.ModalShows().back().text; }
@@ -39,7 +39,7 @@ class UndoManagerTest : public ::testing::Test {
   ui::MessageWindows messages{host};
   FakePlatform fake;
   Platform platform = fake.platform();
-  std::unique_ptr<TForm2d> form;
+  std::unique_ptr<UndoManagerWindow> form;
 };
 
 struct NameCase {
@@ -246,7 +246,7 @@ TEST_F(UndoManagerTest, OpenUndoFolderAsksTheShell) {
 TEST_F(UndoManagerTest, ApplyDeleteAndCloseAreRefusedWhileListing) {
   AddFix(1, "x");
   AddFix(2, "y");
-  form = ui::MakeForm<TForm2d>(host, platform);
+  form = ui::MakeForm<UndoManagerWindow>(host, platform);
   form->Show();
   fake.pump.OnCall(1, [&] {
     EXPECT_TRUE(form->Undoing());

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake/FakePlatform.h"
-#include "platform/fake/RegScript.h"
+#include "platform/fake/RegEditFiles.h"
 
 namespace ql {
 namespace {

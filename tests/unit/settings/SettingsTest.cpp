@@ -9,7 +9,7 @@
 #include "platform/fake/FakeRegistry.h"
 #include "platform/fake/FakeSystem.h"
 #include "registry/ObservedRegistry.h"
-#include "registry/RegUnit.h"
+#include "registry/RegistryHelpers.h"
 
 namespace ql {
 namespace {

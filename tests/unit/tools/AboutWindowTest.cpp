@@ -2,28 +2,28 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake/FakeShell.h"
+#include "ui/AboutWindow.h"
 #include "ui/Bitmap.h"
-#include "ui/Unit6a.h"
 #include "ui/testing/ScriptedHost.h"
 
 namespace ql {
 namespace {
 
-class AboutWindow : public ::testing::Test {
+class AboutWindowTest : public ::testing::Test {
  protected:
-  TForm6a& Open() {
-    form_ = ui::MakeForm<TForm6a>(host_, shell_);
+  AboutWindow& Open() {
+    form_ = ui::MakeForm<AboutWindow>(host_, shell_);
     form_->Show();
     return *form_;
   }
 
   FakeShell shell_;
   ui::ScriptedHost host_;
-  std::unique_ptr<TForm6a> form_;
+  std::unique_ptr<AboutWindow> form_;
 };
 
-TEST_F(AboutWindow, ShowsTheProductTheVersionAndTheAddresses) {
-  TForm6a& form = Open();
+TEST_F(AboutWindowTest, ShowsTheProductTheVersionAndTheAddresses) {
+  AboutWindow& form = Open();
   EXPECT_EQ(form.Caption(), "About");
   EXPECT_EQ(form.ActionLabel.Caption(), "Quillon");
   EXPECT_EQ(form.VersionLabel.Caption(), "Version: 2.2");
@@ -36,8 +36,8 @@ TEST_F(AboutWindow, ShowsTheProductTheVersionAndTheAddresses) {
   EXPECT_TRUE(form.HomePageLabel2.GetFont().underline);
 }
 
-TEST_F(AboutWindow, CarriesTheLargeLogoAndItsSkin) {
-  TForm6a& form = Open();
+TEST_F(AboutWindowTest, CarriesTheLargeLogoAndItsSkin) {
+  AboutWindow& form = Open();
   ASSERT_NE(form.LogoImage.GetBitmap(), nullptr);
   EXPECT_EQ(form.LogoImage.GetBitmap()->Width(), 100);
   EXPECT_EQ(form.LogoImage.GetBitmap()->Height(), 100);
@@ -45,8 +45,8 @@ TEST_F(AboutWindow, CarriesTheLargeLogoAndItsSkin) {
   EXPECT_EQ(form.WndImage.GetBitmap()->Width(), 398);
 }
 
-TEST_F(AboutWindow, TheSupportLinkIsOneMailtoWithTheSubjectUnencoded) {
-  TForm6a& form = Open();
+TEST_F(AboutWindowTest, TheSupportLinkIsOneMailtoWithTheSubjectUnencoded) {
+  AboutWindow& form = Open();
   form.SupportLabel2.Click();
   ASSERT_EQ(shell_.OpenedTargets().size(), 1u);
   EXPECT_EQ(shell_.OpenedTargets()[0].target,
@@ -54,8 +54,8 @@ TEST_F(AboutWindow, TheSupportLinkIsOneMailtoWithTheSubjectUnencoded) {
   EXPECT_TRUE(form.Visible());
 }
 
-TEST_F(AboutWindow, TheHomePageOpensAtEveryClickAndTheWindowStays) {
-  TForm6a& form = Open();
+TEST_F(AboutWindowTest, TheHomePageOpensAtEveryClickAndTheWindowStays) {
+  AboutWindow& form = Open();
   form.HomePageLabel2.Click();
   form.HomePageLabel2.Click();
   ASSERT_EQ(shell_.OpenedTargets().size(), 2u);
@@ -64,7 +64,7 @@ TEST_F(AboutWindow, TheHomePageOpensAtEveryClickAndTheWindowStays) {
   EXPECT_TRUE(form.Visible());
 }
 
-TEST_F(AboutWindow, CloseAndEscapeClose) {
+TEST_F(AboutWindowTest, CloseAndEscapeClose) {
   Open().Button1Label.Click();
   EXPECT_FALSE(form_->Visible());
   Open().KeyDown(ui::keys::kEscape);

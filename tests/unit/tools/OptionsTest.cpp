@@ -1,9 +1,9 @@
 // Tests of the options rules: the boxes filled from the registry, Save's order and its report.
 #include <gtest/gtest.h>
 
+#include "app/OptionChoices.h"
 #include "app/Settings.h"
 #include "app/Unit0.h"
-#include "app/Unit4Options.h"
 #include "platform/fake/FakeRegistry.h"
 #include "platform/fake/FakeSystem.h"
 

@@ -1,9 +1,9 @@
 // Tests of the options window on the scripted window system and the fake registry.
 #include <gtest/gtest.h>
 
+#include "app/OptionsWindow.h"
 #include "app/Settings.h"
 #include "app/Unit0.h"
-#include "app/Unit4.h"
 #include "platform/fake/FakePlatform.h"
 #include "ui/MessageWindows.h"
 #include "ui/testing/ScriptedHost.h"
@@ -14,7 +14,7 @@ namespace {
 constexpr char kRunPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kExecutable[] = "C:\\Quillon\\Quillon.exe";
 
-class OptionsWindow : public ::testing::Test {
+class OptionsWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Unit0::Reset();
@@ -22,8 +22,8 @@ class OptionsWindow : public ::testing::Test {
     fake_.system.SetExecutablePath(kExecutable);
   }
   void TearDown() override { Unit0::Reset(); }
-  TForm4& Open() {
-    form_ = ui::MakeForm<TForm4>(host_, fake_.platform());
+  OptionsWindow& Open() {
+    form_ = ui::MakeForm<OptionsWindow>(host_, fake_.platform());
     form_->Show();
     return *form_;
   }
@@ -35,13 +35,13 @@ class OptionsWindow : public ::testing::Test {
   FakePlatform fake_;
   ui::ScriptedHost host_;
   ui::MessageWindows messages_{host_};
-  std::unique_ptr<TForm4> form_;
+  std::unique_ptr<OptionsWindow> form_;
 };
 
-TEST_F(OptionsWindow, TheBoxesShowTheRunValueAndTheSettings) {
+TEST_F(OptionsWindowTest, TheBoxesShowTheRunValueAndTheSettings) {
   fake_.registry.SetString(kCurrentUser, kRunPath, "Quillon", kExecutable);
   Unit0::DisableMemoryManagement = true;
-  TForm4& form = Open();
+  OptionsWindow& form = Open();
   EXPECT_TRUE(form.CheckBox1.Checked());
   EXPECT_FALSE(form.CheckBox2.Checked());
   EXPECT_TRUE(form.CheckBox3.Checked());
@@ -50,8 +50,8 @@ TEST_F(OptionsWindow, TheBoxesShowTheRunValueAndTheSettings) {
   EXPECT_EQ(form.CheckBox3.Caption(), " Disable memory management");
 }
 
-TEST_F(OptionsWindow, SaveStoresTheBoxesReportsAndCloses) {
-  TForm4& form = Open();
+TEST_F(OptionsWindowTest, SaveStoresTheBoxesReportsAndCloses) {
+  OptionsWindow& form = Open();
   form.CheckBox1.Click();
   form.CheckBox3.Click();
   form.Button1Label.Click();
@@ -66,15 +66,15 @@ TEST_F(OptionsWindow, SaveStoresTheBoxesReportsAndCloses) {
   EXPECT_EQ(host_.Closed().back(), &form);
 
   // Opened again, the window shows what was saved.
-  TForm4& again = Open();
+  OptionsWindow& again = Open();
   EXPECT_TRUE(again.CheckBox1.Checked());
   EXPECT_FALSE(again.CheckBox2.Checked());
   EXPECT_TRUE(again.CheckBox3.Checked());
 }
 
-TEST_F(OptionsWindow, AFailedSaveSaysSoInsteadOfSaved) {
+TEST_F(OptionsWindowTest, AFailedSaveSaysSoInsteadOfSaved) {
   fake_.registry.DeleteTree(kCurrentUser, kRunPath);
-  TForm4& form = Open();
+  OptionsWindow& form = Open();
   form.CheckBox1.Click();
   form.Button1Label.Click();
   ASSERT_EQ(host_.ModalShows().size(), 1u);
@@ -82,11 +82,11 @@ TEST_F(OptionsWindow, AFailedSaveSaysSoInsteadOfSaved) {
   EXPECT_FALSE(form.Visible());
 }
 
-class OptionsWindowEscape : public OptionsWindow,
+class OptionsWindowEscape : public OptionsWindowTest,
                             public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(OptionsWindowEscape, ClosesWithoutSaving) {
-  TForm4& form = Open();
+  OptionsWindow& form = Open();
   form.CheckBox1.Click();
   form.CheckBox2.Click();
   form.FindControl(GetParam())->KeyDown(ui::keys::kEscape);
@@ -100,8 +100,8 @@ TEST_P(OptionsWindowEscape, ClosesWithoutSaving) {
 INSTANTIATE_TEST_SUITE_P(OnTheWindowAndEachBox, OptionsWindowEscape,
                          ::testing::Values("WndImage", "CheckBox1", "CheckBox2", "CheckBox3"));
 
-TEST_F(OptionsWindow, CloseButtonClosesWithoutSaving) {
-  TForm4& form = Open();
+TEST_F(OptionsWindowTest, CloseButtonClosesWithoutSaving) {
+  OptionsWindow& form = Open();
   form.CheckBox2.Click();
   form.Button2Label.Click();
   EXPECT_FALSE(form.Visible());

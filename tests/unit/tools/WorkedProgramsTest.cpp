@@ -1,7 +1,7 @@
 // Tests of the worked-programs rules on the fake process table: listing, filtering, the actions.
 #include <gtest/gtest.h>
 
-#include "app/Unit1bPrograms.h"
+#include "app/ProcessListRules.h"
 #include "platform/fake/FakeProcesses.h"
 
 namespace ql {

@@ -1,7 +1,7 @@
 // Tests of the worked-programs window on the scripted window system and the fake process table.
 #include <gtest/gtest.h>
 
-#include "app/Unit1b.h"
+#include "app/WorkedProgramsWindow.h"
 #include "platform/fake/FakePlatform.h"
 #include "ui/MessageWindows.h"
 #include "ui/testing/ScriptedHost.h"
@@ -12,7 +12,7 @@ namespace {
 constexpr char kOwnPath[] = "C:\\Program Files\\Quillon\\Quillon.exe";
 constexpr std::uint32_t kOwnId = 4000;
 
-class WorkedProgramsWindow : public ::testing::Test {
+class WorkedProgramsWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fake_.system.SetExecutablePath(kOwnPath);
@@ -33,8 +33,8 @@ class WorkedProgramsWindow : public ::testing::Test {
     process.exeName = name;
     fake_.processes.AddProcess(process);
   }
-  TForm1b& Open() {
-    form_ = ui::MakeForm<TForm1b>(host_, fake_.platform());
+  WorkedProgramsWindow& Open() {
+    form_ = ui::MakeForm<WorkedProgramsWindow>(host_, fake_.platform());
     form_->Show();
     return *form_;
   }
@@ -58,11 +58,11 @@ class WorkedProgramsWindow : public ::testing::Test {
   FakePlatform fake_;
   ui::ScriptedHost host_;
   ui::MessageWindows messages_{host_};
-  std::unique_ptr<TForm1b> form_;
+  std::unique_ptr<WorkedProgramsWindow> form_;
 };
 
-TEST_F(WorkedProgramsWindow, ShowingListsTheProgramsAndStartsTheTimer) {
-  TForm1b& form = Open();
+TEST_F(WorkedProgramsWindowTest, ShowingListsTheProgramsAndStartsTheTimer) {
+  WorkedProgramsWindow& form = Open();
   EXPECT_FALSE(form.CheckBox1.Checked());
   EXPECT_EQ(form.InfoList.ColWidth(0), 100);
   EXPECT_EQ(form.InfoList.ColWidth(1), 80);
@@ -77,8 +77,8 @@ TEST_F(WorkedProgramsWindow, ShowingListsTheProgramsAndStartsTheTimer) {
   EXPECT_EQ(fake_.processes.OpenHandleCount(), 0u);
 }
 
-TEST_F(WorkedProgramsWindow, TheCheckBoxAndTheTimerRefreshTheList) {
-  TForm1b& form = Open();
+TEST_F(WorkedProgramsWindowTest, TheCheckBoxAndTheTimerRefreshTheList) {
+  WorkedProgramsWindow& form = Open();
   form.CheckBox1.Click();
   EXPECT_EQ(form.InfoList.RowCount(), 9);
   EXPECT_EQ(form.InfoList.Cell(0, 0), "[System Process]");
@@ -88,8 +88,8 @@ TEST_F(WorkedProgramsWindow, TheCheckBoxAndTheTimerRefreshTheList) {
   EXPECT_EQ(RowOf("late.exe"), 9);
 }
 
-TEST_F(WorkedProgramsWindow, RaisingAndLoweringReachEveryCopyAndShowTheNewClass) {
-  TForm1b& form = Open();
+TEST_F(WorkedProgramsWindowTest, RaisingAndLoweringReachEveryCopyAndShowTheNewClass) {
+  WorkedProgramsWindow& form = Open();
   Select("copy.exe");
   form.Button1Label.Click();
   ExpectCopies(priority::kHigh);
@@ -101,17 +101,17 @@ TEST_F(WorkedProgramsWindow, RaisingAndLoweringReachEveryCopyAndShowTheNewClass)
   EXPECT_EQ(form.InfoList.Cell(1, RowOf("copy.exe")), "Normal");
 }
 
-TEST_F(WorkedProgramsWindow, LoweringAnIdleProgramSetsTheNormalClass) {
+TEST_F(WorkedProgramsWindowTest, LoweringAnIdleProgramSetsTheNormalClass) {
   fake_.processes.Find(14)->priorityClass = priority::kIdle;
-  TForm1b& form = Open();
+  WorkedProgramsWindow& form = Open();
   Select("other.exe");
   EXPECT_EQ(form.InfoList.Cell(1, form.InfoList.Row()), "");
   form.Button2Label.Click();
   EXPECT_EQ(fake_.processes.PriorityOf(14), priority::kNormal);
 }
 
-TEST_F(WorkedProgramsWindow, UnloadAsksThenEndsEveryCopy) {
-  TForm1b& form = Open();
+TEST_F(WorkedProgramsWindowTest, UnloadAsksThenEndsEveryCopy) {
+  WorkedProgramsWindow& form = Open();
   Select("copy.exe");
   host_.ClickOnModal("Confirmation", "Button1Label");
   form.Button3Label.Click();
@@ -123,8 +123,8 @@ TEST_F(WorkedProgramsWindow, UnloadAsksThenEndsEveryCopy) {
   EXPECT_TRUE(fake_.processes.IsRunning(14));
 }
 
-TEST_F(WorkedProgramsWindow, UnloadAnsweredNoEndsNothing) {
-  TForm1b& form = Open();
+TEST_F(WorkedProgramsWindowTest, UnloadAnsweredNoEndsNothing) {
+  WorkedProgramsWindow& form = Open();
   Select("copy.exe");
   form.Button3Label.Click();  // the scripted window presses Escape
   ASSERT_EQ(host_.ModalShows().size(), 1u);
@@ -132,8 +132,8 @@ TEST_F(WorkedProgramsWindow, UnloadAnsweredNoEndsNothing) {
     EXPECT_TRUE(fake_.processes.IsRunning(id)) << id;
 }
 
-TEST_F(WorkedProgramsWindow, ALowerCaseHostProcessIsImpossibleToUnload) {
-  TForm1b& form = Open();
+TEST_F(WorkedProgramsWindowTest, ALowerCaseHostProcessIsImpossibleToUnload) {
+  WorkedProgramsWindow& form = Open();
   form.CheckBox1.Click();
   Select("svchost.exe");
   form.Button3Label.Click();
@@ -143,9 +143,9 @@ TEST_F(WorkedProgramsWindow, ALowerCaseHostProcessIsImpossibleToUnload) {
   EXPECT_TRUE(fake_.processes.IsRunning(12));
 }
 
-TEST_F(WorkedProgramsWindow, UnloadingTheProgramItselfDoesNothingAndAsksNothing) {
+TEST_F(WorkedProgramsWindowTest, UnloadingTheProgramItselfDoesNothingAndAsksNothing) {
   Add(4001, "QUILLON.EXE");  // another copy, named in another case
-  TForm1b& form = Open();
+  WorkedProgramsWindow& form = Open();
   for (const char* name : {"Quillon.exe", "QUILLON.EXE"}) {
     Select(name);
     form.Button3Label.Click();
@@ -155,8 +155,8 @@ TEST_F(WorkedProgramsWindow, UnloadingTheProgramItselfDoesNothingAndAsksNothing)
   EXPECT_TRUE(fake_.processes.IsRunning(4001));
 }
 
-TEST_F(WorkedProgramsWindow, TheFirstRowIsNeverActedOn) {
-  TForm1b& form = Open();
+TEST_F(WorkedProgramsWindowTest, TheFirstRowIsNeverActedOn) {
+  WorkedProgramsWindow& form = Open();
   form.InfoList.SelectRow(0);
   ASSERT_EQ(form.InfoList.Cell(0, 0), "first.exe");
   form.Button1Label.Click();
@@ -167,8 +167,8 @@ TEST_F(WorkedProgramsWindow, TheFirstRowIsNeverActedOn) {
   EXPECT_TRUE(host_.ModalShows().empty());
 }
 
-TEST_F(WorkedProgramsWindow, TheSelectionFollowsTheProgramAcrossRefreshes) {
-  TForm1b& form = Open();
+TEST_F(WorkedProgramsWindowTest, TheSelectionFollowsTheProgramAcrossRefreshes) {
+  WorkedProgramsWindow& form = Open();
   Select("other.exe");
   const int before = form.InfoList.Row();
   ui::ScriptedHost::Fire(form.Timer);
@@ -180,16 +180,16 @@ TEST_F(WorkedProgramsWindow, TheSelectionFollowsTheProgramAcrossRefreshes) {
   EXPECT_EQ(form.InfoList.Cell(0, form.InfoList.Row()), "other.exe");
 }
 
-TEST_F(WorkedProgramsWindow, ARowPickedDuringARefreshStaysPicked) {
-  TForm1b& form = Open();
+TEST_F(WorkedProgramsWindowTest, ARowPickedDuringARefreshStaysPicked) {
+  WorkedProgramsWindow& form = Open();
   Select("copy.exe");
   fake_.pump.OnCall(fake_.pump.CallCount() + 1, [&] { Select("other.exe"); });
   ui::ScriptedHost::Fire(form.Timer);
   EXPECT_EQ(form.InfoList.Cell(0, form.InfoList.Row()), "other.exe");
 }
 
-TEST_F(WorkedProgramsWindow, ActionsAndClosingWaitWhileTheListIsRebuilt) {
-  TForm1b& form = Open();
+TEST_F(WorkedProgramsWindowTest, ActionsAndClosingWaitWhileTheListIsRebuilt) {
+  WorkedProgramsWindow& form = Open();
   Select("copy.exe");
   const std::size_t pumped = fake_.pump.CallCount();
   fake_.pump.OnCall(pumped + 1, [&] {
@@ -205,8 +205,8 @@ TEST_F(WorkedProgramsWindow, ActionsAndClosingWaitWhileTheListIsRebuilt) {
   EXPECT_FALSE(form.Refreshing());
 }
 
-TEST_F(WorkedProgramsWindow, ATickDuringARefreshDoesNotRebuildTwice) {
-  TForm1b& form = Open();
+TEST_F(WorkedProgramsWindowTest, ATickDuringARefreshDoesNotRebuildTwice) {
+  WorkedProgramsWindow& form = Open();
   const std::size_t pumped = fake_.pump.CallCount();
   const std::size_t snapshots = fake_.processes.SnapshotCount();
   fake_.pump.OnCall(pumped + 1, [&] { ui::ScriptedHost::Fire(form.Timer); });
@@ -214,11 +214,11 @@ TEST_F(WorkedProgramsWindow, ATickDuringARefreshDoesNotRebuildTwice) {
   EXPECT_EQ(fake_.processes.SnapshotCount(), snapshots + 1);
 }
 
-class WorkedProgramsClosing : public WorkedProgramsWindow,
+class WorkedProgramsClosing : public WorkedProgramsWindowTest,
                               public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(WorkedProgramsClosing, EscapeClosesAndStopsTheTimer) {
-  TForm1b& form = Open();
+  WorkedProgramsWindow& form = Open();
   form.FindControl(GetParam())->KeyDown(ui::keys::kEscape);
   EXPECT_FALSE(form.Visible());
   EXPECT_FALSE(form.Timer.Enabled());
@@ -227,8 +227,8 @@ TEST_P(WorkedProgramsClosing, EscapeClosesAndStopsTheTimer) {
 INSTANTIATE_TEST_SUITE_P(OnTheWindowAndTheList, WorkedProgramsClosing,
                          ::testing::Values("WndImage", "InfoList", "CheckBox1"));
 
-TEST_F(WorkedProgramsWindow, CloseButtonClosesAndTheTopBandDrags) {
-  TForm1b& form = Open();
+TEST_F(WorkedProgramsWindowTest, CloseButtonClosesAndTheTopBandDrags) {
+  WorkedProgramsWindow& form = Open();
   EXPECT_TRUE(form.WMNCHitTest({200, 55}));
   EXPECT_FALSE(form.WMNCHitTest({200, 56}));
   form.Button4Label.Click();

@@ -27,7 +27,7 @@ TEST_F(MessageWindowsTest, OnlyYesConfirms) {
 TEST_F(MessageWindowsTest, AYesDoesNotLeakIntoTheNextQuestion) {
   host.ClickOnModal("Confirmation", "Button1B");
   host.OnModal("Confirmation", [](Form& f) {
-    EXPECT_EQ(static_cast<TForm5b&>(f).Answer, 2);
+    EXPECT_EQ(static_cast<ConfirmationWindow&>(f).Answer, 2);
     f.KeyDown(keys::kEscape);
   });
   windows.Confirmation().Button1.ShowHover();  // B is what the mouse is over
@@ -47,7 +47,8 @@ TEST_F(MessageWindowsTest, EnterDoesNotAnswer) {
 
 TEST_F(MessageWindowsTest, TheQuestionAndTheInformationAreShownInInfoLabel) {
   host.OnModal("Confirmation", [](Form& f) {
-    EXPECT_EQ(static_cast<TForm5b&>(f).InfoLabel.Caption(), "Are you sure to unload the program?");
+    EXPECT_EQ(static_cast<ConfirmationWindow&>(f).InfoLabel.Caption(),
+              "Are you sure to unload the program?");
     f.FindControl("Button1Label")->Click();
   });
   EXPECT_TRUE(AskConfirmation("Are you sure to unload the program?"));
@@ -67,7 +68,7 @@ TEST_F(MessageWindowsTest, OkClosesTheInformationWindow) {
 }
 
 TEST_F(MessageWindowsTest, TheWindowsFollowTheFrameLayout) {
-  const TForm5b& form = windows.Confirmation();
+  const ConfirmationWindow& form = windows.Confirmation();
   EXPECT_EQ(form.ClientSize(), (Size{300, 200}));
   EXPECT_EQ(form.PositionRule(), FormPosition::DesktopCenter);
   EXPECT_EQ(form.ActionLabel.Caption(), "Confirmation");

@@ -10,7 +10,7 @@
 
 #include "ProcessMemory.win32.h"
 #include "ScriptedForeground.win32.h"
-#include "app/Unit1a.h"
+#include "app/MainWindow.h"
 #include "app/Win32Services.win32.h"
 #include "ui/MessageWindows.h"
 #include "ui/Win32Host.win32.h"
@@ -63,9 +63,9 @@ int main() {
   const ql::Platform real = system.platform(host.GetPump());
   ql::Platform platform{real.registry, real.files, processes,     real.system, real.clock,
                         real.codePage, real.shell, real.launcher, real.pump};
-  std::unique_ptr<ql::TForm1a> main;
+  std::unique_ptr<ql::MainWindow> main;
   ql::win32::Win32MainWindowServices services([&] { return host.HandleOf(main.get()); });
-  main = std::make_unique<ql::TForm1a>(host, platform, services);
+  main = std::make_unique<ql::MainWindow>(host, platform, services);
   host.SetMainForm(main.get());
   ql::win32::Win32TrayIcon tray(GetModuleHandleA(nullptr), *main, nullptr);
   main->Create();

@@ -110,7 +110,7 @@ TEST(AcceleratorOnWine, RaisesRealProcessesAndGivesTheirClassBack) {
   EXPECT_EQ(static_cast<DWORD>(HIGH_PRIORITY_CLASS), ClassOf(*second));
   accelerator.ReturnLastPriority();
   EXPECT_EQ(static_cast<DWORD>(IDLE_PRIORITY_CLASS), ClassOf(*second));
-  EXPECT_GE(accelerator.GetProcessList(), 3);
+  EXPECT_GE(accelerator.CountProcesses(), 3);
 }
 
 TEST(MemoryManagerOnWine, LoadIsAPercentageOnceTwoReadingsExist) {
@@ -158,7 +158,7 @@ TEST(MemoryManagerOnWine, ManualPassGivesBackEveryRealBlock) {
   MemoryManager memory(system, processes, clock, pump, accelerator, view);
   memory.Reset();
   const SIZE_T before = CommittedPrivateBytes();
-  memory.InfoLabel3bClick();
+  memory.RunManualPass();
   const SIZE_T after = CommittedPrivateBytes();
   EXPECT_EQ(125, view.lastWidth);
   EXPECT_LT(after, before + (4u << 20));  // the 51 blocks of 1 MiB are gone again

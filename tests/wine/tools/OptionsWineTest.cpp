@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/OptionChoices.h"
 #include "app/Settings.h"
 #include "app/Unit0.h"
-#include "app/Unit4Options.h"
 #include "platform/win32/Win32Platform.h"
-#include "registry/RegUnit.h"
+#include "registry/RegistryHelpers.h"
 
 namespace ql {
 namespace {

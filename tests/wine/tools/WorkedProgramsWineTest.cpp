@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Unit1bPrograms.h"
+#include "app/ProcessListRules.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
 

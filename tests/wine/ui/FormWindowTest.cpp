@@ -142,7 +142,7 @@ TEST_F(FormWindowTest, APressOnOnePictureOfAButtonAndAReleaseOnTheOtherStillClic
 }
 
 TEST_F(FormWindowTest, MovingOverAButtonShowsItsHoveredPicture) {
-  TForm5b& model = windows.Confirmation();
+  ConfirmationWindow& model = windows.Confirmation();
   model.Show();
   ::SendMessageA(Confirmation(), WM_MOUSEMOVE, 0, MAKELPARAM(50, 125));
   EXPECT_TRUE(::IsWindowVisible(Child(model, "Button1B")));
@@ -238,7 +238,7 @@ std::pair<int, int> InkRows(HWND child) {
 }
 
 TEST_F(FormWindowTest, MessagesAreCentredAsABlockAndCutAtBothEdges) {
-  TForm5a& model = windows.Information();
+  InformationWindow& model = windows.Information();
   model.SetPosition({0, 0});
   model.Show();
   HWND info = Child(model, "InfoLabel");
@@ -257,7 +257,7 @@ TEST_F(FormWindowTest, MessagesAreCentredAsABlockAndCutAtBothEdges) {
 }
 
 TEST_F(FormWindowTest, TheTopFortyPixelsDragTheWindow) {
-  TForm5b& model = windows.Confirmation();
+  ConfirmationWindow& model = windows.Confirmation();
   model.SetPosition({100, 100});
   EXPECT_EQ(::SendMessageA(Confirmation(), WM_NCHITTEST, 0, MAKELPARAM(250, 139)), HTCAPTION);
   EXPECT_EQ(::SendMessageA(Confirmation(), WM_NCHITTEST, 0, MAKELPARAM(250, 140)), HTCLIENT);

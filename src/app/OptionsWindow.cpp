@@ -1,0 +1,47 @@
+// The options window (start with Windows, start in the tray, no automatic memory freeing).
+#include "app/OptionsWindow.h"
+
+#include "app/OptionChoices.h"
+#include "ui/InformationWindow.h"
+
+namespace ql {
+
+OptionsWindow::OptionsWindow(ui::FormHost& host, const Platform& platform)
+    : Form(host), platform_(platform) {
+  SetCaption("Options");
+  SetClientSize({300, 200});
+  SetPositionRule(ui::FormPosition::DesktopCenter);
+  SetFont(ui::MakeFont("Arial", 13, true));
+  ActionLabel.SetFont(ui::MakeFont("Verdana", 16, true));
+  for (ui::CheckBox* box : {&CheckBox1, &CheckBox2, &CheckBox3}) {
+    box->SetFont(ui::MakeFont("Arial", 12, true, ui::Rgb(51, 102, 102)));
+    box->SetBackColor(ui::colors::kCheckBack);
+  }
+  Button1.OnClick = [this] { Button1Click(); };
+  Button2.OnClick = [this] { Button2Click(); };
+}
+
+void OptionsWindow::CreateForm() {
+  ApplySkin("FORM5", {&Button1, &Button2});
+}
+
+void OptionsWindow::ShowForm() {
+  const OptionChoices choices = ReadOptionChoices(platform_.registry);
+  CheckBox1.SetChecked(choices.startWithSystem);
+  CheckBox2.SetChecked(choices.runMinimized);
+  CheckBox3.SetChecked(choices.disableMemoryManagement);
+}
+
+void OptionsWindow::Button1Click() {
+  const OptionChoices choices{CheckBox1.Checked(), CheckBox2.Checked(), CheckBox3.Checked()};
+  const AnsiString outcome = SaveOptions(platform_.registry, platform_.system, choices);
+  Hide();
+  ui::ShowInformation(outcome);
+  Close();
+}
+
+void OptionsWindow::Button2Click() {
+  Close();
+}
+
+}  // namespace ql
