@@ -55,7 +55,7 @@ TEST_F(SettingsTest, FirstStartCreatesTheKeyWithDefaults) {
   LoadSettings(registry);
   EXPECT_FALSE(Unit0::ShowMinimized);
   EXPECT_FALSE(Unit0::DisableMemoryManagement);
-  for (const char* name : {kShowMinimizedValue, kDisableMemoryManagementValue}) {
+  for (const char* name : {"ShowMinimized", "DisableMemoryManagement"}) {
     ASSERT_TRUE(Setting(name).has_value()) << name;
     EXPECT_EQ(Setting(name)->type, regtype::kDword);
     EXPECT_EQ(Setting(name)->data, (Bytes{0, 0, 0, 0}));

@@ -53,7 +53,7 @@ TEST_F(Options, BoxesShowTheRunValueAndTheRunningSettings) {
 }
 
 TEST_F(Options, ARunValueDeletedByHandShowsTheFirstBoxUnticked) {
-  ASSERT_EQ(SaveOptions(registry_, system_, {true, false, false}), kOptionsSavedText);
+  ASSERT_EQ(SaveOptions(registry_, system_, {true, false, false}), "Options are saved!");
   EXPECT_TRUE(ReadOptionChoices(registry_).startWithSystem);
   registry_.RemoveValue(kCurrentUser, kRunPath, "Quillon");
   EXPECT_FALSE(ReadOptionChoices(registry_).startWithSystem);
@@ -63,12 +63,12 @@ class OptionsRoundTrip : public Options, public ::testing::WithParamInterface<Op
 
 TEST_P(OptionsRoundTrip, SaveStoresEverythingAndReadsBackTheSame) {
   const OptionChoices saved = GetParam();
-  EXPECT_EQ(SaveOptions(registry_, system_, saved), kOptionsSavedText);
+  EXPECT_EQ(SaveOptions(registry_, system_, saved), "Options are saved!");
 
   EXPECT_EQ(Unit0::ShowMinimized, saved.runMinimized);
   EXPECT_EQ(Unit0::DisableMemoryManagement, saved.disableMemoryManagement);
-  EXPECT_EQ(Setting(kShowMinimizedValue), std::optional<std::uint32_t>(saved.runMinimized));
-  EXPECT_EQ(Setting(kDisableMemoryManagementValue),
+  EXPECT_EQ(Setting("ShowMinimized"), std::optional<std::uint32_t>(saved.runMinimized));
+  EXPECT_EQ(Setting("DisableMemoryManagement"),
             std::optional<std::uint32_t>(saved.disableMemoryManagement));
   EXPECT_EQ(registry_.HasValue(kCurrentUser, kRunPath, "Quillon"), saved.startWithSystem);
   if (saved.startWithSystem) {
@@ -101,7 +101,7 @@ TEST_F(Options, SavingTwiceLeavesOneRunValueWithTheCurrentPath) {
 TEST_F(Options, UntickingRemovesTheRunValueAndLeavesOthers) {
   registry_.SetString(kCurrentUser, kRunPath, "Other", "C:\\other.exe");
   SaveOptions(registry_, system_, {true, false, false});
-  EXPECT_EQ(SaveOptions(registry_, system_, {false, false, false}), kOptionsSavedText);
+  EXPECT_EQ(SaveOptions(registry_, system_, {false, false, false}), "Options are saved!");
   EXPECT_FALSE(registry_.HasValue(kCurrentUser, kRunPath, "Quillon"));
   EXPECT_TRUE(registry_.HasValue(kCurrentUser, kRunPath, "Other"));
 }
@@ -113,7 +113,7 @@ TEST_F(Options, AMissingRunKeyIsReportedNotClaimedSaved) {
   EXPECT_FALSE(registry_.HasKey(kCurrentUser, kRunPath));
   // The settings are still stored and used.
   EXPECT_TRUE(Unit0::ShowMinimized);
-  EXPECT_EQ(Setting(kShowMinimizedValue), std::optional<std::uint32_t>(1u));
+  EXPECT_EQ(Setting("ShowMinimized"), std::optional<std::uint32_t>(1u));
 }
 
 // Only a refused write or delete of the Run value is reported; nothing to delete is a success.
@@ -144,7 +144,7 @@ TEST_F(Options, TheStartupEntryIsReportedOnlyWhenItDidNotTake) {
     if (c.runKey == RunKey::Refusing)
       registry.DenyAccess(kCurrentUser, kRunPath, kKeySetValue);
     EXPECT_EQ(SaveOptions(registry, system_, {c.tick, false, false}),
-              c.saved ? AnsiString(kOptionsSavedText) : "Failed to set data for 'Quillon'")
+              c.saved ? AnsiString("Options are saved!") : "Failed to set data for 'Quillon'")
         << c.name;
     const bool valueAfter = c.saved ? c.tick : c.valueBefore;
     EXPECT_EQ(valueAfter, registry.HasValue(kCurrentUser, kRunPath, "Quillon")) << c.name;

@@ -47,6 +47,7 @@ TEST_F(MessageWindowsTest, EnterDoesNotAnswer) {
 
 TEST_F(MessageWindowsTest, TheQuestionAndTheInformationAreShownInInfoLabel) {
   host.OnModal("Confirmation", [](Form& f) {
+    EXPECT_EQ(static_cast<ConfirmationWindow&>(f).ActionLabel.Caption(), "Confirmation");
     EXPECT_EQ(static_cast<ConfirmationWindow&>(f).InfoLabel.Caption(),
               "Are you sure to unload the program?");
     f.FindControl("Button1Label")->Click();
@@ -65,20 +66,6 @@ TEST_F(MessageWindowsTest, OkClosesTheInformationWindow) {
   ShowInformation("Undo folder cleaned!");
   EXPECT_FALSE(windows.Information().Visible());
   EXPECT_EQ(host.PendingReactions(), 0u);
-}
-
-TEST_F(MessageWindowsTest, TheWindowsFollowTheFrameLayout) {
-  const ConfirmationWindow& form = windows.Confirmation();
-  EXPECT_EQ(form.ClientSize(), (Size{300, 200}));
-  EXPECT_EQ(form.PositionRule(), FormPosition::DesktopCenter);
-  EXPECT_EQ(form.ActionLabel.Caption(), "Confirmation");
-  EXPECT_EQ(form.ActionLabel.GetFont().face, "Verdana");
-  EXPECT_EQ(form.InfoLabel.Bounds(), (Rect{30, 70, 240, 40}));
-  EXPECT_TRUE(form.InfoLabel.WordWrap());
-  EXPECT_TRUE(form.InfoLabel.CenteredVertically());
-  EXPECT_EQ(form.InfoLabel.GetAlignment(), Alignment::Center);
-  EXPECT_EQ(form.Button2Label.Caption(), "No");
-  EXPECT_EQ(form.Button2A.Left(), 152);
 }
 
 TEST(MessageWindowsLifetimeTest, CallingBeforeTheWindowsExistIsAnError) {

@@ -45,7 +45,7 @@ class OptionsWine : public ::testing::Test {
 };
 
 TEST_F(OptionsWine, SaveAndReadBackThroughTheRegistry) {
-  ASSERT_EQ(SaveOptions(registry_, system_, {true, true, false}), kOptionsSavedText);
+  ASSERT_EQ(SaveOptions(registry_, system_, {true, true, false}), "Options are saved!");
   char data[MAX_PATH] = {};
   DWORD size = sizeof(data);
   ASSERT_EQ(
@@ -62,7 +62,7 @@ TEST_F(OptionsWine, SaveAndReadBackThroughTheRegistry) {
   EXPECT_TRUE(read.runMinimized);
   EXPECT_FALSE(read.disableMemoryManagement);
 
-  ASSERT_EQ(SaveOptions(registry_, system_, {false, false, true}), kOptionsSavedText);
+  ASSERT_EQ(SaveOptions(registry_, system_, {false, false, true}), "Options are saved!");
   EXPECT_FALSE(ReadOptionChoices(registry_).startWithSystem);
   EXPECT_EQ(Setting("ShowMinimized"), 0u);
   EXPECT_EQ(Setting("DisableMemoryManagement"), 1u);
