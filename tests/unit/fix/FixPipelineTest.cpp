@@ -61,6 +61,23 @@ TEST_F(FixPipelineTest, RefreshFoldersEndsBothFoldersWithABackslash) {
   EXPECT_EQ(pipeline.Folders().profileFolder, "D:\\Users\\Ann\\");
 }
 
+// A program-files folder the system does not report keeps its standard text, also when an
+// earlier scan had one reported.
+TEST_F(FixPipelineTest, RefreshFoldersKeepsTheStandardProgramFilesFoldersTheSystemDoesNotName) {
+  fake.system.SetNativeProgramFiles("D:\\Apps", "D:\\Apps\\Shared");
+  fake.system.SetShellFolderPath(csidl::kProgramFilesX86, "D:\\Apps32");
+  pipeline.RefreshFolders();
+  EXPECT_EQ(pipeline.Folders().programFiles, "D:\\Apps\\");
+  EXPECT_EQ(pipeline.Folders().commonFiles, "D:\\Apps\\Shared\\");
+  EXPECT_EQ(pipeline.Folders().programFilesX86, "D:\\Apps32\\");
+  fake.system.SetNativeProgramFiles("", "");
+  fake.system.SetShellFolderPath(csidl::kProgramFilesX86, "");
+  pipeline.RefreshFolders();
+  EXPECT_EQ(pipeline.Folders().programFiles, "C:\\Program Files\\");
+  EXPECT_EQ(pipeline.Folders().commonFiles, "C:\\Program Files\\Common Files\\");
+  EXPECT_EQ(pipeline.Folders().programFilesX86, "C:\\Program Files (x86)\\");
+}
+
 TEST_F(FixPipelineTest, PrepareTakesTheFirstFreeUndoNumberAndRestartsTheTexts) {
   fake.files.AddTextFile("C:\\Undo\\Quillon_Undo_1.reg", "x");
   fake.files.AddTextFile("C:\\Undo\\Quillon_Undo_2.reg", "x");
