@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "app/Unit0.h"
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
 #include "registry/PathResolution.h"
@@ -19,13 +18,13 @@ AnsiString WithoutTrailingBackslash(AnsiString folder) {
 }
 
 // Makes the folder when it is missing (one level) and makes it the undo folder.
-bool UseAsUndoFolder(Files& files, const AnsiString& folder) {
+bool UseAsUndoFolder(Files& files, const AnsiString& folder, AnsiString& undoFolder) {
   const AnsiString bare = WithoutTrailingBackslash(folder);
   if (!DirectoryExists(files, bare))
     files.MakeDirectory(bare);
   if (!DirectoryExists(files, bare))
     return false;
-  Unit0::UndoFolder = bare + "\\";
+  undoFolder = bare + "\\";
   return true;
 }
 
@@ -55,13 +54,14 @@ int RunScanCommand(const StringList& arguments, Platform& platform, AnsiString& 
     err += kScanUsage;
     return scanexit::kUsageError;
   }
+  AnsiString undoFolder;  // a preview writes nothing
   ScanState state;
-  FixPipeline pipeline(platform, state);
+  FixPipeline pipeline(platform, state, undoFolder);
   RegistryScanner scanner(platform, state, pipeline);
   pipeline.RefreshFolders();
   pipeline.SetKeyExports(write);
   if (write) {
-    if (!UseAsUndoFolder(platform.files, arguments[1])) {
+    if (!UseAsUndoFolder(platform.files, arguments[1], undoFolder)) {
       err += "Cannot create the folder \"" + arguments[1] + "\".\n";
       return scanexit::kWriteFailed;
     }

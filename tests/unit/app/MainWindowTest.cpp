@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "app/MainWindow.h"
+#include "app/ProgramState.h"
 #include "app/Settings.h"
-#include "app/Unit0.h"
 #include "platform/fake/FakePlatform.h"
 #include "ui/MessageWindows.h"
 #include "ui/testing/ScriptedHost.h"
@@ -45,15 +45,12 @@ class FakeServices : public MainWindowServices {
 
 class MainWindowTest : public ::testing::Test {
  protected:
-  MainWindowTest() { Unit0::Reset(); }
-  ~MainWindowTest() override { Unit0::Reset(); }
-
   MainWindow& Start() {
     messages.reset();
     closedBefore = host.Closed().size();
-    form = ui::MakeForm<MainWindow>(host, platform, services);
-    host.SetMainForm(form.get());
     messages = std::make_unique<ui::MessageWindows>(host);
+    form = ui::MakeForm<MainWindow>(host, platform, services, *messages, state);
+    host.SetMainForm(form.get());
     return *form;
   }
   // A program in front, raised by one accelerator tick.
@@ -84,8 +81,9 @@ class MainWindowTest : public ::testing::Test {
   Platform platform = fake.platform();
   ui::ScriptedHost host;
   FakeServices services;
-  std::unique_ptr<MainWindow> form;
+  ProgramState state;
   std::unique_ptr<ui::MessageWindows> messages;
+  std::unique_ptr<MainWindow> form;
   std::size_t closedBefore = 0;
 };
 
@@ -99,7 +97,7 @@ TEST_F(MainWindowTest, StartUpSetsEverythingUpAndShowsRealFigures) {
   EXPECT_TRUE(StartupEntryExists(fake.registry) == false);
   RegKey settings(fake.registry);
   EXPECT_TRUE(settings.Open(kCurrentUser, SettingsKey, regaccess::kRead));
-  EXPECT_FALSE(Unit0::UndoFolder.empty());
+  EXPECT_FALSE(state.UndoFolder.empty());
   EXPECT_EQ(500u, main.ProcessTimer.Interval());
   EXPECT_EQ(4000u, main.MemTimer.Interval());
   EXPECT_EQ("29", main.InfoLabel3b.Caption());  // 300 of 1024 MiB free
@@ -195,7 +193,7 @@ TEST_F(MainWindowTest, EveryWayOutGivesTheRaisedProgramItsClassBack) {
 TEST_F(MainWindowTest, CloseIsRefusedDuringAMemoryPass) {
   Start();
   RaiseProgram(300, "C:\\EDIT.EXE", priority::kBelowNormal);
-  Unit0::MemoryBusy = true;
+  state.Memory.MemoryBusy = true;
   form->MessageEvents(kCloseId, 1134);
   form->Close();
   EXPECT_FALSE(Closed());
@@ -217,7 +215,7 @@ TEST_F(MainWindowTest, CloseButtonAsksAndOnlyYesCloses) {
 
 TEST_F(MainWindowTest, EscapeAsksToUnloadAndF1LooksForTheHelpFile) {
   Start();
-  Unit0::ProgramFolder = "C:\\QUILLON";
+  state.ProgramFolder = "C:\\QUILLON";
   form->KeyDown(ui::keys::kEscape);
   form->KeyDown(ui::keys::kF1);
   form->KeyDown(ui::keys::kEnter);
@@ -235,7 +233,7 @@ TEST_F(MainWindowTest, EscapeAsksToUnloadAndF1LooksForTheHelpFile) {
 
 TEST_F(MainWindowTest, AHelpFolderIsNotAHelpFile) {
   Start();
-  Unit0::ProgramFolder = "C:\\QUILLON";
+  state.ProgramFolder = "C:\\QUILLON";
   ASSERT_TRUE(fake.files.AddFolder("C:\\QUILLON\\Quillon.chm"));
   form->TopButton2Click();
   EXPECT_TRUE(fake.shell.OpenedTargets().empty());
@@ -360,7 +358,7 @@ TEST_F(MainWindowTest, DuringTheManualPassOnlyAboutHelpAndTheToolsWork) {
   form->Show();
   std::vector<bool> busyAt;
   fake.pump.OnCall(3, [&] {
-    busyAt.push_back(Unit0::MemoryBusy);
+    busyAt.push_back(state.Memory.MemoryBusy);
     form->Button1Label.Click();  // Close
     form->Button2A.Click();      // Minimize
     form->TopButton3A.Click();   // Options
@@ -414,7 +412,7 @@ TEST_F(MainWindowTest, DuringAPassMinimizeAndTheCircleKeepTheirLook) {
   form->Button2A.MouseMove();
   EXPECT_TRUE(form->Button2.Hovered());
   EXPECT_EQ(ui::colors::kBlue, form->Button2Label.TextColor());
-  Unit0::MemoryBusy = true;
+  state.Memory.MemoryBusy = true;
   form->WndImage.MouseMove();
   EXPECT_TRUE(form->Button2.Hovered());
   form->Button1A.MouseMove();  // Close still highlights, Minimize keeps its look
@@ -422,7 +420,7 @@ TEST_F(MainWindowTest, DuringAPassMinimizeAndTheCircleKeepTheirLook) {
   EXPECT_TRUE(form->Button2.Hovered());
   form->CircleA.MouseMove();
   EXPECT_FALSE(form->Circle.Hovered());
-  Unit0::MemoryBusy = false;
+  state.Memory.MemoryBusy = false;
   form->WndImage.MouseMove();
   EXPECT_FALSE(form->Button1.Hovered());
   EXPECT_FALSE(form->Button2.Hovered());

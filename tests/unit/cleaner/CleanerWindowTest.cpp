@@ -26,7 +26,7 @@ const AnsiString kCache =
 class CleanerWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    form = ui::MakeForm<CleanerWindow>(host, platform);
+    form = ui::MakeForm<CleanerWindow>(host, platform, messages);
     form->ShowForm();
   }
   void PlantTwoFilesAndOneValue() {
@@ -464,7 +464,7 @@ TEST_F(CleanerWindowTest, RejectedCacheFolderIsNeverCleaned) {
   fake.system.SetShellFolderPath(csidl::kInternetCache,
                                  "C:\\Users\\User\\AppData\\Local\\Microsoft\\Windows\\INetCache");
   fake.files.AddFile("C:\\Users\\User\\AppData\\Local\\Microsoft\\Windows\\INetCache\\a.htm");
-  auto other = ui::MakeForm<CleanerWindow>(host, platform);
+  auto other = ui::MakeForm<CleanerWindow>(host, platform, messages);
   other->ShowForm();
   fake.registry.SetString(kCurrentUser, "Software\\App", "v", "C:\\gone\\x.doc");
   other->Button1Click();

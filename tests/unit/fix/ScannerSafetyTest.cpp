@@ -164,21 +164,19 @@ class LossyRegistry : public FakeRegistry {
 class LossyNamesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Unit0::Reset();
-    Unit0::UndoFolder = "C:\\Undo\\";
     fake.files.AddFolder("C:\\Undo");
     pipeline.RefreshFolders();
     pipeline.PrepareFixScripts();
     state.Scanning = true;
   }
-  void TearDown() override { Unit0::Reset(); }
 
   FakePlatform fake;
   LossyRegistry registry;
   Platform platform{registry,      fake.files, fake.processes, fake.system, fake.clock,
                     fake.codePage, fake.shell, fake.launcher,  fake.pump};
+  AnsiString undoFolder = "C:\\Undo\\";
   ScanState state;
-  FixPipeline pipeline{platform, state};
+  FixPipeline pipeline{platform, state, undoFolder};
   RegistryScanner scanner{platform, state, pipeline};
 };
 

@@ -34,7 +34,7 @@ class WorkedProgramsWindowTest : public ::testing::Test {
     fake_.processes.AddProcess(process);
   }
   WorkedProgramsWindow& Open() {
-    form_ = ui::MakeForm<WorkedProgramsWindow>(host_, fake_.platform());
+    form_ = ui::MakeForm<WorkedProgramsWindow>(host_, fake_.platform(), messages_);
     form_->Show();
     return *form_;
   }
