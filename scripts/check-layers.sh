@@ -3,7 +3,7 @@
 # from itself and from lower layers, never from a higher layer or a sibling. Prints each include
 # that does not, as file:line: include, and exits non-zero when there is one.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 
 declare -A rank
 level=0
@@ -39,7 +39,10 @@ while IFS= read -r match; do
   from=${file#src/}
   from=${from%%/*}
   to=${included%%/*}
-  [ "$to" != "$included" ] && [ -n "${rank[$to]+set}" ] && [ -n "${rank[$from]+set}" ] || continue
+  # Only includes of the layer folders count, not system or library headers.
+  if [ "$to" = "$included" ] || [ -z "${rank[$to]+set}" ] || [ -z "${rank[$from]+set}" ]; then
+    continue
+  fi
   if [ "$to" != "$from" ] && [ "${rank[$to]}" -ge "${rank[$from]}" ]; then
     echo "$file:$number: ${text#"${text%%[![:space:]]*}"}   ($from may not include $to)"
     bad=$((bad + 1))
