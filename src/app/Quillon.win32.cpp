@@ -62,7 +62,7 @@ int RunProgram(HINSTANCE instance) {
   main = std::make_unique<ql::MainWindow>(host, platform, services);
   host.SetMainForm(main.get());
   const ql::win32::UniqueHIcon programIcon = LoadSmallProgramIcon(instance);
-  ql::win32::Win32TrayIcon tray(instance, *main, programIcon.get());
+  ql::win32::Win32TrayIcon tray(*main, programIcon.get());
   main->Create();
   ql::ui::MessageWindows messages(host);
   host.SetMessageHook([&](const ql::ui::win32::QueuedMessage& message) {
