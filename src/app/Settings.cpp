@@ -36,10 +36,6 @@ AnsiString FolderOf(const AnsiString& path) {
   return colon == AnsiString::npos ? AnsiString() : path.substr(0, colon + 1);
 }
 
-AnsiString WithTrailingBackslash(const AnsiString& path) {
-  return !path.empty() && path.back() == '\\' ? path : path + "\\";
-}
-
 }  // namespace
 
 void LoadSettings(Registry& registry) {
@@ -90,7 +86,7 @@ void InitProgramFolders(Registry& registry, Files& files, System& system) {
   // current drive or below the current folder: the program's own folder is used instead.
   Unit0::UndoFolder = WithTrailingBackslash(appData) + "Quillon\\";
   if (!IsFullPath(appData) || !ForceDirectories(files, Unit0::UndoFolder))
-    Unit0::UndoFolder = Unit0::ProgramFolder + "\\";
+    Unit0::UndoFolder = WithTrailingBackslash(Unit0::ProgramFolder);
 }
 
 }  // namespace ql
