@@ -7,7 +7,6 @@ namespace ql::win32 {
 
 namespace {
 constexpr UINT kIconId = 1;
-constexpr UINT kIconMessage = WM_APP + 1;
 constexpr char kTrayWindowClass[] = "QuillonTrayWindow";
 constexpr int kGenericProgramIcon = 2;  // in shell32.dll
 
@@ -84,7 +83,7 @@ NOTIFYICONDATAA Win32TrayIcon::IconData(UINT flags) const {
   data.hWnd = Handle();
   data.uID = kIconId;
   data.uFlags = flags;
-  data.uCallbackMessage = kIconMessage;
+  data.uCallbackMessage = kTrayIconMessage;
   const ui::IconRef icon = form_.Tray.Icon();
   data.hIcon = icon != 0 ? reinterpret_cast<HICON>(icon) : programIcon_;
   CopyText(data.szTip, form_.Tray.Hint());
@@ -121,7 +120,7 @@ void Win32TrayIcon::ShowBalloon(const AnsiString& title, const AnsiString& text,
 }
 
 LRESULT Win32TrayIcon::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kIconMessage) {
+  if (message == kTrayIconMessage) {
     OnIconEvent(static_cast<UINT>(lParam));
     return 0;
   }

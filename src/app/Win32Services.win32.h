@@ -38,6 +38,9 @@ class Win32MainWindowServices final : public MainWindowServices {
   UniqueHIcon programIcon_;
 };
 
+// The message the shell sends the tray window for the icon's mouse events (in lParam).
+constexpr UINT kTrayIconMessage = WM_APP + 1;
+
 // The tray icon of the main form: a hidden window of its own receives the icon's mouse messages,
 // the menu's commands and Explorer's "TaskbarCreated" (then the icon is added again). It is one of
 // the program's windows, so an exception from a modal loop its menu opens reaches the message loop.
