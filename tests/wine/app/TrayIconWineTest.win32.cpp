@@ -48,10 +48,6 @@ TEST_F(TrayIconOnWine, AnExceptionFromAClickOnTheIconReachesTheMessageLoop) {
   ASSERT_TRUE(PostMessageA(tray.Handle(), kTrayIconMessage, 0, WM_LBUTTONUP));
   EXPECT_THROW(host.GetPump().ProcessMessages(), std::runtime_error);
   EXPECT_EQ(clicks, 1);
-  host.GetPump().ProcessMessages();  // nothing is left over
-  ASSERT_TRUE(PostMessageA(tray.Handle(), kTrayIconMessage, 0, WM_LBUTTONDBLCLK));
-  EXPECT_THROW(host.GetPump().ProcessMessages(), std::runtime_error);
-  EXPECT_EQ(clicks, 2);
 }
 
 }  // namespace
