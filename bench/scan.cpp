@@ -2,7 +2,6 @@
 // values: 50,000 classes, 5,000 class identifiers and 2,000 values in each value list.
 #include <benchmark/benchmark.h>
 
-#include "app/Unit0.h"
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
 #include "platform/fake/FakePlatform.h"
@@ -90,10 +89,10 @@ BENCHMARK(BM_PlainWalk)->Unit(benchmark::kMillisecond);
 void BM_FullScanWithoutExports(benchmark::State& state) {
   FakePlatform& fake = Machine();
   Platform platform = fake.platform();
-  Unit0::UndoFolder = "C:\\Undo\\";
+  const AnsiString undoFolder = "C:\\Undo\\";
   for (auto _ : state) {
     ScanState scan;
-    FixPipeline pipeline(platform, scan);
+    FixPipeline pipeline(platform, scan, undoFolder);
     pipeline.SetKeyExports(false);
     RegistryScanner scanner(platform, scan, pipeline);
     pipeline.RefreshFolders();

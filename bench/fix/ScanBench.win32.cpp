@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "Timing.h"
-#include "app/Unit0.h"
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
 #include "platform/win32/Win32Platform.h"
@@ -122,8 +121,9 @@ void PlainWalk(ql::Registry& registry) {
 }
 
 std::uint32_t FullScan(ql::Platform& platform) {
+  const AnsiString undoFolder;  // without exports nothing is written
   ql::ScanState state;
-  ql::FixPipeline pipeline(platform, state);
+  ql::FixPipeline pipeline(platform, state, undoFolder);
   pipeline.SetKeyExports(false);
   ql::RegistryScanner scanner(platform, state, pipeline);
   pipeline.RefreshFolders();
@@ -158,11 +158,11 @@ int main(int argc, char** argv) {
 
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
-  ql::Unit0::UndoFolder = temp;
+  const AnsiString undoFolder = temp;
   std::vector<double> exports;
   for (int round = 0; round < 5; ++round) {
     ql::ScanState state;
-    ql::FixPipeline pipeline(platform, state);
+    ql::FixPipeline pipeline(platform, state, undoFolder);
     pipeline.RefreshFolders();
     exports.push_back(Seconds(
         [&] { pipeline.ExportKeyToUndo(ql::kClassesRoot, "\\." + AnsiString(kMarker) + "0"); }));

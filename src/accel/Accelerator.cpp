@@ -4,8 +4,6 @@
 #include <cmath>
 #include <utility>
 
-#include "app/Unit0.h"
-
 namespace ql {
 
 namespace {
@@ -27,8 +25,9 @@ DotPosition OrbitDotPosition(std::int32_t angleDegrees) {
                      kOrbitCentreTop + RoundHalfEven(std::cos(a) * kOrbitRadius)};
 }
 
-Accelerator::Accelerator(Processes& processes, Clock& clock, AccelView& view)
-    : processes_(processes), clock_(clock), view_(view) {}
+Accelerator::Accelerator(Processes& processes, Clock& clock, AccelView& view,
+                         const MemoryState& memory)
+    : processes_(processes), clock_(clock), view_(view), memory_(memory) {}
 
 Accelerator::~Accelerator() {
   ReturnLastPriority();
@@ -46,7 +45,7 @@ void Accelerator::Reset() {
 
 void Accelerator::ProcessTimerEvent() {
   MoveDot();
-  if (Unit0::MemoryBusy)
+  if (memory_.MemoryBusy)
     return;
   const WindowId window = processes_.ForegroundWindow();
   if (window == 0 || window == LastWindow)
@@ -55,7 +54,7 @@ void Accelerator::ProcessTimerEvent() {
   if (processId == LastProcessId)
     return;
   ReturnLastPriority();
-  if (Unit0::CpuLoad > kLoadLimit)
+  if (memory_.CpuLoad > kLoadLimit)
     return;
   Raise(window, processId);
 }

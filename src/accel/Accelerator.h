@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "accel/AccelView.h"
+#include "accel/MemoryState.h"
 #include "platform/processes.h"
 #include "platform/system.h"
 
@@ -22,7 +23,8 @@ class Accelerator {
  public:
   static constexpr std::int32_t kLoadLimit = 75;
 
-  Accelerator(Processes& processes, Clock& clock, AccelView& view);
+  // The memory state is read for its busy flag and the load; it must outlive the accelerator.
+  Accelerator(Processes& processes, Clock& clock, AccelView& view, const MemoryState& memory);
   Accelerator(const Accelerator&) = delete;
   Accelerator& operator=(const Accelerator&) = delete;
   // However the program ends, also through an exception out of its message loop, the raised
@@ -57,6 +59,7 @@ class Accelerator {
   Processes& processes_;
   Clock& clock_;
   AccelView& view_;
+  const MemoryState& memory_;
   HeldProcess raised_;  // open while LastProcessId is raised
 };
 

@@ -155,17 +155,18 @@ std::size_t ManualPassBlockCount(std::uint32_t totalMB, std::uint64_t availableC
 }
 
 MemoryManager::MemoryManager(System& system, Processes& processes, Clock& clock, Pump& pump,
-                             Accelerator& accelerator, AccelView& view)
+                             Accelerator& accelerator, AccelView& view, MemoryState& memory)
     : system_(system),
       processes_(processes),
       clock_(clock),
       pump_(pump),
       accelerator_(accelerator),
-      view_(view) {}
+      view_(view),
+      memory_(memory) {}
 
 void MemoryManager::Reset() {
-  Unit0::CpuLoad = 0;
-  Unit0::MemoryBusy = false;
+  memory_.CpuLoad = 0;
+  memory_.MemoryBusy = false;
   FreeThreshold = 50;
   LastFreePercent = 0;
   previousIdle_ = 0;
@@ -197,18 +198,18 @@ MemoryFigures MemoryManager::ReadMemoryFigures() {
 }
 
 void MemoryManager::MemTimerEvent() {
-  if (Unit0::MemoryBusy)
+  if (memory_.MemoryBusy)
     return;
-  Unit0::CpuLoad = GetCpuUsage();
-  if (Unit0::CpuLoad < 0)
-    Unit0::CpuLoad = 1;
-  Unit0::CurrentMemory = ReadMemoryFigures();
-  view_.ShowCounters(accelerator_.CountProcesses(), Unit0::CurrentMemory.FreePercent,
-                     Unit0::CpuLoad);
+  memory_.CpuLoad = GetCpuUsage();
+  if (memory_.CpuLoad < 0)
+    memory_.CpuLoad = 1;
+  memory_.CurrentMemory = ReadMemoryFigures();
+  view_.ShowCounters(accelerator_.CountProcesses(), memory_.CurrentMemory.FreePercent,
+                     memory_.CpuLoad);
   AutoPassRules rules;
-  rules.disabled = Unit0::DisableMemoryManagement;
-  rules.memory = Unit0::CurrentMemory;
-  rules.cpuLoad = Unit0::CpuLoad;
+  rules.disabled = memory_.DisableMemoryManagement;
+  rules.memory = memory_.CurrentMemory;
+  rules.cpuLoad = memory_.CpuLoad;
   rules.freeThreshold = FreeThreshold;
   rules.lastFreePercent = LastFreePercent;
   rules.lastActionTime = accelerator_.LastActionTime;
@@ -224,19 +225,19 @@ void MemoryManager::MemTimerEvent() {
 // The busy flag is set before pending messages run, so that a click or tick among them cannot
 // start a second pass inside this one.
 void MemoryManager::RunAutomaticPass(std::int32_t percent) {
-  if (Unit0::MemoryBusy)
+  if (memory_.MemoryBusy)
     return;
-  const BusyFlag busy(Unit0::MemoryBusy);
+  const BusyFlag busy(memory_.MemoryBusy);
   view_.ShowWindowBusy(true);
   ScopeExit cursor([this] { view_.ShowWindowBusy(false); });
   pump_.ProcessMessages();
   SetOwnPriority(priority::kHigh);
   ScopeExit ownPriority([this] { SetOwnPriority(priority::kNormal); });
   if (percent > 0)
-    ZeroHeapBlock(std::uint64_t{Unit0::CurrentMemory.TotalMB} * kMiB *
+    ZeroHeapBlock(std::uint64_t{memory_.CurrentMemory.TotalMB} * kMiB *
                   static_cast<std::uint64_t>(percent) / 100);
-  Unit0::CurrentMemory = ReadMemoryFigures();
-  const auto freePercent = static_cast<std::int32_t>(Unit0::CurrentMemory.FreePercent);
+  memory_.CurrentMemory = ReadMemoryFigures();
+  const auto freePercent = static_cast<std::int32_t>(memory_.CurrentMemory.FreePercent);
   LastFreePercent = freePercent;
   if (freePercent > FreeThreshold - 10)
     FreeThreshold = freePercent;
@@ -263,18 +264,18 @@ void MemoryManager::SetOwnPriority(std::uint32_t priorityClass) {
 }
 
 void MemoryManager::RunManualPass() {
-  if (Unit0::MemoryBusy)
+  if (memory_.MemoryBusy)
     return;
   {
-    const BusyFlag busy(Unit0::MemoryBusy);
+    const BusyFlag busy(memory_.MemoryBusy);
     view_.ShowProgress(0);
     ScopeExit progress([this] { view_.HideProgress(); });
     view_.ShowManualPassBusy(true);
     ScopeExit cursors([this] { view_.ShowManualPassBusy(false); });
     pump_.ProcessMessages();
-    Unit0::CurrentMemory = ReadMemoryFigures();
+    memory_.CurrentMemory = ReadMemoryFigures();
     const std::size_t planned =
-        Unit0::CurrentMemory.TotalMB > Unit0::CurrentMemory.FreeMB ? PlanManualBlocks() : 0;
+        memory_.CurrentMemory.TotalMB > memory_.CurrentMemory.FreeMB ? PlanManualBlocks() : 0;
     if (planned > 0)
       CommitAndReleaseBlocks(planned);
     cursors.Run();
@@ -289,7 +290,7 @@ std::size_t MemoryManager::PlanManualBlocks() {
   std::uint64_t available = 0;
   if (!system_.AvailableCommit(available))
     available = 0;
-  return ManualPassBlockCount(Unit0::CurrentMemory.TotalMB, available);
+  return ManualPassBlockCount(memory_.CurrentMemory.TotalMB, available);
 }
 
 // Commits the blocks one by one; when one cannot be had, the blocks taken so far are given back

@@ -7,7 +7,7 @@
 
 #include "accel/AccelView.h"
 #include "accel/Accelerator.h"
-#include "app/Unit0.h"
+#include "accel/MemoryState.h"
 #include "platform/shell.h"
 #include "platform/system.h"
 
@@ -54,10 +54,11 @@ class MemoryManager {
   // 32-bit product could, instead of paging out most of a large machine.
   static constexpr std::size_t kMaxManualBlocks = 1536;
 
+  // The memory state must outlive the memory manager.
   MemoryManager(System& system, Processes& processes, Clock& clock, Pump& pump,
-                Accelerator& accelerator, AccelView& view);
+                Accelerator& accelerator, AccelView& view, MemoryState& memory);
 
-  // The state at start-up; CpuLoad and MemoryBusy of Unit0 are cleared too.
+  // The state at start-up; the memory state's CpuLoad and MemoryBusy are cleared too.
   void Reset();
   // One tick of the 4000 ms timer.
   void MemTimerEvent();
@@ -83,6 +84,7 @@ class MemoryManager {
   Pump& pump_;
   Accelerator& accelerator_;
   AccelView& view_;
+  MemoryState& memory_;
   double previousIdle_ = 0;
   double previousTime_ = 0;
 };

@@ -5,10 +5,7 @@
 #include <string>
 
 #include "app/Settings.h"
-#include "app/Unit0.h"
 #include "registry/PathEllipsis.h"
-#include "ui/ConfirmationWindow.h"
-#include "ui/InformationWindow.h"
 #include "ui/Skin.h"
 
 namespace ql {
@@ -36,13 +33,16 @@ constexpr char kBalloonText[] =
 constexpr unsigned kBalloonTimeoutMs = 10000;
 }  // namespace
 
-MainWindow::MainWindow(ui::FormHost& host, Platform& platform, MainWindowServices& services)
+MainWindow::MainWindow(ui::FormHost& host, Platform& platform, MainWindowServices& services,
+                       ui::Messages& messages, ProgramState& state)
     : ui::Form(host),
       platform_(platform),
       services_(services),
-      accelerator_(platform.processes, platform.clock, *this),
+      messages_(messages),
+      state_(state),
+      accelerator_(platform.processes, platform.clock, *this, state.Memory),
       memory_(platform.system, platform.processes, platform.clock, platform.pump, accelerator_,
-              *this) {
+              *this, state.Memory) {
   SetCaption(kApplicationTitle);
   SetClientSize({500, 410});
   SetPositionRule(ui::FormPosition::DesktopCenter);
@@ -117,16 +117,16 @@ void MainWindow::LoadPictures() {
 void MainWindow::CreateForm() {
   LoadPictures();
   EnsureCompatibilityEntry(platform_.registry, platform_.system);
-  InitProgramFolders(platform_.registry, platform_.files, platform_.system);
+  InitProgramFolders(platform_.registry, platform_.files, platform_.system, state_);
   RestoreMessage = services_.RegisterMessage(kRestoreMessageName);
   CloseMessage = services_.RegisterMessage(kCloseMessageName);
-  LoadSettings(platform_.registry);
+  LoadSettings(platform_.registry, state_);
   accelerator_.Reset();
   ProcessTimer.SetInterval(500);
   MemTimer.SetInterval(4000);
   memory_.Reset();
   MemTimerEvent();
-  if (Unit0::ShowMinimized)
+  if (state_.ShowMinimized)
     services_.SetShowMainFormAtStart(false);
   Tray.ShowBalloon(kApplicationTitle, kBalloonText, kBalloonTimeoutMs);
 }
@@ -137,7 +137,7 @@ void MainWindow::ShowForm() {
 }
 
 void MainWindow::CloseForm(bool& allow) {
-  if (Unit0::MemoryBusy) {
+  if (state_.Memory.MemoryBusy) {
     allow = false;
     return;
   }
@@ -196,14 +196,14 @@ bool MainWindow::ExecuteCommand(int commandId) {
 }
 
 void MainWindow::Button1Click() {
-  if (Unit0::MemoryBusy)
+  if (state_.Memory.MemoryBusy)
     return;
-  if (ui::AskConfirmation("Are you sure to unload the program?"))
+  if (messages_.AskConfirmation("Are you sure to unload the program?"))
     Close();
 }
 
 void MainWindow::Button2Click() {
-  if (Unit0::MemoryBusy)
+  if (state_.Memory.MemoryBusy)
     return;
   Hide();
 }
@@ -219,7 +219,7 @@ void MainWindow::IconClick() {
 
 void MainWindow::TrayMouseMove() {
   Tray.SetHint("Accelerated program:\r" + accelerator_.LastProgramPath +
-               "\rFree memory: " + std::to_string(Unit0::CurrentMemory.FreePercent) + " %");
+               "\rFree memory: " + std::to_string(state_.Memory.CurrentMemory.FreePercent) + " %");
 }
 
 void MainWindow::TopButton1Click() {
@@ -227,23 +227,23 @@ void MainWindow::TopButton1Click() {
 }
 
 void MainWindow::TopButton2Click() {
-  const AnsiString helpFile = Unit0::ProgramFolder + kHelpFileName;
+  const AnsiString helpFile = state_.ProgramFolder + kHelpFileName;
   std::uint32_t attributes = 0;
   if (platform_.files.GetAttributes(helpFile, attributes) &&
       (attributes & fileattr::kDirectory) == 0)
     platform_.shell.Open(helpFile, services_.MainWindow());
   else
-    ui::ShowInformation("Help file not found!");
+    messages_.ShowInformation("Help file not found!");
 }
 
 void MainWindow::TopButton3Click() {
-  if (Unit0::MemoryBusy)
+  if (state_.Memory.MemoryBusy)
     return;
   OpenOptionsWindow(Tools());
 }
 
 void MainWindow::InfoLabel1aClick() {
-  if (Unit0::MemoryBusy)
+  if (state_.Memory.MemoryBusy)
     return;
   OpenWorkedProgramsWindow(Tools());
 }
@@ -279,7 +279,7 @@ bool MainWindow::WMNCHitTest(ui::Point offset) const {
 void MainWindow::WndImageMouseMove() {
   for (ui::ImageButton* button :
        {&TopButton1, &TopButton2, &TopButton3, &Button1, &Button2, &Circle}) {
-    const bool keepsLook = Unit0::MemoryBusy && (button == &Button2 || button == &Circle);
+    const bool keepsLook = state_.Memory.MemoryBusy && (button == &Button2 || button == &Circle);
     if (button->Hovered() && !keepsLook)
       button->ShowRest();
   }
@@ -293,12 +293,12 @@ void MainWindow::Hover(ui::ImageButton& button) {
 }
 
 void MainWindow::Button2MouseMove() {
-  if (!Unit0::MemoryBusy)
+  if (!state_.Memory.MemoryBusy)
     Hover(Button2);
 }
 
 void MainWindow::CircleMouseMove() {
-  if (!Unit0::MemoryBusy)
+  if (!state_.Memory.MemoryBusy)
     Hover(Circle);
 }
 

@@ -8,10 +8,12 @@
 #include "accel/Accelerator.h"
 #include "accel/MemoryManager.h"
 #include "app/MainWindowServices.h"
+#include "app/ProgramState.h"
 #include "app/ToolWindows.h"
 #include "app/TrayIcon.h"
 #include "platform/platform.h"
 #include "ui/Form.h"
+#include "ui/Messages.h"
 
 namespace ql {
 
@@ -49,7 +51,10 @@ extern const std::array<MenuEntry, 7> PopupMenu1;
 
 class MainWindow : public ui::Form, private AccelView {
  public:
-  MainWindow(ui::FormHost& host, Platform& platform, MainWindowServices& services);
+  // The messages and the state must outlive the window; CreateForm fills the state from the
+  // settings.
+  MainWindow(ui::FormHost& host, Platform& platform, MainWindowServices& services,
+             ui::Messages& messages, ProgramState& state);
 
   void CreateForm() override;
   void ShowForm() override;
@@ -146,10 +151,12 @@ class MainWindow : public ui::Form, private AccelView {
   void LoadPictures();
   // The hover rule with this window's reset (WndImageMouseMove).
   void Hover(ui::ImageButton& button);
-  ToolContext Tools() { return ToolContext{Host(), platform_}; }
+  ToolContext Tools() { return ToolContext{Host(), platform_, messages_, state_}; }
 
   Platform& platform_;
   MainWindowServices& services_;
+  ui::Messages& messages_;
+  ProgramState& state_;
   Accelerator accelerator_;
   MemoryManager memory_;
 };

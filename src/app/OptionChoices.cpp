@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "app/Settings.h"
-#include "app/Unit0.h"
 #include "registry/RegistryHelpers.h"
 
 namespace ql {
@@ -32,15 +31,16 @@ bool StartupValuePresent(Registry& registry) {
 
 }  // namespace
 
-OptionChoices ReadOptionChoices(Registry& registry) {
+OptionChoices ReadOptionChoices(Registry& registry, const ProgramState& state) {
   OptionChoices choices;
   choices.startWithSystem = StartupEntryExists(registry);
-  choices.runMinimized = Unit0::ShowMinimized;
-  choices.disableMemoryManagement = Unit0::DisableMemoryManagement;
+  choices.runMinimized = state.ShowMinimized;
+  choices.disableMemoryManagement = state.Memory.DisableMemoryManagement;
   return choices;
 }
 
-AnsiString SaveOptions(Registry& registry, System& system, const OptionChoices& choices) {
+AnsiString SaveOptions(Registry& registry, System& system, const OptionChoices& choices,
+                       ProgramState& state) {
   AnsiString firstFailure;
   // With the box unticked only a value left behind is a failure: a Run key or value that is not
   // there has nothing to delete.
@@ -48,8 +48,8 @@ AnsiString SaveOptions(Registry& registry, System& system, const OptionChoices& 
       (choices.startWithSystem || StartupValuePresent(registry)))
     NoteFailure(firstFailure, kStartupValueName);
 
-  Unit0::ShowMinimized = choices.runMinimized;
-  Unit0::DisableMemoryManagement = choices.disableMemoryManagement;
+  state.ShowMinimized = choices.runMinimized;
+  state.Memory.DisableMemoryManagement = choices.disableMemoryManagement;
 
   const std::pair<const char*, bool> values[] = {
       {kShowMinimizedValue, choices.runMinimized},

@@ -2,12 +2,12 @@
 #include "app/OptionsWindow.h"
 
 #include "app/OptionChoices.h"
-#include "ui/InformationWindow.h"
 
 namespace ql {
 
-OptionsWindow::OptionsWindow(ui::FormHost& host, const Platform& platform)
-    : Form(host), platform_(platform) {
+OptionsWindow::OptionsWindow(ui::FormHost& host, const Platform& platform, ui::Messages& messages,
+                             ProgramState& state)
+    : Form(host), platform_(platform), messages_(messages), state_(state) {
   SetCaption("Options");
   SetClientSize({300, 200});
   SetPositionRule(ui::FormPosition::DesktopCenter);
@@ -26,7 +26,7 @@ void OptionsWindow::CreateForm() {
 }
 
 void OptionsWindow::ShowForm() {
-  const OptionChoices choices = ReadOptionChoices(platform_.registry);
+  const OptionChoices choices = ReadOptionChoices(platform_.registry, state_);
   CheckBox1.SetChecked(choices.startWithSystem);
   CheckBox2.SetChecked(choices.runMinimized);
   CheckBox3.SetChecked(choices.disableMemoryManagement);
@@ -34,9 +34,9 @@ void OptionsWindow::ShowForm() {
 
 void OptionsWindow::Button1Click() {
   const OptionChoices choices{CheckBox1.Checked(), CheckBox2.Checked(), CheckBox3.Checked()};
-  const AnsiString outcome = SaveOptions(platform_.registry, platform_.system, choices);
+  const AnsiString outcome = SaveOptions(platform_.registry, platform_.system, choices, state_);
   Hide();
-  ui::ShowInformation(outcome);
+  messages_.ShowInformation(outcome);
   Close();
 }
 

@@ -1,14 +1,17 @@
 // The options window (start with Windows, start in the tray, no automatic memory freeing).
 #pragma once
 
+#include "app/ProgramState.h"
 #include "platform/platform.h"
 #include "ui/Form.h"
+#include "ui/Messages.h"
 
 namespace ql {
 
 class OptionsWindow : public ui::Form {
  public:
-  OptionsWindow(ui::FormHost& host, const Platform& platform);
+  OptionsWindow(ui::FormHost& host, const Platform& platform, ui::Messages& messages,
+                ProgramState& state);
 
   ui::Label ActionLabel{*this, "ActionLabel", {24, 40}, "Options"};
   ui::CheckBox CheckBox1{*this, "CheckBox1", {48, 64, 220, 15}, " Add Quillon to startup list"};
@@ -30,6 +33,8 @@ class OptionsWindow : public ui::Form {
 
  private:
   Platform platform_;
+  ui::Messages& messages_;
+  ProgramState& state_;
 };
 
 }  // namespace ql

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/MainWindow.h"
+#include "app/ProgramState.h"
 #include "app/SingleInstance.win32.h"
 #include "app/Win32Services.win32.h"
 #include "platform/win32/UniqueHandle.h"
@@ -57,14 +58,15 @@ int RunProgram(HINSTANCE instance) {
   ql::ui::win32::Win32Host host;
   ql::win32::Win32Platform system;
   ql::Platform platform = system.platform(host.GetPump());
+  ql::ProgramState state;
+  ql::ui::MessageWindows messages(host);
   std::unique_ptr<ql::MainWindow> main;
   ql::win32::Win32MainWindowServices services([&] { return host.HandleOf(main.get()); });
-  main = std::make_unique<ql::MainWindow>(host, platform, services);
+  main = std::make_unique<ql::MainWindow>(host, platform, services, messages, state);
   host.SetMainForm(main.get());
   const ql::win32::UniqueHIcon programIcon = LoadSmallProgramIcon(instance);
   ql::win32::Win32TrayIcon tray(*main, programIcon.get());
   main->Create();
-  ql::ui::MessageWindows messages(host);
   host.SetMessageHook([&](const ql::ui::win32::QueuedMessage& message) {
     if (IsCommandForMain(message, host.HandleOf(main.get())))
       return main->ExecuteCommand(LOWORD(message.wParam));

@@ -21,8 +21,9 @@ bool ReadStoredBool(Registry& registry, RegHandle key, const char* name, bool& f
 
 // A missing value, or one of another type or size, is (re)written with the default, so the store
 // shows what the program uses.
-void LoadBoolSetting(Registry& registry, RegHandle key, bool writable, const BoolSetting& setting) {
-  if (ReadStoredBool(registry, key, setting.valueName, *setting.variable))
+void LoadBoolSetting(Registry& registry, RegHandle key, bool writable, const BoolSetting& setting,
+                     ProgramState& state) {
+  if (ReadStoredBool(registry, key, setting.valueName, setting.flag(state)))
     return;
   if (writable)
     registry.SetValue(key, setting.valueName, regtype::kDword, DwordData(setting.defaultValue));
@@ -38,15 +39,15 @@ AnsiString FolderOf(const AnsiString& path) {
 
 }  // namespace
 
-void LoadSettings(Registry& registry) {
+void LoadSettings(Registry& registry, ProgramState& state) {
   for (const BoolSetting& setting : kBoolSettings)
-    *setting.variable = setting.defaultValue;
+    setting.flag(state) = setting.defaultValue;
   RegKey key(registry);
   const bool writable = key.Create(kCurrentUser, SettingsKey, FullAccess64);
   if (!writable && !key.Open(kCurrentUser, SettingsKey, regaccess::kRead))
     return;
   for (const BoolSetting& setting : kBoolSettings)
-    LoadBoolSetting(registry, key.Get(), writable, setting);
+    LoadBoolSetting(registry, key.Get(), writable, setting, state);
 }
 
 bool SetStartupEntry(Registry& registry, System& system, bool enable) {
@@ -79,14 +80,14 @@ void EnsureCompatibilityEntry(Registry& registry, System& system) {
   TryWriteStringValue(registry, kCurrentUser, kLayersKey, executable, kCompatibilityFlags);
 }
 
-void InitProgramFolders(Registry& registry, Files& files, System& system) {
-  Unit0::ProgramFolder = FolderOf(system.ExecutablePath());
+void InitProgramFolders(Registry& registry, Files& files, System& system, ProgramState& state) {
+  state.ProgramFolder = FolderOf(system.ExecutablePath());
   const AnsiString appData = ReadStringValue(registry, kCurrentUser, kShellFoldersKey, "AppData");
   // A missing, empty or relative (unexpanded) value would put the folder at the root of the
   // current drive or below the current folder: the program's own folder is used instead.
-  Unit0::UndoFolder = WithTrailingBackslash(appData) + "Quillon\\";
-  if (!IsFullPath(appData) || !ForceDirectories(files, Unit0::UndoFolder))
-    Unit0::UndoFolder = WithTrailingBackslash(Unit0::ProgramFolder);
+  state.UndoFolder = WithTrailingBackslash(appData) + "Quillon\\";
+  if (!IsFullPath(appData) || !ForceDirectories(files, state.UndoFolder))
+    state.UndoFolder = WithTrailingBackslash(state.ProgramFolder);
 }
 
 }  // namespace ql

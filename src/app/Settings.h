@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "app/Unit0.h"
+#include "app/ProgramState.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/system.h"
@@ -25,25 +25,26 @@ constexpr char kShellFoldersKey[] =
 constexpr char kShowMinimizedValue[] = "ShowMinimized";
 constexpr char kDisableMemoryManagementValue[] = "DisableMemoryManagement";
 
-// One boolean setting: its value name under SettingsKey, its default and the program-wide
-// variable that mirrors it.
+// One boolean setting: its value name under SettingsKey, its default and the flag of the program
+// state that mirrors it.
 struct BoolSetting {
   const char* valueName;
   bool defaultValue;
-  bool* variable;
+  bool& (*flag)(ProgramState& state);
 };
 
 // Every setting, in the order LoadSettings reads them.
 inline constexpr std::array<BoolSetting, 2> kBoolSettings = {{
-    {kShowMinimizedValue, false, &Unit0::ShowMinimized},
-    {kDisableMemoryManagementValue, false, &Unit0::DisableMemoryManagement},
+    {kShowMinimizedValue, false, [](ProgramState& state) -> bool& { return state.ShowMinimized; }},
+    {kDisableMemoryManagementValue, false,
+     [](ProgramState& state) -> bool& { return state.Memory.DisableMemoryManagement; }},
 }};
 
-// Sets the variables to their defaults, then reads each value of SettingsKey (created when
+// Sets the state's flags to their defaults, then reads each value of SettingsKey (created when
 // missing); a missing value, or one that is not a four-byte REG_DWORD, is written with its
 // default. When the key cannot be created the values are only read, and when it cannot be opened
 // at all the defaults stay. Never throws for registry trouble: the program must start.
-void LoadSettings(Registry& registry);
+void LoadSettings(Registry& registry, ProgramState& state);
 
 // Writes or removes the Run key's value "Quillon" (the executable's full path). The Run key is
 // not created. True when the entry is now as asked.
@@ -54,9 +55,9 @@ bool StartupEntryExists(Registry& registry);
 // unless a value for this executable is already there (whatever its data).
 void EnsureCompatibilityEntry(Registry& registry, System& system);
 
-// Sets Unit0's ProgramFolder and UndoFolder, creating the undo folder and its parents; falls back
-// to the program folder when the application-data folder cannot be read as a full path or the
+// Sets the state's ProgramFolder and UndoFolder, creating the undo folder and its parents; falls
+// back to the program folder when the application-data folder cannot be read as a full path or the
 // undo folder cannot be created. Both stay empty when the executable's path cannot be had.
-void InitProgramFolders(Registry& registry, Files& files, System& system);
+void InitProgramFolders(Registry& registry, Files& files, System& system, ProgramState& state);
 
 }  // namespace ql

@@ -11,23 +11,25 @@
 namespace ql {
 
 void OpenScanWindow(const ToolContext& context) {
-  ShowScanWindow(context.host, context.platform);
+  ShowScanWindow(context.host, context.platform, context.messages, context.state.UndoFolder);
 }
 
 void OpenCleanerWindow(const ToolContext& context) {
-  ui::MakeForm<CleanerWindow>(context.host, context.platform)->ShowModal();
+  ui::MakeForm<CleanerWindow>(context.host, context.platform, context.messages)->ShowModal();
 }
 
 void OpenUndoManager(const ToolContext& context) {
-  ShowUndoManager(context.host, context.platform);
+  ShowUndoManager(context.host, context.platform, context.messages, context.state.ProgramFolder,
+                  context.state.UndoFolder);
 }
 
 void OpenOptionsWindow(const ToolContext& context) {
-  ui::MakeForm<OptionsWindow>(context.host, context.platform)->ShowModal();
+  ui::MakeForm<OptionsWindow>(context.host, context.platform, context.messages, context.state)
+      ->ShowModal();
 }
 
 void OpenWorkedProgramsWindow(const ToolContext& context) {
-  ui::MakeForm<WorkedProgramsWindow>(context.host, context.platform)->ShowModal();
+  ui::MakeForm<WorkedProgramsWindow>(context.host, context.platform, context.messages)->ShowModal();
 }
 
 void OpenAboutWindow(const ToolContext& context) {

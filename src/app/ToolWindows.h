@@ -2,14 +2,18 @@
 // shown modally and released when it closes.
 #pragma once
 
+#include "app/ProgramState.h"
 #include "platform/platform.h"
 #include "ui/Form.h"
+#include "ui/Messages.h"
 
 namespace ql {
 
 struct ToolContext {
   ui::FormHost& host;
   Platform& platform;
+  ui::Messages& messages;
+  ProgramState& state;
 };
 
 void OpenScanWindow(const ToolContext& context);     // ScanWindow, "Fix registry problems"

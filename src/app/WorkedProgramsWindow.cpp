@@ -6,8 +6,6 @@
 
 #include "app/ProcessListRules.h"
 #include "platform/ScopeGuard.h"
-#include "ui/ConfirmationWindow.h"
-#include "ui/InformationWindow.h"
 
 namespace ql {
 
@@ -24,8 +22,9 @@ void StyleLink(ui::Label& link) {
 
 }  // namespace
 
-WorkedProgramsWindow::WorkedProgramsWindow(ui::FormHost& host, const Platform& platform)
-    : Form(host), platform_(platform) {
+WorkedProgramsWindow::WorkedProgramsWindow(ui::FormHost& host, const Platform& platform,
+                                           ui::Messages& messages)
+    : Form(host), platform_(platform), messages_(messages) {
   SetCaption("Worked programs");
   SetClientSize({399, 461});
   SetPositionRule(ui::FormPosition::MainFormCenter);
@@ -124,14 +123,14 @@ void WorkedProgramsWindow::Button3Click() {
     return;
   switch (CheckUnload(name, platform_.system.ExecutablePath())) {
     case UnloadCheck::Protected:
-      ui::ShowInformation("Unload impossible!");
+      messages_.ShowInformation("Unload impossible!");
       return;
     case UnloadCheck::OwnProgram:
       return;
     case UnloadCheck::Allowed:
       break;
   }
-  if (!ui::AskConfirmation("Unload program?"))
+  if (!messages_.AskConfirmation("Unload program?"))
     return;
   EndProgram(platform_.processes, name);
   RefreshList();

@@ -4,12 +4,13 @@
 
 #include "platform/platform.h"
 #include "ui/Form.h"
+#include "ui/Messages.h"
 
 namespace ql {
 
 class WorkedProgramsWindow : public ui::Form {
  public:
-  WorkedProgramsWindow(ui::FormHost& host, const Platform& platform);
+  WorkedProgramsWindow(ui::FormHost& host, const Platform& platform, ui::Messages& messages);
 
   ui::Label ActionLabel{*this, "ActionLabel", {28, 56}, "Worked programs"};
   ui::Grid InfoList{*this, "InfoList", {30, 84, 209, 293}, 2};
@@ -45,6 +46,7 @@ class WorkedProgramsWindow : public ui::Form {
   void SetPriorityOfSelected(std::uint32_t priorityClass);
 
   Platform platform_;
+  ui::Messages& messages_;
   bool refreshing_ = false;
 };
 

@@ -3,11 +3,10 @@
 
 #include <string>
 
+#include "platform/ScopeGuard.h"
 #include "registry/PathEllipsis.h"
-#include "ui/ConfirmationWindow.h"
 #include "ui/DetailsWindow.h"
 #include "ui/HintWindow.h"
-#include "ui/InformationWindow.h"
 
 namespace ql {
 
@@ -45,9 +44,10 @@ AnsiString InternetCacheFolder(System& system) {
   return folder;
 }
 
-CleanerWindow::CleanerWindow(ui::FormHost& host, const Platform& platform)
+CleanerWindow::CleanerWindow(ui::FormHost& host, const Platform& platform, ui::Messages& messages)
     : Form(host),
       platform_(platform),
+      messages_(messages),
       passes_(platform.files, platform.registry, platform.pump, CleanerBusy, *this) {
   SetCaption("Clean your system");
   SetClientSize({398, 300});
@@ -102,7 +102,7 @@ void CleanerWindow::ResetWindow() {
 }
 
 void CleanerWindow::AskToStop() {
-  if (ui::AskConfirmation(kAskStop))
+  if (messages_.AskConfirmation(kAskStop))
     CleanerBusy = false;
 }
 
@@ -112,12 +112,12 @@ void CleanerWindow::Button1Click() {
     return;
   }
   ResetWindow();
+  const BusyFlag busy(CleanerBusy);
   BeginPass(Button1Label, Button2Label, Button3Label);
   RunPasses(false, kFound);
   EndPass(Button1Label, "Scan", Button2Label, Button3Label, kDetails);
   InfoLabel.SetCaption(FilesList.empty() && ValuesList.empty() ? kNothingFound : kAskClean);
   CleanerScanned = true;
-  CleanerBusy = false;
 }
 
 void CleanerWindow::Button2Click() {
@@ -128,22 +128,23 @@ void CleanerWindow::Button2Click() {
     return;
   }
   if (!CleanerScanned) {
-    ui::ShowInformation(kAskScan);
+    messages_.ShowInformation(kAskScan);
     return;
   }
   if (FilesList.empty() && ValuesList.empty()) {
-    ui::ShowInformation(kNothingFound);
+    messages_.ShowInformation(kNothingFound);
     return;
   }
   FilesList.clear();
   ValuesList.clear();
+  const BusyFlag busy(CleanerBusy);
   BeginPass(Button2Label, Button1Label, Button3Label);
   RunPasses(true, kCleaned);
   EndPass(Button2Label, "Clean", Button1Label, Button3Label, kWhatIsThis);
   InfoLabel.SetCaption(kAskScan);
-  ui::ShowInformation(std::to_string(FilesList.size() + ValuesList.size()) + " items cleaned!");
+  messages_.ShowInformation(std::to_string(FilesList.size() + ValuesList.size()) +
+                            " items cleaned!");
   CleanerScanned = false;
-  CleanerBusy = false;
 }
 
 void CleanerWindow::BeginPass(ui::Label& runningButton, ui::Label& greyed1, ui::Label& greyed2) {
@@ -152,7 +153,6 @@ void CleanerWindow::BeginPass(ui::Label& runningButton, ui::Label& greyed1, ui::
   Label2c.SetEnabled(false);
   greyed1.SetTextColor(kOutOfUse);
   greyed2.SetTextColor(kOutOfUse);
-  CleanerBusy = true;
 }
 
 void CleanerWindow::RunPasses(bool deleteItems, const AnsiString& countSuffix) {
@@ -193,7 +193,7 @@ void CleanerWindow::LabelClick(const ui::Label& sender) {
   }
   const StringList& list = files ? FilesList : ValuesList;
   if (list.empty())
-    ui::ShowInformation("No items found!");
+    messages_.ShowInformation("No items found!");
   else
     ShowDetails(Host(), list);
 }

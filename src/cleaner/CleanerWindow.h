@@ -5,6 +5,7 @@
 #include "cleaner/CleanerPasses.h"
 #include "platform/platform.h"
 #include "ui/Form.h"
+#include "ui/Messages.h"
 
 namespace ql {
 
@@ -16,7 +17,7 @@ namespace ql {
 // The window refuses to close while CleanerBusy is set.
 class CleanerWindow : public ui::Form, private CleanerProgress {
  public:
-  CleanerWindow(ui::FormHost& host, const Platform& platform);
+  CleanerWindow(ui::FormHost& host, const Platform& platform, ui::Messages& messages);
 
   ui::Label ActionLabel{*this, "ActionLabel", {32, 48}, "Clean your system"};
   ui::Label Label1a{*this, "Label1a", {32, 96}, "Temporary files"};
@@ -71,6 +72,7 @@ class CleanerWindow : public ui::Form, private CleanerProgress {
   bool Cleaning() const { return CleanerBusy && CleanerScanned; }
 
   Platform platform_;
+  ui::Messages& messages_;
   CleanerPasses passes_;
   AnsiString shownFolder_;
   AnsiString shortenedFolder_;

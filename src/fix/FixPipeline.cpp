@@ -2,9 +2,8 @@
 #include "fix/FixPipeline.h"
 
 #include <algorithm>
+#include <utility>
 
-#include "app/Unit0.h"
-#include "registry/PathResolution.h"
 #include "registry/RegistryHelpers.h"
 
 namespace ql {
@@ -67,21 +66,26 @@ AnsiString UndoImportArguments(const AnsiString& undoScriptPath) {
 }
 
 void FixPipeline::RefreshFolders() {
-  Unit0::WindowsFolder = WithTrailingBackslash(platform_.system.WindowsDirectory());
   System& system = platform_.system;
-  Unit0::ProfileFolder = WithTrailingBackslash(system.ShellFolderPath(csidl::kProfile));
-  Unit0::ProgramFilesFolder = WithTrailingBackslash(system.NativeProgramFiles());
-  Unit0::CommonFilesFolder = WithTrailingBackslash(system.NativeCommonFiles());
-  Unit0::ProgramFilesX86Folder =
-      WithTrailingBackslash(system.ShellFolderPath(csidl::kProgramFilesX86));
-  Unit0::CommonFilesX86Folder =
-      WithTrailingBackslash(system.ShellFolderPath(csidl::kCommonFilesX86));
+  PathFolders folders;
+  folders.windowsFolder = WithTrailingBackslash(system.WindowsDirectory());
+  folders.profileFolder = WithTrailingBackslash(system.ShellFolderPath(csidl::kProfile));
+  const std::pair<AnsiString*, AnsiString> programFiles[] = {
+      {&folders.programFiles, system.NativeProgramFiles()},
+      {&folders.commonFiles, system.NativeCommonFiles()},
+      {&folders.programFilesX86, system.ShellFolderPath(csidl::kProgramFilesX86)},
+      {&folders.commonFilesX86, system.ShellFolderPath(csidl::kCommonFilesX86)}};
+  for (const auto& [folder, reported] : programFiles) {
+    if (!reported.empty())
+      *folder = WithTrailingBackslash(reported);
+  }
+  folders_ = folders;
 }
 
 void FixPipeline::PrepareFixScripts() {
   std::uint32_t number = 1;
-  while (FileExists(platform_.files,
-                    Unit0::UndoFolder + kUndoFilePrefix + std::to_string(number) + ".reg"))
+  while (
+      FileExists(platform_.files, undoFolder_ + kUndoFilePrefix + std::to_string(number) + ".reg"))
     ++number;
   state_.UndoFileName = kUndoFilePrefix + std::to_string(number) + ".reg";
   state_.LogFileName = kLogFilePrefix + std::to_string(number) + ".txt";
@@ -115,14 +119,14 @@ void FixPipeline::SaveValueToUndo(RegRoot root, const AnsiString& keyPath,
 bool FixPipeline::ExportKeyToUndo(RegRoot root, const AnsiString& keyPath) {
   if (!keyExports_)
     return false;
-  const AnsiString exportPath = Unit0::UndoFolder + kExportFileName;
+  const AnsiString exportPath = undoFolder_ + kExportFileName;
   // A file left by an earlier run would otherwise be taken for this key's export; one that
   // cannot be removed could not be told apart from a fresh export either.
   platform_.files.RemoveFile(exportPath);
   if (FileExists(platform_.files, exportPath))
     return false;
   const LaunchResult run = RunRegEdit(
-      platform_.launcher, Unit0::WindowsFolder,
+      platform_.launcher, folders_.windowsFolder,
       "/s /e " + QuotedArgument(exportPath) + " " + QuotedArgument(RootName(root) + keyPath));
   bool held = false;
   Bytes bytes;
@@ -140,7 +144,7 @@ bool FixPipeline::ExportKeyToUndo(RegRoot root, const AnsiString& keyPath) {
 
 std::uint32_t FixPipeline::WriteFixFiles() {
   WriteFixFilesOnly();
-  const AnsiString fixPath = Unit0::UndoFolder + kFixScriptFileName;
+  const AnsiString fixPath = undoFolder_ + kFixScriptFileName;
   LaunchResult run = LaunchResult::kNotStarted;
   {
     // Held open for reading only, so that nothing can change the script between our check of
@@ -150,7 +154,7 @@ std::uint32_t FixPipeline::WriteFixFiles() {
     if (!held || !platform_.files.ReadWholeFile(fixPath, written) ||
         written != EncodeAnsiLines(state_.FixScript))
       throw FileCreateError("Cannot open file \"" + fixPath + "\" for the import.");
-    run = RunRegEdit(platform_.launcher, Unit0::WindowsFolder, " /s " + Quoted(fixPath));
+    run = RunRegEdit(platform_.launcher, folders_.windowsFolder, " /s " + Quoted(fixPath));
   }
   // The registry editor tells nothing of what it imported: the registry itself is asked.
   std::uint32_t fixed = 0;
@@ -161,9 +165,8 @@ std::uint32_t FixPipeline::WriteFixFiles() {
     else
       notApplied.push_back(entry.description);
   }
-  WriteFile(Unit0::UndoFolder + state_.LogFileName,
-            EncodeAnsiLines(ReportLogLines(fixed, notApplied)));
-  const AnsiString regedit = "\"" + Unit0::WindowsFolder + "regedit.exe\"";
+  WriteFile(undoFolder_ + state_.LogFileName, EncodeAnsiLines(ReportLogLines(fixed, notApplied)));
+  const AnsiString regedit = "\"" + folders_.windowsFolder + "regedit.exe\"";
   if (run == LaunchResult::kNotStarted)
     throw RegEditError("Cannot start the registry editor " + regedit + ". Nothing was fixed.");
   // A count taken now could be out of date a moment later.
@@ -175,10 +178,10 @@ std::uint32_t FixPipeline::WriteFixFiles() {
 }
 
 void FixPipeline::WriteFixFilesOnly() {
-  WriteFile(Unit0::UndoFolder + state_.LogFileName,
+  WriteFile(undoFolder_ + state_.LogFileName,
             EncodeAnsiLines(ReportLogLines(state_.ErrorCount, {})));
-  WriteFile(Unit0::UndoFolder + state_.UndoFileName, EncodeUtf16Lines(state_.UndoScript));
-  const AnsiString fixPath = Unit0::UndoFolder + kFixScriptFileName;
+  WriteFile(undoFolder_ + state_.UndoFileName, EncodeUtf16Lines(state_.UndoScript));
+  const AnsiString fixPath = undoFolder_ + kFixScriptFileName;
   if (FileExists(platform_.files, fixPath))
     platform_.files.RemoveFile(fixPath);
   WriteFile(fixPath, EncodeAnsiLines(state_.FixScript));

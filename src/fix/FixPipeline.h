@@ -6,6 +6,7 @@
 
 #include "fix/ScanState.h"
 #include "platform/platform.h"
+#include "registry/PathResolution.h"
 
 namespace ql {
 
@@ -51,7 +52,10 @@ AnsiString UndoImportArguments(const AnsiString& undoScriptPath);
 
 class FixPipeline {
  public:
-  FixPipeline(Platform& platform, ScanState& state) : platform_(platform), state_(state) {}
+  // The undo folder ends with "\" and must outlive the pipeline: the scripts and the log of a
+  // fix, and the registry editor's exports, go there.
+  FixPipeline(Platform& platform, ScanState& state, const AnsiString& undoFolder)
+      : platform_(platform), state_(state), undoFolder_(undoFolder) {}
 
   // When off, ExportKeyToUndo starts no registry editor and reports no backup: for previews that
   // write no files. The scanner then counts and describes the key findings but writes no fix line
@@ -59,9 +63,12 @@ class FixPipeline {
   void SetKeyExports(bool enabled) { keyExports_ = enabled; }
   bool KeyExports() const { return keyExports_; }
 
-  // Recomputes Unit0's WindowsFolder, ProfileFolder (the user's profile folder as the system
-  // reports it) and the native program-files folders.
+  // Recomputes the Windows folder, the profile folder (the user's profile folder as the system
+  // reports it) and the native program-files folders; a program-files folder the system does not
+  // report keeps its standard text.
   void RefreshFolders();
+  // The folders as RefreshFolders last computed them: those the scanner's path checks expand to.
+  const PathFolders& Folders() const { return folders_; }
   // Chooses the number of the next undo script and restarts the three texts with their headers.
   void PrepareFixScripts();
   // Appends the value as it now stands, with its key line and an empty line, to the undo script;
@@ -90,6 +97,8 @@ class FixPipeline {
 
   Platform& platform_;
   ScanState& state_;
+  const AnsiString& undoFolder_;
+  PathFolders folders_;
   bool keyExports_ = true;
 };
 

@@ -22,7 +22,7 @@ bool ContainsExeOrDll(const AnsiString& text) {
 // ---- Walking and recording ----
 
 void RegistryScanner::Walk(const StringList& names, Examine examine, bool skipEmptyNames) {
-  folders_ = CurrentPathFolders();
+  folders_ = pipeline_.Folders();
   std::map<AnsiString, int> occurrences;
   for (const AnsiString& name : names)
     ++occurrences[platform_.codePage.UpperCase(name)];

@@ -1,13 +1,11 @@
 // The registry scan and fix window.
 #include "fix/ScanWindow.h"
 
-#include "app/Unit0.h"
+#include "platform/ScopeGuard.h"
 #include "registry/PathEllipsis.h"
 #include "registry/PathResolution.h"
-#include "ui/ConfirmationWindow.h"
 #include "ui/DetailsWindow.h"
 #include "ui/HintWindow.h"
-#include "ui/InformationWindow.h"
 
 namespace ql {
 
@@ -37,9 +35,12 @@ constexpr ui::Color kBusyButtonColor = ui::Rgb(128, 128, 128);
 
 }  // namespace
 
-ScanWindow::ScanWindow(ui::FormHost& host, Platform& platform)
+ScanWindow::ScanWindow(ui::FormHost& host, Platform& platform, ui::Messages& messages,
+                       const AnsiString& undoFolder)
     : Form(host),
       platform_(platform),
+      messages_(messages),
+      undoFolder_(undoFolder),
       rows_{{{&Label1a, &Label1b, &Label1c},
              {&Label2a, &Label2b, &Label2c},
              {&Label3a, &Label3b, &Label3c},
@@ -94,7 +95,7 @@ void ScanWindow::CloseForm(bool& allow) {
     return;
   }
   ShowForm();
-  const AnsiString fixScript = Unit0::UndoFolder + kFixScriptFileName;
+  const AnsiString fixScript = undoFolder_ + kFixScriptFileName;
   if (FileExists(platform_.files, fixScript))
     platform_.files.RemoveFile(fixScript);
 }
@@ -122,7 +123,7 @@ void ScanWindow::Button1Click() {
     Scan();
     return;
   }
-  if (ui::AskConfirmation("Cancel scanning?"))
+  if (messages_.AskConfirmation("Cancel scanning?"))
     state_.Scanning = false;
 }
 
@@ -133,15 +134,18 @@ void ScanWindow::Scan() {
   SetLinks(kWhatIsThis, false);
   SetOtherButtonsColor(kBusyButtonColor);
   pipeline_.PrepareFixScripts();
-  state_.Scanning = true;
-  const std::vector<ScanStep>& steps = ScanSteps();
-  for (std::size_t i = 0; i < steps.size(); ++i) {
-    RunStep(steps[i]);
-    if (i + 1 == steps.size())
-      break;
-    platform_.pump.ProcessMessages();
-    if (!state_.Scanning)
-      break;
+  {
+    // Stop clears the flag while the scan runs; the loop and the checks look at it.
+    const BusyFlag scanning(state_.Scanning);
+    const std::vector<ScanStep>& steps = ScanSteps();
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+      RunStep(steps[i]);
+      if (i + 1 == steps.size())
+        break;
+      platform_.pump.ProcessMessages();
+      if (!state_.Scanning)
+        break;
+    }
   }
   EndScan();
 }
@@ -162,28 +166,27 @@ void ScanWindow::EndScan() {
   InfoLabel.SetCaption(state_.ErrorCount > 0 ? "To fix these errors please click \"Fix\" button."
                                              : kNoProblems);
   state_.Scanned = true;
-  state_.Scanning = false;
 }
 
 void ScanWindow::Button2Click() {
   if (state_.Scanning)
     return;
   if (!state_.Scanned) {
-    ui::ShowInformation(kPrompt);
+    messages_.ShowInformation(kPrompt);
     return;
   }
   if (state_.ErrorCount == 0) {
-    ui::ShowInformation(kNoProblems);
+    messages_.ShowInformation(kNoProblems);
     return;
   }
   std::uint32_t fixed = 0;
   try {
     fixed = pipeline_.WriteFixFiles();
   } catch (const FixError& error) {
-    ui::ShowInformation(error.what());
+    messages_.ShowInformation(error.what());
     return;
   }
-  ui::ShowInformation(std::to_string(fixed) + " errors fixed!");
+  messages_.ShowInformation(std::to_string(fixed) + " errors fixed!");
   ShowForm();
 }
 
@@ -194,7 +197,7 @@ void ScanWindow::DetailsClick(std::size_t row) {
   }
   const StringList& errors = state_.CategoryErrors[row];
   if (errors.empty())
-    ui::ShowInformation("No errors found in this section!");
+    messages_.ShowInformation("No errors found in this section!");
   else
     ShowDetails(Host(), errors);
 }
@@ -221,8 +224,9 @@ void ScanWindow::SetOtherButtonsColor(ui::Color color) {
   Button3Label.SetTextColor(color);
 }
 
-void ShowScanWindow(ui::FormHost& host, Platform& platform) {
-  const auto form = ui::MakeForm<ScanWindow>(host, platform);
+void ShowScanWindow(ui::FormHost& host, Platform& platform, ui::Messages& messages,
+                    const AnsiString& undoFolder) {
+  const auto form = ui::MakeForm<ScanWindow>(host, platform, messages, undoFolder);
   form->ShowModal();
 }
 

@@ -9,6 +9,7 @@
 #include "fix/ScanState.h"
 #include "platform/platform.h"
 #include "ui/Form.h"
+#include "ui/Messages.h"
 
 namespace ql {
 
@@ -17,7 +18,9 @@ extern const std::array<const char*, kCategoryCount> kScanHints;
 
 class ScanWindow : public ui::Form {
  public:
-  ScanWindow(ui::FormHost& host, Platform& platform);
+  // The undo folder ends with "\" and must outlive the window.
+  ScanWindow(ui::FormHost& host, Platform& platform, ui::Messages& messages,
+             const AnsiString& undoFolder);
 
   void CreateForm() override;
   // The reset: empty texts and lists, "0 errors found", the prompt, no scan.
@@ -88,13 +91,16 @@ class ScanWindow : public ui::Form {
   void SetOtherButtonsColor(ui::Color color);
 
   Platform& platform_;
+  ui::Messages& messages_;
+  const AnsiString& undoFolder_;
   ScanState state_;
-  FixPipeline pipeline_{platform_, state_};
+  FixPipeline pipeline_{platform_, state_, undoFolder_};
   RegistryScanner scanner_{platform_, state_, pipeline_};
   std::array<Row, kCategoryCount> rows_;
 };
 
 // Creates the scan window, shows it modally and releases it once it has closed.
-void ShowScanWindow(ui::FormHost& host, Platform& platform);
+void ShowScanWindow(ui::FormHost& host, Platform& platform, ui::Messages& messages,
+                    const AnsiString& undoFolder);
 
 }  // namespace ql

@@ -3,13 +3,11 @@
 
 #include <cctype>
 
-#include "app/Unit0.h"
 #include "fix/FixPipeline.h"
 #include "fix/ScriptText.h"
+#include "platform/ScopeGuard.h"
 #include "registry/AnsiText.h"
 #include "registry/PathResolution.h"
-#include "ui/ConfirmationWindow.h"
-#include "ui/InformationWindow.h"
 
 namespace ql {
 
@@ -50,8 +48,13 @@ bool IsProgramFile(const AnsiString& name) {
          lower == Lower(kExportFileName);
 }
 
-UndoManagerWindow::UndoManagerWindow(ui::FormHost& host, Platform& platform)
-    : Form(host), platform_(platform) {
+UndoManagerWindow::UndoManagerWindow(ui::FormHost& host, Platform& platform, ui::Messages& messages,
+                                     const AnsiString& programFolder, const AnsiString& undoFolder)
+    : Form(host),
+      platform_(platform),
+      messages_(messages),
+      programFolder_(programFolder),
+      undoFolder_(undoFolder) {
   SetCaption("Details");
   SetClientSize({399, 461});
   SetPositionRule(ui::FormPosition::DesktopCenter);
@@ -80,29 +83,28 @@ void UndoManagerWindow::CreateForm() {
 }
 
 bool UndoManagerWindow::FolderExists() const {
-  return DirectoryExists(platform_.files, Unit0::UndoFolder);
+  return DirectoryExists(platform_.files, undoFolder_);
 }
 
 bool UndoManagerWindow::FolderHasEntries() const {
   FindSearch search(platform_.files);
   FindEntry entry;
-  return search.First(Unit0::UndoFolder + "*.*", fileattr::kAnyEntry, entry);
+  return search.First(undoFolder_ + "*.*", fileattr::kAnyEntry, entry);
 }
 
 void UndoManagerWindow::ShowForm() {
   FileBox.ClearItems();
   InfoList.ClearLines();
   if (FolderExists()) {
-    undoing_ = true;
+    const BusyFlag undoing(undoing_);
     FindSearch search(platform_.files);
     FindEntry entry;
-    for (bool found = search.First(Unit0::UndoFolder + "*.txt", fileattr::kAnyEntry, entry); found;
+    for (bool found = search.First(undoFolder_ + "*.txt", fileattr::kAnyEntry, entry); found;
          found = search.Next(entry)) {
       platform_.pump.ProcessMessages();
       if (MayList(entry))
         FileBox.AddItem(entry.name);
     }
-    undoing_ = false;
   }
   if (FileBox.Items().empty()) {
     DisableActions();
@@ -128,7 +130,7 @@ void UndoManagerWindow::FileBoxChange() {
   InfoList.ClearLines();
   if (FileBox.Items().empty() || !FolderExists())
     return;
-  const AnsiString path = Unit0::UndoFolder + FileBox.Text();
+  const AnsiString path = undoFolder_ + FileBox.Text();
   Bytes bytes;
   if (!FileExists(platform_.files, path) || !platform_.files.ReadWholeFile(path, bytes)) {
     InfoList.SetLines({"File not found"});
@@ -139,13 +141,13 @@ void UndoManagerWindow::FileBoxChange() {
 
 void UndoManagerWindow::Label2Click() {
   if (FolderExists())
-    platform_.shell.Open(Unit0::UndoFolder, kNoOwner);
+    platform_.shell.Open(undoFolder_, kNoOwner);
   else
-    ui::ShowInformation("Undo folder not found!");
+    messages_.ShowInformation("Undo folder not found!");
 }
 
 bool UndoManagerWindow::InProgramFolder() const {
-  return Lower(Unit0::UndoFolder) == Lower(WithTrailingBackslash(Unit0::ProgramFolder));
+  return Lower(undoFolder_) == Lower(WithTrailingBackslash(programFolder_));
 }
 
 bool UndoManagerWindow::MayList(const FindEntry& entry) const {
@@ -158,53 +160,56 @@ bool UndoManagerWindow::MayDelete(const AnsiString& name) const {
 }
 
 void UndoManagerWindow::Label3Click() {
-  if (!FolderExists() || !FolderHasEntries() || !ui::AskConfirmation("Clean undo folder?"))
+  if (!FolderExists() || !FolderHasEntries() || !messages_.AskConfirmation("Clean undo folder?"))
     return;
-  undoing_ = true;
-  FindSearch search(platform_.files);
-  FindEntry entry;
-  for (bool found = search.First(Unit0::UndoFolder + "*.*", fileattr::kAnyEntry, entry); found;
-       found = search.Next(entry)) {
-    platform_.pump.ProcessMessages();
-    if (!entry.IsDirectory() && MayDelete(entry.name))
-      platform_.files.RemoveFile(Unit0::UndoFolder + entry.name);
+  {
+    const BusyFlag undoing(undoing_);
+    FindSearch search(platform_.files);
+    FindEntry entry;
+    for (bool found = search.First(undoFolder_ + "*.*", fileattr::kAnyEntry, entry); found;
+         found = search.Next(entry)) {
+      platform_.pump.ProcessMessages();
+      if (!entry.IsDirectory() && MayDelete(entry.name))
+        platform_.files.RemoveFile(undoFolder_ + entry.name);
+    }
   }
-  undoing_ = false;
   ShowForm();
-  ui::ShowInformation("Undo folder cleaned!");
+  messages_.ShowInformation("Undo folder cleaned!");
 }
 
 void UndoManagerWindow::Button1Click() {
   if (undoing_ || FileBox.ItemIndex() < 0)
     return;
-  const AnsiString script = Unit0::UndoFolder + UndoScriptNameFor(FileBox.Text());
+  const AnsiString script = undoFolder_ + UndoScriptNameFor(FileBox.Text());
   if (!FileExists(platform_.files, script)) {
-    ui::ShowInformation("File not found!");
+    messages_.ShowInformation("File not found!");
     return;
   }
   const AnsiString windowsFolder = WithTrailingBackslash(platform_.system.WindowsDirectory());
   // The registry editor asks the user itself; only an editor that never started is ours to tell.
   if (RunRegEdit(platform_.launcher, windowsFolder, UndoImportArguments(script)) ==
       LaunchResult::kNotStarted)
-    ui::ShowInformation("Cannot start the registry editor \"" + windowsFolder +
-                        "regedit.exe\". Nothing was undone.");
+    messages_.ShowInformation("Cannot start the registry editor \"" + windowsFolder +
+                              "regedit.exe\". Nothing was undone.");
 }
 
 void UndoManagerWindow::Button2Click() {
-  if (undoing_ || FileBox.ItemIndex() < 0 || !ui::AskConfirmation("Delete undo file?"))
+  if (undoing_ || FileBox.ItemIndex() < 0 || !messages_.AskConfirmation("Delete undo file?"))
     return;
-  const AnsiString log = Unit0::UndoFolder + FileBox.Text();
-  const AnsiString script = Unit0::UndoFolder + UndoScriptNameFor(FileBox.Text());
+  const AnsiString log = undoFolder_ + FileBox.Text();
+  const AnsiString script = undoFolder_ + UndoScriptNameFor(FileBox.Text());
   for (const AnsiString& path : {log, script}) {
     if (FileExists(platform_.files, path))
       platform_.files.RemoveFile(path);
   }
   ShowForm();
-  ui::ShowInformation("Undo file deleted!");
+  messages_.ShowInformation("Undo file deleted!");
 }
 
-void ShowUndoManager(ui::FormHost& host, Platform& platform) {
-  const auto form = ui::MakeForm<UndoManagerWindow>(host, platform);
+void ShowUndoManager(ui::FormHost& host, Platform& platform, ui::Messages& messages,
+                     const AnsiString& programFolder, const AnsiString& undoFolder) {
+  const auto form =
+      ui::MakeForm<UndoManagerWindow>(host, platform, messages, programFolder, undoFolder);
   form->ShowModal();
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "ui/Form.h"
+#include "ui/Messages.h"
 
 namespace ql {
 
@@ -17,7 +18,10 @@ bool IsProgramFile(const AnsiString& name);
 
 class UndoManagerWindow : public ui::Form {
  public:
-  UndoManagerWindow(ui::FormHost& host, Platform& platform);
+  // The program folder (without a trailing "\") and the undo folder (ending with "\") must
+  // outlive the window.
+  UndoManagerWindow(ui::FormHost& host, Platform& platform, ui::Messages& messages,
+                    const AnsiString& programFolder, const AnsiString& undoFolder);
 
   void CreateForm() override;
   // Lists the logs; also the refresh after Delete and Clean.
@@ -67,10 +71,14 @@ class UndoManagerWindow : public ui::Form {
   void DisableActions();
 
   Platform& platform_;
+  ui::Messages& messages_;
+  const AnsiString& programFolder_;
+  const AnsiString& undoFolder_;
   bool undoing_ = false;
 };
 
 // Creates the undo manager, shows it modally and releases it once it has closed.
-void ShowUndoManager(ui::FormHost& host, Platform& platform);
+void ShowUndoManager(ui::FormHost& host, Platform& platform, ui::Messages& messages,
+                     const AnsiString& programFolder, const AnsiString& undoFolder);
 
 }  // namespace ql

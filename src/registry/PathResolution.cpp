@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "app/Unit0.h"
 #include "registry/AnsiText.h"
 
 namespace ql {
@@ -195,20 +194,6 @@ bool IsCreatableFolder(const AnsiString& folder) {
 }
 
 }  // namespace
-
-PathFolders CurrentPathFolders() {
-  PathFolders folders{Unit0::WindowsFolder, Unit0::ProfileFolder};
-  const std::pair<AnsiString*, const AnsiString*> computed[] = {
-      {&folders.programFiles, &Unit0::ProgramFilesFolder},
-      {&folders.programFilesX86, &Unit0::ProgramFilesX86Folder},
-      {&folders.commonFiles, &Unit0::CommonFilesFolder},
-      {&folders.commonFilesX86, &Unit0::CommonFilesX86Folder}};
-  for (const auto& [folder, value] : computed) {
-    if (!value->empty())
-      *folder = *value;
-  }
-  return folders;
-}
 
 AnsiString ExpandPathPrefixes(const AnsiString& text, const PathFolders& folders) {
   AnsiString result = text;

@@ -19,10 +19,6 @@ struct PathFolders {
   AnsiString commonFilesX86 = "C:\\Program Files (x86)\\Common Files\\";
 };
 
-// The folders as the scanner last computed them (Unit0's WindowsFolder, ProfileFolder and the
-// program-files folders; a program-files folder not computed keeps its standard text).
-PathFolders CurrentPathFolders();
-
 // Replaces "%WINDIR%\", "%SYSTEMROOT%\", "%PROGRAMFILES%\" ... "%USERPROFILE%\" by their folders.
 AnsiString ExpandPathPrefixes(const AnsiString& text, const PathFolders& folders);
 

@@ -1,11 +1,7 @@
 // The confirmation window.
 #include "ui/ConfirmationWindow.h"
 
-#include <stdexcept>
-
 namespace ql::ui {
-
-ConfirmationWindow* Form5b = nullptr;
 
 ConfirmationWindow::ConfirmationWindow(FormHost& host) : MessageForm(host, "Confirmation") {
   Button1.OnClick = [this] { Button1Click(); };
@@ -19,14 +15,6 @@ void ConfirmationWindow::CreateForm() {
 void ConfirmationWindow::Button1Click() {
   Answer = 1;
   Close();
-}
-
-bool AskConfirmation(const AnsiString& question) {
-  if (Form5b == nullptr)
-    throw std::logic_error("the confirmation window has not been created");
-  Form5b->InfoLabel.SetCaption(question);
-  Form5b->ShowModal();
-  return Form5b->Answer != 2;
 }
 
 }  // namespace ql::ui

@@ -1,4 +1,4 @@
-// The confirmation window ("Confirmation", "Yes" and "No") and AskConfirmation.
+// The confirmation window ("Confirmation", "Yes" and "No"); MessageWindows shows it.
 #pragma once
 
 #include <cstdint>
@@ -27,12 +27,5 @@ class ConfirmationWindow : public MessageForm {
   Label Button2Label{*this, "Button2Label", {194, 129}, "No"};
   ImageButton Button2{*this, Button2A, Button2B, &Button2Label};
 };
-
-// The program's one confirmation window, published by MessageWindows (MessageWindows.h).
-extern ConfirmationWindow* Form5b;
-
-// Puts the question into the confirmation window, shows it modally and returns true only when
-// "Yes" was pressed. Throws std::logic_error when the message windows have not been created.
-bool AskConfirmation(const AnsiString& question);
 
 }  // namespace ql::ui

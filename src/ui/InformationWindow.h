@@ -1,4 +1,4 @@
-// The information window ("Information", one button "Ok") and ShowInformation.
+// The information window ("Information", one button "Ok"); MessageWindows shows it.
 #pragma once
 
 #include "ui/MessageForm.h"
@@ -16,12 +16,5 @@ class InformationWindow : public MessageForm {
   Label Button1Label{*this, "Button1Label", {144, 129}, "Ok"};
   ImageButton Button1{*this, Button1A, Button1B, &Button1Label};
 };
-
-// The program's one information window, published by MessageWindows (MessageWindows.h).
-extern InformationWindow* Form5a;
-
-// Puts the text into the information window and shows it modally; returns once it is closed.
-// Throws std::logic_error when the message windows have not been created.
-void ShowInformation(const AnsiString& text);
 
 }  // namespace ql::ui

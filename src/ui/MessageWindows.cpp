@@ -1,18 +1,21 @@
-// Creation and publication of the two message windows.
+// The two message windows and how they are shown.
 #include "ui/MessageWindows.h"
 
 namespace ql::ui {
 
 MessageWindows::MessageWindows(FormHost& host)
     : information_(MakeForm<InformationWindow>(host)),
-      confirmation_(MakeForm<ConfirmationWindow>(host)) {
-  Form5a = information_.get();
-  Form5b = confirmation_.get();
+      confirmation_(MakeForm<ConfirmationWindow>(host)) {}
+
+void MessageWindows::ShowInformation(const AnsiString& text) {
+  information_->InfoLabel.SetCaption(text);
+  information_->ShowModal();
 }
 
-MessageWindows::~MessageWindows() {
-  Form5a = nullptr;
-  Form5b = nullptr;
+bool MessageWindows::AskConfirmation(const AnsiString& question) {
+  confirmation_->InfoLabel.SetCaption(question);
+  confirmation_->ShowModal();
+  return confirmation_->Answer != 2;
 }
 
 }  // namespace ql::ui

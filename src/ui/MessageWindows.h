@@ -1,20 +1,23 @@
-// The information and confirmation windows of the whole run: created once, published as Form5a
-// and Form5b for ShowInformation and AskConfirmation, withdrawn when this object ends.
+// The information and confirmation windows of the whole run: created once and shown through the
+// Messages interface by every window that tells or asks the user something.
 #pragma once
 
 #include <memory>
 
 #include "ui/ConfirmationWindow.h"
 #include "ui/InformationWindow.h"
+#include "ui/Messages.h"
 
 namespace ql::ui {
 
-class MessageWindows {
+class MessageWindows : public Messages {
  public:
   explicit MessageWindows(FormHost& host);
   MessageWindows(const MessageWindows&) = delete;
   MessageWindows& operator=(const MessageWindows&) = delete;
-  ~MessageWindows();
+
+  void ShowInformation(const AnsiString& text) override;
+  bool AskConfirmation(const AnsiString& question) override;
 
   InformationWindow& Information() { return *information_; }
   ConfirmationWindow& Confirmation() { return *confirmation_; }

@@ -2,9 +2,9 @@
 // each form and runs the program's one message path (main loop, modal loops, Pump).
 //
 //   win32::Win32Host host;                        // in WinMain
-//   auto main = MakeForm<MainWindow>(host, ...);
-//   host.SetMainForm(main.get());
 //   MessageWindows messages(host);
+//   auto main = MakeForm<MainWindow>(host, messages, ...);
+//   host.SetMainForm(main.get());
 //   host.SetMessageHook([&](const win32::QueuedMessage& m) { return main->MessageEvents(m); });
 //   main->Show();
 //   return host.Run();                            // until the main form closes

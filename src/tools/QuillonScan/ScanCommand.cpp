@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "app/Unit0.h"
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
 #include "registry/PathResolution.h"
@@ -14,7 +13,7 @@ namespace {
 
 // Makes the folder when it is missing (one level) and makes it the undo folder. A folder made only
 // of backslashes would be the root of the current drive: the files are never written there.
-bool UseAsUndoFolder(Files& files, const AnsiString& folder) {
+bool UseAsUndoFolder(Files& files, const AnsiString& folder, AnsiString& undoFolder) {
   const AnsiString bare = WithoutTrailingBackslashes(folder);
   if (bare.empty())
     return false;
@@ -22,7 +21,7 @@ bool UseAsUndoFolder(Files& files, const AnsiString& folder) {
     files.MakeDirectory(bare);
   if (!DirectoryExists(files, bare))
     return false;
-  Unit0::UndoFolder = bare + "\\";
+  undoFolder = bare + "\\";
   return true;
 }
 
@@ -52,13 +51,14 @@ int RunScanCommand(const StringList& arguments, Platform& platform, AnsiString& 
     err += kScanUsage;
     return scanexit::kUsageError;
   }
+  AnsiString undoFolder;  // a preview writes nothing
   ScanState state;
-  FixPipeline pipeline(platform, state);
+  FixPipeline pipeline(platform, state, undoFolder);
   RegistryScanner scanner(platform, state, pipeline);
   pipeline.RefreshFolders();
   pipeline.SetKeyExports(write);
   if (write) {
-    if (!UseAsUndoFolder(platform.files, arguments[1])) {
+    if (!UseAsUndoFolder(platform.files, arguments[1], undoFolder)) {
       err += "Cannot create the folder \"" + arguments[1] + "\".\n";
       return scanexit::kWriteFailed;
     }

@@ -2,9 +2,9 @@
 // actions, and a scripted pump runs actions at chosen "process messages" calls.
 //
 //   ScriptedHost host;
-//   auto messages = MessageWindowsForTest(host);          // the two message windows
+//   MessageWindows messages(host);                          // the two message windows
 //   host.OnModal("Confirmation", [](Form& f) { f.FindControl("Button1Label")->Click(); });
-//   EXPECT_TRUE(AskConfirmation("Unload program?"));       // "Yes" was pressed
+//   EXPECT_TRUE(messages.AskConfirmation("Unload program?"));  // "Yes" was pressed
 //   EXPECT_EQ(host.ModalShows().back().text, "Unload program?");
 //
 //   ScriptedPump pump;                                      // a Pump for the logic under test

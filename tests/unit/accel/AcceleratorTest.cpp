@@ -7,7 +7,6 @@
 
 #include "RecordingView.h"
 #include "accel/Accelerator.h"
-#include "app/Unit0.h"
 #include "platform/fake/FakePlatform.h"
 
 namespace ql {
@@ -18,7 +17,6 @@ constexpr double kSecond = 1.0 / 86400;
 class AcceleratorTest : public ::testing::Test {
  protected:
   AcceleratorTest() {
-    Unit0::Reset();
     fake.clock.SetTime(12, 0, 0);
     accelerator.Reset();
   }
@@ -40,7 +38,8 @@ class AcceleratorTest : public ::testing::Test {
 
   FakePlatform fake;
   RecordingView view;
-  Accelerator accelerator{fake.processes, fake.clock, view};
+  MemoryState state;
+  Accelerator accelerator{fake.processes, fake.clock, view, state};
 };
 
 TEST_F(AcceleratorTest, FirstTickPlacesTheDotAt401By111) {
@@ -117,14 +116,14 @@ TEST_F(AcceleratorTest, AboveTheLoadLimitRestoresButRaisesNoneUntilTheLoadFalls)
   const WindowId second = AddProgram(101, "C:\\B.EXE");
   BringToFront(first);
   accelerator.ProcessTimerEvent();
-  Unit0::CpuLoad = 76;
+  state.CpuLoad = 76;
   BringToFront(second);
   accelerator.ProcessTimerEvent();
   accelerator.ProcessTimerEvent();
   EXPECT_EQ(priority::kBelowNormal, ClassOf(100));
   EXPECT_EQ(priority::kNormal, ClassOf(101));
   EXPECT_EQ(100u, accelerator.LastProcessId);
-  Unit0::CpuLoad = 75;
+  state.CpuLoad = 75;
   accelerator.ProcessTimerEvent();
   EXPECT_EQ(priority::kHigh, ClassOf(101));
   EXPECT_EQ(101u, accelerator.LastProcessId);
@@ -132,7 +131,7 @@ TEST_F(AcceleratorTest, AboveTheLoadLimitRestoresButRaisesNoneUntilTheLoadFalls)
 
 TEST_F(AcceleratorTest, DuringAMemoryPassOnlyTheDotMoves) {
   const WindowId first = AddProgram(100, "C:\\A.EXE");
-  Unit0::MemoryBusy = true;
+  state.MemoryBusy = true;
   BringToFront(first);
   accelerator.ProcessTimerEvent();
   EXPECT_EQ(priority::kNormal, ClassOf(100));
@@ -276,7 +275,7 @@ TEST_F(AcceleratorTest, EveryWayOutGivesTheClassBackAndNeverTouchesAReusedIdenti
   };
   for (bool reused : {false, true}) {
     for (const auto& [name, wayOut] : ways) {
-      auto accel = std::make_unique<Accelerator>(fake.processes, fake.clock, view);
+      auto accel = std::make_unique<Accelerator>(fake.processes, fake.clock, view, state);
       accel->Reset();
       BringToFront(AddProgram(100, "C:\\A.EXE", priority::kIdle));
       accel->ProcessTimerEvent();

@@ -179,15 +179,18 @@ TEST_F(TemporaryFilesTest, ProgressShowsTheFolderOfEachFile) {
             (StringList{kCache, kCache + "Sub\\", kCache + "Sub\\", kCache}));
 }
 
-// One pump before every entry ("." and ".." included) and one more before every file.
-TEST_F(TemporaryFilesTest, PumpsBeforeEveryEntryAndAgainBeforeEveryFile) {
-  AddCacheFile("a.htm");
-  AddCacheFile("Sub\\b.htm");
-  AddCacheFile("Sub\\desktop.ini");
-  Scan();
-  const std::size_t entries = 4 /* . .. a.htm Sub */ + 4 /* . .. b.htm desktop.ini */;
-  const std::size_t filesMet = 3;
-  EXPECT_EQ(ground.fake.pump.CallCount(), entries + filesMet);
+// The window stays responsive while a folder is emptied: messages run before every deletion.
+TEST_F(TemporaryFilesTest, MessagesRunBeforeEveryDeletion) {
+  for (int i = 0; i < 20; ++i)
+    AddCacheFile("Sub\\" + std::to_string(i) + ".htm");
+  std::vector<std::size_t> removedAtPump;
+  ground.fake.pump.OnEveryCall([&] { removedAtPump.push_back(files().RemoveCount()); });
+  ASSERT_EQ(Clean().size(), 20u);
+  ASSERT_EQ(files().RemoveCount(), 20u);
+  removedAtPump.push_back(files().RemoveCount());
+  EXPECT_EQ(removedAtPump.front(), 0u);
+  for (std::size_t i = 1; i < removedAtPump.size(); ++i)
+    EXPECT_LE(removedAtPump[i] - removedAtPump[i - 1], 1u) << "two deletions without a pump";
 }
 
 // The tree of the stop tests: files at several depths, in a known full order.

@@ -4,7 +4,6 @@
 
 #include <functional>
 
-#include "app/Unit0.h"
 #include "cleaner/CleanerPasses.h"
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
@@ -57,12 +56,7 @@ void UseTodaysProfile(FakePlatform& fake) {
 
 // A whole scan of the fake machine, as the scan window runs it.
 struct Machine {
-  Machine() {
-    Unit0::Reset();
-    Unit0::UndoFolder = "C:\\Undo\\";
-    UseTodaysProfile(fake);
-  }
-  ~Machine() { Unit0::Reset(); }
+  Machine() { UseTodaysProfile(fake); }
   void Scan() {
     pipeline.RefreshFolders();
     pipeline.PrepareFixScripts();
@@ -78,8 +72,9 @@ struct Machine {
 
   FakePlatform fake;
   Platform platform = fake.platform();
+  AnsiString undoFolder = "C:\\Undo\\";
   ScanState state;
-  FixPipeline pipeline{platform, state};
+  FixPipeline pipeline{platform, state, undoFolder};
   RegistryScanner scanner{platform, state, pipeline};
 };
 

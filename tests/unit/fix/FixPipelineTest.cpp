@@ -5,7 +5,6 @@
 
 #include <cctype>
 
-#include "app/Unit0.h"
 #include "platform/fake/FakePlatform.h"
 #include "unit/fix/ScriptedRegEdit.h"
 
@@ -30,12 +29,9 @@ Bytes Utf16Le(const std::u16string& text, bool mark = true) {
 class FixPipelineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Unit0::Reset();
-    Unit0::UndoFolder = "C:\\Undo\\";
     fake.files.AddFolder("C:\\Undo");
     pipeline.RefreshFolders();
   }
-  void TearDown() override { Unit0::Reset(); }
 
   WideStringList Undo(const StringList& lines) {
     WideStringList wide;
@@ -48,20 +44,38 @@ class FixPipelineTest : public ::testing::Test {
   ScriptedRegEdit regedit{fake};
   Platform platform{fake.registry, fake.files, fake.processes, fake.system, fake.clock,
                     fake.codePage, fake.shell, regedit,        fake.pump};
+  AnsiString undoFolder = "C:\\Undo\\";
   ScanState state;
-  FixPipeline pipeline{platform, state};
+  FixPipeline pipeline{platform, state, undoFolder};
 };
 
 TEST_F(FixPipelineTest, RefreshFoldersEndsBothFoldersWithABackslash) {
-  EXPECT_EQ(Unit0::WindowsFolder, "C:\\WINDOWS\\");
-  EXPECT_EQ(Unit0::ProfileFolder, "C:\\Documents and Settings\\User\\");
+  EXPECT_EQ(pipeline.Folders().windowsFolder, "C:\\WINDOWS\\");
+  EXPECT_EQ(pipeline.Folders().profileFolder, "C:\\Documents and Settings\\User\\");
   fake.system.SetWindowsDirectory("D:\\WIN\\");
   fake.system.SetShellFolderPath(csidl::kAppData, "D:\\Users\\Ann\\AppData\\Roaming\\");
   fake.system.SetShellFolderPath(csidl::kProfile, "D:\\Users\\Ann");
   pipeline.RefreshFolders();
-  EXPECT_EQ(Unit0::WindowsFolder, "D:\\WIN\\");
+  EXPECT_EQ(pipeline.Folders().windowsFolder, "D:\\WIN\\");
   // The profile folder as the system reports it, not the parent of the application data.
-  EXPECT_EQ(Unit0::ProfileFolder, "D:\\Users\\Ann\\");
+  EXPECT_EQ(pipeline.Folders().profileFolder, "D:\\Users\\Ann\\");
+}
+
+// A program-files folder the system does not report keeps its standard text, also when an
+// earlier scan had one reported.
+TEST_F(FixPipelineTest, RefreshFoldersKeepsTheStandardProgramFilesFoldersTheSystemDoesNotName) {
+  fake.system.SetNativeProgramFiles("D:\\Apps", "D:\\Apps\\Shared");
+  fake.system.SetShellFolderPath(csidl::kProgramFilesX86, "D:\\Apps32");
+  pipeline.RefreshFolders();
+  EXPECT_EQ(pipeline.Folders().programFiles, "D:\\Apps\\");
+  EXPECT_EQ(pipeline.Folders().commonFiles, "D:\\Apps\\Shared\\");
+  EXPECT_EQ(pipeline.Folders().programFilesX86, "D:\\Apps32\\");
+  fake.system.SetNativeProgramFiles("", "");
+  fake.system.SetShellFolderPath(csidl::kProgramFilesX86, "");
+  pipeline.RefreshFolders();
+  EXPECT_EQ(pipeline.Folders().programFiles, "C:\\Program Files\\");
+  EXPECT_EQ(pipeline.Folders().commonFiles, "C:\\Program Files\\Common Files\\");
+  EXPECT_EQ(pipeline.Folders().programFilesX86, "C:\\Program Files (x86)\\");
 }
 
 TEST_F(FixPipelineTest, PrepareTakesTheFirstFreeUndoNumberAndRestartsTheTexts) {
@@ -109,7 +123,7 @@ TEST_F(FixPipelineTest, SaveValueToUndoOfAnExpandableStringKeepsItsType) {
 }
 
 TEST_F(FixPipelineTest, ExportKeyToUndoGivesRegeditTheExactArgumentString) {
-  Unit0::UndoFolder = "C:\\My Undo\\";
+  undoFolder = "C:\\My Undo\\";
   pipeline.ExportKeyToUndo(kClassesRoot, "\\.abc");
   ASSERT_EQ(regedit.commandLines.size(), 1u);
   EXPECT_EQ(regedit.programs[0], "C:\\WINDOWS\\regedit.exe");

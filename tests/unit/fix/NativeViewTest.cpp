@@ -2,7 +2,6 @@
 // the native System32, or it reports healthy entries and misses broken ones.
 #include <gtest/gtest.h>
 
-#include "app/Unit0.h"
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
 #include "platform/fake/FakePlatform.h"
@@ -18,8 +17,6 @@ constexpr char kAppPaths32[] =
 // What a whole scan reports on a 64-bit machine with 64-bit and 32-bit programs installed, run
 // by a 32-bit scanner that keeps the native-view rules or breaks one of them.
 StringList Findings(bool opensNativeView, bool redirectionOff) {
-  Unit0::Reset();
-  Unit0::UndoFolder = "C:\\Undo\\";
   FakePlatform fake;
   fake.files.AddFolder("C:\\Undo");
   fake.registry.PlayWow64Process(true);
@@ -54,8 +51,9 @@ StringList Findings(bool opensNativeView, bool redirectionOff) {
                 platform.shell,
                 platform.launcher,
                 platform.pump};
+  const AnsiString undoFolder = "C:\\Undo\\";
   ScanState state;
-  FixPipeline pipeline(seen, state);
+  FixPipeline pipeline(seen, state, undoFolder);
   RegistryScanner scanner(seen, state, pipeline);
   pipeline.RefreshFolders();
   pipeline.PrepareFixScripts();
@@ -66,7 +64,6 @@ StringList Findings(bool opensNativeView, bool redirectionOff) {
     findings.insert(findings.end(), category.begin(), category.end());
   for (const AnsiString& description : state.NotBackedUp)
     findings.push_back("left alone: " + description);
-  Unit0::Reset();
   return findings;
 }
 

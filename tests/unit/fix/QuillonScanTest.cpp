@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Unit0.h"
 #include "platform/fake/FakePlatform.h"
 
 namespace ql {
@@ -13,9 +12,6 @@ constexpr char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 class QuillonScanTest : public ::testing::Test {
  protected:
-  void SetUp() override { Unit0::Reset(); }
-  void TearDown() override { Unit0::Reset(); }
-
   int Run(const StringList& arguments) {
     Platform platform = fake.platform();
     return RunScanCommand(arguments, platform, out, err);
@@ -58,7 +54,6 @@ TEST_F(QuillonScanTest, WriteProducesTheFixFilesWithoutImportingThem) {
   fake.files.AddFolder("C:\\Out");
   fake.files.AddTextFile("C:\\Out\\Quillon_Undo_1.reg", "x");
   EXPECT_EQ(Run({"--write", "C:\\Out"}), scanexit::kProblemsFound);
-  EXPECT_EQ(Unit0::UndoFolder, "C:\\Out\\");
   EXPECT_EQ(fake.files.Text("C:\\Out\\Quillon.reg"),
             "REGEDIT4\r\n\r\n[-HKEY_CLASSES_ROOT\\.abc]\r\n\r\n");
   EXPECT_TRUE(fake.files.Exists("C:\\Out\\Quillon_Log_2.txt"));

@@ -7,7 +7,6 @@
 #include <random>
 #include <set>
 
-#include "app/Unit0.h"
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
 #include "platform/fake/FakePlatform.h"
@@ -525,12 +524,11 @@ bool Removed(const Snapshot& after, const Region& region) {
 
 void RunSeed(unsigned seed, bool failExports = false) {
   SCOPED_TRACE("seed " + std::to_string(seed));
-  Unit0::Reset();
   FakePlatform fake;
   fake.files.AddFolder("C:\\Undo");
   fake.files.AddFolder("C:\\WINDOWS\\Fonts");
   fake.files.AddFolder("C:\\Help");
-  Unit0::UndoFolder = "C:\\Undo\\";
+  const AnsiString undoFolder = "C:\\Undo\\";
   Planter planter(fake, seed, failExports);
   planter.PlantAll();
   const Snapshot before = Dump(fake.registry);
@@ -539,7 +537,7 @@ void RunSeed(unsigned seed, bool failExports = false) {
   Platform platform{fake.registry, fake.files, fake.processes, fake.system, fake.clock,
                     fake.codePage, fake.shell, regedit,        fake.pump};
   ScanState state;
-  FixPipeline pipeline(platform, state);
+  FixPipeline pipeline(platform, state, undoFolder);
   RegistryScanner scanner(platform, state, pipeline);
   pipeline.RefreshFolders();
   pipeline.PrepareFixScripts();
@@ -557,12 +555,11 @@ void RunSeed(unsigned seed, bool failExports = false) {
     ASSERT_TRUE(Removed(fixed, region)) << region.keyPath << " / " << region.valueName;
 
   fake.launcher.SetConfirmationAnswer(true);
-  RunRegEdit(fake.launcher, Unit0::WindowsFolder,
-             UndoImportArguments(Unit0::UndoFolder + state.UndoFileName));
+  RunRegEdit(fake.launcher, pipeline.Folders().windowsFolder,
+             UndoImportArguments(undoFolder + state.UndoFileName));
   ASSERT_EQ(fake.launcher.Calls().back().outcome, RegEditOutcome::kImported);
   ASSERT_TRUE(ChangesConfined(before, Dump(fake.registry), {})) << "the undo left a difference";
   ASSERT_EQ(fake.registry.OpenHandleCount(), 0u);
-  Unit0::Reset();
 }
 
 TEST(RoundTripPropertyTest, FixChangesOnlyWhatWasReportedAndUndoRestoresEverything) {

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Unit0.h"
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
 #include "platform/fake/FakePlatform.h"
@@ -15,8 +14,6 @@ namespace ql {
 class ScanFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    Unit0::Reset();
-    Unit0::UndoFolder = "C:\\Undo\\";
     fake.files.AddFolder("C:\\Undo");
     fake.files.AddFolder("C:\\WINDOWS\\System32");
     fake.files.AddFolder("C:\\WINDOWS\\Fonts");
@@ -30,7 +27,6 @@ class ScanFixture : public ::testing::Test {
   void TearDown() override {
     EXPECT_EQ(fake.registry.OpenHandleCount(), 0u);
     EXPECT_TRUE(KeyDeletionsAreBackedUp(state, fake.codePage));
-    Unit0::Reset();
   }
 
   // The fix lines after the script's header.
@@ -64,8 +60,9 @@ class ScanFixture : public ::testing::Test {
   ScriptedRegEdit regedit{fake};
   Platform platform{fake.registry, fake.files, fake.processes, fake.system, fake.clock,
                     fake.codePage, fake.shell, regedit,        fake.pump};
+  AnsiString undoFolder = "C:\\Undo\\";
   ScanState state;
-  FixPipeline pipeline{platform, state};
+  FixPipeline pipeline{platform, state, undoFolder};
   RegistryScanner scanner{platform, state, pipeline};
   std::vector<Shown> shown;
 };

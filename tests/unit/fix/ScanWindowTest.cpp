@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "app/Unit0.h"
 #include "platform/fake/FakePlatform.h"
 #include "ui/DetailsWindow.h"
 #include "ui/HintWindow.h"
@@ -22,10 +21,8 @@ const ui::Color kGrey = ui::Rgb(128, 128, 128);
 class ScanWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Unit0::Reset();
-    Unit0::UndoFolder = "C:\\Undo\\";
     fake.files.AddFolder("C:\\Undo");
-    form = ui::MakeForm<ScanWindow>(host, platform);
+    form = ui::MakeForm<ScanWindow>(host, platform, messages, undoFolder);
   }
   void TearDown() override {
     const auto fix = fake.files.Contents("C:\\Undo\\Quillon.reg");
@@ -33,7 +30,6 @@ class ScanWindowTest : public ::testing::Test {
     if (fix && undo) {
       EXPECT_TRUE(KeyDeletionsAreBackedUp(*fix, *undo, fake.codePage));
     }
-    Unit0::Reset();
   }
 
   void PlantProblems() {
@@ -57,6 +53,7 @@ class ScanWindowTest : public ::testing::Test {
   ui::MessageWindows messages{host};
   FakePlatform fake;
   Platform platform = fake.platform();
+  const AnsiString undoFolder = "C:\\Undo\\";
   std::unique_ptr<ScanWindow> form;
 };
 
@@ -198,7 +195,9 @@ TEST_F(ScanWindowTest, RowFiveAndRowSevenCountsAreRefreshedAfterEachCheck) {
 TEST_F(ScanWindowTest, LinksShowTheHintBeforeAScanAndTheDetailsAfter) {
   host.OnModal<HintWindow>([](HintWindow& hint) {
     EXPECT_EQ(hint.ActionLabel.Caption(), "Common libraries");
-    EXPECT_EQ(hint.InfoLabel.Caption(), kScanHints[2]);
+    EXPECT_EQ(hint.InfoLabel.Caption(),
+              "Many programs use common libraries. If these libraries do not exist this relation "
+              "is incorrect.");
     hint.Button1Label.Click();
   });
   form->Label3c.Click();

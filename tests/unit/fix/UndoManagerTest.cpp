@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "app/Unit0.h"
 #include "platform/fake/FakePlatform.h"
 #include "ui/MessageWindows.h"
 #include "ui/testing/ScriptedHost.h"
@@ -15,13 +14,7 @@ namespace {
 
 class UndoManagerTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Unit0::Reset();
-    Unit0::ProgramFolder = "C:\\Program Files\\Quillon";
-    Unit0::UndoFolder = "C:\\Undo\\";
-    fake.files.AddFolder("C:\\Undo");
-  }
-  void TearDown() override { Unit0::Reset(); }
+  void SetUp() override { fake.files.AddFolder("C:\\Undo"); }
 
   void AddFix(int number, const AnsiString& log) {
     const AnsiString n = std::to_string(number);
@@ -30,7 +23,7 @@ class UndoManagerTest : public ::testing::Test {
                            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Restored" + n + "]\r\n");
   }
   void Open() {
-    form = ui::MakeForm<UndoManagerWindow>(host, platform);
+    form = ui::MakeForm<UndoManagerWindow>(host, platform, messages, programFolder, undoFolder);
     form->ShowForm();
   }
   const AnsiString& LastMessage() const { return host.ModalShows().back().text; }
@@ -39,6 +32,8 @@ class UndoManagerTest : public ::testing::Test {
   ui::MessageWindows messages{host};
   FakePlatform fake;
   Platform platform = fake.platform();
+  const AnsiString programFolder = "C:\\Program Files\\Quillon";
+  AnsiString undoFolder = "C:\\Undo\\";
   std::unique_ptr<UndoManagerWindow> form;
 };
 
@@ -158,8 +153,8 @@ TEST_F(UndoManagerTest, CleanRemovesEveryFileOfTheDataFolderAndDisablesTheContro
 }
 
 TEST_F(UndoManagerTest, CleanInTheProgramsOwnFolderRemovesOnlyItsOwnFiles) {
-  Unit0::UndoFolder = "C:\\Program Files\\Quillon\\";
-  const AnsiString folder = Unit0::UndoFolder;
+  undoFolder = "C:\\Program Files\\Quillon\\";
+  const AnsiString folder = undoFolder;
   for (const char* name : {"Quillon_Log_1.txt", "Quillon_Undo_1.reg", "Quillon.reg", "tmp.reg",
                            "Quillon.exe", "holiday.jpg", "notes.txt"})
     fake.files.AddTextFile(folder + name, "x");
@@ -194,7 +189,7 @@ TEST_F(UndoManagerTest, TheProgramsOwnFolderListsOnlyItsLogs) {
          {"notes.txt", "Quillon_Log_1.txt", "Quillon_Undo_1.reg", "Quillon_Log_x.txt"})
       fake.files.AddTextFile(folder + name, "x");
     fake.files.AddFolder(folder + "Quillon_Log_3.txt");
-    Unit0::UndoFolder = folder;
+    undoFolder = folder;
     Open();
     StringList listed = form->FileBox.Items();
     std::sort(listed.begin(), listed.end());
@@ -205,9 +200,9 @@ TEST_F(UndoManagerTest, TheProgramsOwnFolderListsOnlyItsLogs) {
 }
 
 TEST_F(UndoManagerTest, DeleteInTheProgramsOwnFolderLeavesOtherFiles) {
-  Unit0::UndoFolder = "C:\\Program Files\\Quillon\\";
+  undoFolder = "C:\\Program Files\\Quillon\\";
   for (const char* name : {"notes.txt", "Quillon_Log_1.txt", "Quillon_Undo_1.reg"})
-    fake.files.AddTextFile(Unit0::UndoFolder + name, "x");
+    fake.files.AddTextFile(undoFolder + name, "x");
   Open();
   host.ClickOnModal("Confirmation", "Button1Label");
   form->Button2Label.Click();
@@ -225,7 +220,7 @@ TEST_F(UndoManagerTest, CleanOfAnEmptyFolderStillAsks) {
 }
 
 TEST_F(UndoManagerTest, AMissingFolderDisablesEverythingButClose) {
-  Unit0::UndoFolder = "C:\\Missing\\";
+  undoFolder = "C:\\Missing\\";
   Open();
   EXPECT_FALSE(form->Button1A.Enabled());
   EXPECT_FALSE(form->Label3.Enabled());
@@ -246,7 +241,7 @@ TEST_F(UndoManagerTest, OpenUndoFolderAsksTheShell) {
 TEST_F(UndoManagerTest, ApplyDeleteAndCloseAreRefusedWhileListing) {
   AddFix(1, "x");
   AddFix(2, "y");
-  form = ui::MakeForm<UndoManagerWindow>(host, platform);
+  form = ui::MakeForm<UndoManagerWindow>(host, platform, messages, programFolder, undoFolder);
   form->Show();
   fake.pump.OnCall(1, [&] {
     EXPECT_TRUE(form->Undoing());

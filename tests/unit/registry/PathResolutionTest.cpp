@@ -7,7 +7,6 @@
 #include <iterator>
 #include <random>
 
-#include "app/Unit0.h"
 #include "platform/fake/FakeCodePage.h"
 #include "platform/fake/FakeFiles.h"
 
@@ -230,15 +229,6 @@ TEST_F(FileChecksTest, ExistsInWindowsFoldersLooksInThreeFoldersInOrder) {
   EXPECT_TRUE(ExistsInWindowsFolders(files, "SHELL32.DLL", folders));
   EXPECT_FALSE(ExistsInWindowsFolders(files, "FONTS", folders));
   EXPECT_FALSE(ExistsInWindowsFolders(files, "MISSING.DLL", folders));
-}
-
-TEST_F(FileChecksTest, CurrentPathFoldersAreTheScannersFolders) {
-  Unit0::WindowsFolder = "D:\\WIN\\";
-  Unit0::ProfileFolder = "D:\\USERS\\BOB\\";
-  const PathFolders folders = CurrentPathFolders();
-  Unit0::Reset();
-  EXPECT_EQ(folders.windowsFolder, "D:\\WIN\\");
-  EXPECT_EQ(folders.profileFolder, "D:\\USERS\\BOB\\");
 }
 
 TEST_F(FileChecksTest, ForceDirectoriesCreatesEveryMissingParent) {

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Unit0.h"
 #include "platform/fake/FakeFiles.h"
 #include "platform/fake/FakeRegistry.h"
 #include "platform/fake/FakeSystem.h"
@@ -21,14 +20,10 @@ constexpr std::uint32_t kCreateSubKey = 0x0004;
 
 class SettingsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Unit0::Reset();
-    system.SetExecutablePath(kExe);
-  }
+  void SetUp() override { system.SetExecutablePath(kExe); }
   void TearDown() override {
     EXPECT_EQ(fake.OpenHandleCount(), 0u);
     EXPECT_EQ(fake.InvalidCloseCount(), 0u);
-    Unit0::Reset();
   }
 
   std::optional<RegValue> Setting(const char* name) const {
@@ -49,13 +44,14 @@ class SettingsTest : public ::testing::Test {
   test::ObservedRegistry registry{fake};
   FakeSystem system;
   RecordingFiles files;
+  ProgramState state;
 };
 
 TEST_F(SettingsTest, FirstStartCreatesTheKeyWithDefaults) {
-  LoadSettings(registry);
-  EXPECT_FALSE(Unit0::ShowMinimized);
-  EXPECT_FALSE(Unit0::DisableMemoryManagement);
-  for (const char* name : {kShowMinimizedValue, kDisableMemoryManagementValue}) {
+  LoadSettings(registry, state);
+  EXPECT_FALSE(state.ShowMinimized);
+  EXPECT_FALSE(state.Memory.DisableMemoryManagement);
+  for (const char* name : {"ShowMinimized", "DisableMemoryManagement"}) {
     ASSERT_TRUE(Setting(name).has_value()) << name;
     EXPECT_EQ(Setting(name)->type, regtype::kDword);
     EXPECT_EQ(Setting(name)->data, (Bytes{0, 0, 0, 0}));
@@ -65,28 +61,28 @@ TEST_F(SettingsTest, FirstStartCreatesTheKeyWithDefaults) {
 TEST_F(SettingsTest, StoredValuesAreReadAndLeftAsTheyAre) {
   fake.SetDword(kCurrentUser, SettingsKey, "SHOWMINIMIZED", 1);
   fake.SetDword(kCurrentUser, SettingsKey, kDisableMemoryManagementValue, 0x100);
-  Unit0::ShowMinimized = false;
-  LoadSettings(registry);
-  EXPECT_TRUE(Unit0::ShowMinimized);
-  EXPECT_TRUE(Unit0::DisableMemoryManagement);  // any non-zero number is true
+  state.ShowMinimized = false;
+  LoadSettings(registry, state);
+  EXPECT_TRUE(state.ShowMinimized);
+  EXPECT_TRUE(state.Memory.DisableMemoryManagement);  // any non-zero number is true
   EXPECT_EQ(Setting(kDisableMemoryManagementValue)->data, (Bytes{0, 1, 0, 0}));
 }
 
 TEST_F(SettingsTest, DeletedValueIsRecreatedAndTheOtherKept) {
   fake.SetDword(kCurrentUser, SettingsKey, kShowMinimizedValue, 1);
-  LoadSettings(registry);
-  EXPECT_TRUE(Unit0::ShowMinimized);
+  LoadSettings(registry, state);
+  EXPECT_TRUE(state.ShowMinimized);
   EXPECT_EQ(Setting(kShowMinimizedValue)->data, (Bytes{1, 0, 0, 0}));
   EXPECT_EQ(Setting(kDisableMemoryManagementValue)->data, (Bytes{0, 0, 0, 0}));
 }
 
 TEST_F(SettingsTest, VariablesStartFromTheirDefaults) {
   fake.SetDword(kCurrentUser, SettingsKey, kShowMinimizedValue, 0);
-  Unit0::ShowMinimized = true;
-  Unit0::DisableMemoryManagement = true;
-  LoadSettings(registry);
-  EXPECT_FALSE(Unit0::ShowMinimized);
-  EXPECT_FALSE(Unit0::DisableMemoryManagement);
+  state.ShowMinimized = true;
+  state.Memory.DisableMemoryManagement = true;
+  LoadSettings(registry, state);
+  EXPECT_FALSE(state.ShowMinimized);
+  EXPECT_FALSE(state.Memory.DisableMemoryManagement);
 }
 
 struct WrongValueCase {
@@ -108,9 +104,9 @@ TEST_F(SettingsTest, ValueOfAnotherTypeOrSizeIsReadAndRewrittenAsTheDefault) {
   };
   for (const WrongValueCase& c : cases) {
     fake.SetValue(kCurrentUser, SettingsKey, kShowMinimizedValue, c.type, c.data);
-    Unit0::ShowMinimized = true;
-    LoadSettings(registry);
-    EXPECT_FALSE(Unit0::ShowMinimized) << c.what;
+    state.ShowMinimized = true;
+    LoadSettings(registry, state);
+    EXPECT_FALSE(state.ShowMinimized) << c.what;
     EXPECT_EQ(Setting(kShowMinimizedValue)->type, regtype::kDword) << c.what;
     EXPECT_EQ(Setting(kShowMinimizedValue)->data, (Bytes{0, 0, 0, 0})) << c.what;
   }
@@ -119,39 +115,39 @@ TEST_F(SettingsTest, ValueOfAnotherTypeOrSizeIsReadAndRewrittenAsTheDefault) {
 TEST_F(SettingsTest, KeyThatCannotBeCreatedLeavesDefaultsAndWritesNothing) {
   fake.AddKey(kCurrentUser, "SOFTWARE");
   fake.DenyAccess(kCurrentUser, "SOFTWARE", kCreateSubKey);
-  Unit0::ShowMinimized = true;
-  EXPECT_NO_THROW(LoadSettings(registry));
-  EXPECT_FALSE(Unit0::ShowMinimized);
+  state.ShowMinimized = true;
+  EXPECT_NO_THROW(LoadSettings(registry, state));
+  EXPECT_FALSE(state.ShowMinimized);
   EXPECT_FALSE(fake.HasKey(kCurrentUser, SettingsKey));
 }
 
 TEST_F(SettingsTest, ReadOnlyKeyIsReadButNotWritten) {
   fake.SetDword(kCurrentUser, SettingsKey, kDisableMemoryManagementValue, 1);
   fake.DenyAccess(kCurrentUser, SettingsKey, kSetValue);
-  LoadSettings(registry);
-  EXPECT_TRUE(Unit0::DisableMemoryManagement);
+  LoadSettings(registry, state);
+  EXPECT_TRUE(state.Memory.DisableMemoryManagement);
   EXPECT_FALSE(Setting(kShowMinimizedValue).has_value());
 }
 
 TEST_F(SettingsTest, KeyThatRefusesEveryOpenLeavesDefaults) {
   fake.SetDword(kCurrentUser, SettingsKey, kShowMinimizedValue, 1);
   fake.DenyAccess(kCurrentUser, SettingsKey, 0xFFFFFFFF);
-  EXPECT_NO_THROW(LoadSettings(registry));
-  EXPECT_FALSE(Unit0::ShowMinimized);
+  EXPECT_NO_THROW(LoadSettings(registry, state));
+  EXPECT_FALSE(state.ShowMinimized);
 }
 
 TEST_F(SettingsTest, RefusedWritesOfDefaultsDoNotStopTheStart) {
   registry.refuseWrites = true;
   fake.SetDword(kCurrentUser, SettingsKey, kDisableMemoryManagementValue, 1);
-  EXPECT_NO_THROW(LoadSettings(registry));
-  EXPECT_TRUE(Unit0::DisableMemoryManagement);
+  EXPECT_NO_THROW(LoadSettings(registry, state));
+  EXPECT_TRUE(state.Memory.DisableMemoryManagement);
   EXPECT_FALSE(Setting(kShowMinimizedValue).has_value());
 }
 
 TEST_F(SettingsTest, OptionsWriteOneSettingThroughTheHelper) {
   WriteBoolValue(registry, kCurrentUser, SettingsKey, kShowMinimizedValue, true);
-  LoadSettings(registry);
-  EXPECT_TRUE(Unit0::ShowMinimized);
+  LoadSettings(registry, state);
+  EXPECT_TRUE(state.ShowMinimized);
 }
 
 TEST_F(SettingsTest, StartupEntryOnTwiceLeavesOneValueWithTheExecutablePath) {
@@ -285,9 +281,9 @@ TEST_F(SettingsTest, ProgramFoldersFromTheExecutableAndTheApplicationDataFolder)
     if (c.appData != nullptr)
       fake.SetString(kCurrentUser, kShellFolders, "AppData", c.appData);
     files.madeFolders.clear();
-    InitProgramFolders(registry, files, system);
-    EXPECT_EQ(Unit0::ProgramFolder, c.programFolder) << c.what;
-    EXPECT_EQ(Unit0::UndoFolder, c.undoFolder) << c.what;
+    InitProgramFolders(registry, files, system, state);
+    EXPECT_EQ(state.ProgramFolder, c.programFolder) << c.what;
+    EXPECT_EQ(state.UndoFolder, c.undoFolder) << c.what;
     for (const AnsiString& folder : files.madeFolders) {
       EXPECT_TRUE(folder.size() > 2 && folder[1] == ':' && folder[2] == '\\')
           << c.what << ": made " << folder;
@@ -297,15 +293,15 @@ TEST_F(SettingsTest, ProgramFoldersFromTheExecutableAndTheApplicationDataFolder)
 
 TEST_F(SettingsTest, UndoFolderIsCreatedWithItsParents) {
   fake.SetString(kCurrentUser, kShellFolders, "AppData", "C:\\Users\\Ann\\AppData\\Roaming");
-  InitProgramFolders(registry, files, system);
+  InitProgramFolders(registry, files, system, state);
   EXPECT_TRUE(files.IsFolder("C:\\Users\\Ann\\AppData\\Roaming\\Quillon"));
 }
 
 TEST_F(SettingsTest, UndoFolderBlockedByAFileFallsBackToTheProgramFolder) {
   fake.SetString(kCurrentUser, kShellFolders, "AppData", "C:\\Data");
   files.AddFile("C:\\Data\\Quillon");
-  InitProgramFolders(registry, files, system);
-  EXPECT_EQ(Unit0::UndoFolder, "C:\\Program Files\\Quillon\\");
+  InitProgramFolders(registry, files, system, state);
+  EXPECT_EQ(state.UndoFolder, "C:\\Program Files\\Quillon\\");
 }
 
 }  // namespace

@@ -28,8 +28,8 @@ TEST_F(AboutWindowTest, ShowsTheProductTheVersionAndTheAddresses) {
   EXPECT_EQ(form.ActionLabel.Caption(), "Quillon");
   EXPECT_EQ(form.VersionLabel.Caption(), "Version: 2.2");
   EXPECT_EQ(form.CopyrightLabel.Caption(), "Copyright \xA9 2026 Kestrelworks");
-  EXPECT_EQ(form.HomePageLabel2.Caption(), kHomePageAddress);
-  EXPECT_EQ(form.SupportLabel2.Caption(), kSupportAddress);
+  EXPECT_EQ(form.HomePageLabel2.Caption(), "http://kestrelworks.example/");
+  EXPECT_EQ(form.SupportLabel2.Caption(), "support@kestrelworks.example");
   EXPECT_EQ(form.HomePageLabel2.Hint(), "Visit to homepage");
   EXPECT_EQ(form.SupportLabel2.Hint(), "Send letter to support");
   EXPECT_EQ(form.HomePageLabel2.GetCursor(), ui::Cursor::Hand);

@@ -3,7 +3,6 @@
 
 #include "app/OptionChoices.h"
 #include "app/Settings.h"
-#include "app/Unit0.h"
 #include "platform/fake/FakeRegistry.h"
 #include "platform/fake/FakeSystem.h"
 
@@ -17,14 +16,10 @@ constexpr std::uint32_t kKeySetValue = 0x0002;
 class Options : public ::testing::Test {
  protected:
   void SetUp() override {
-    Unit0::Reset();
     registry_.AddKey(kCurrentUser, kRunPath);
     system_.SetExecutablePath(kExecutable);
   }
-  void TearDown() override {
-    EXPECT_EQ(registry_.OpenHandleCount(), 0u);
-    Unit0::Reset();
-  }
+  void TearDown() override { EXPECT_EQ(registry_.OpenHandleCount(), 0u); }
   std::optional<std::uint32_t> Setting(const char* name) const {
     const std::optional<RegValue> value = registry_.GetValue(kCurrentUser, SettingsKey, name);
     if (!value || value->type != regtype::kDword || value->data.size() != 4)
@@ -34,41 +29,42 @@ class Options : public ::testing::Test {
 
   FakeRegistry registry_;
   FakeSystem system_;
+  ProgramState state_;
 };
 
 TEST_F(Options, BoxesShowTheRunValueAndTheRunningSettings) {
-  Unit0::ShowMinimized = true;
-  OptionChoices choices = ReadOptionChoices(registry_);
+  state_.ShowMinimized = true;
+  OptionChoices choices = ReadOptionChoices(registry_, state_);
   EXPECT_FALSE(choices.startWithSystem);
   EXPECT_TRUE(choices.runMinimized);
   EXPECT_FALSE(choices.disableMemoryManagement);
 
   registry_.SetString(kCurrentUser, kRunPath, "QUILLON", "C:\\elsewhere\\q.exe");
-  Unit0::ShowMinimized = false;
-  Unit0::DisableMemoryManagement = true;
-  choices = ReadOptionChoices(registry_);
+  state_.ShowMinimized = false;
+  state_.Memory.DisableMemoryManagement = true;
+  choices = ReadOptionChoices(registry_, state_);
   EXPECT_TRUE(choices.startWithSystem);
   EXPECT_FALSE(choices.runMinimized);
   EXPECT_TRUE(choices.disableMemoryManagement);
 }
 
 TEST_F(Options, ARunValueDeletedByHandShowsTheFirstBoxUnticked) {
-  ASSERT_EQ(SaveOptions(registry_, system_, {true, false, false}), kOptionsSavedText);
-  EXPECT_TRUE(ReadOptionChoices(registry_).startWithSystem);
+  ASSERT_EQ(SaveOptions(registry_, system_, {true, false, false}, state_), "Options are saved!");
+  EXPECT_TRUE(ReadOptionChoices(registry_, state_).startWithSystem);
   registry_.RemoveValue(kCurrentUser, kRunPath, "Quillon");
-  EXPECT_FALSE(ReadOptionChoices(registry_).startWithSystem);
+  EXPECT_FALSE(ReadOptionChoices(registry_, state_).startWithSystem);
 }
 
 class OptionsRoundTrip : public Options, public ::testing::WithParamInterface<OptionChoices> {};
 
 TEST_P(OptionsRoundTrip, SaveStoresEverythingAndReadsBackTheSame) {
   const OptionChoices saved = GetParam();
-  EXPECT_EQ(SaveOptions(registry_, system_, saved), kOptionsSavedText);
+  EXPECT_EQ(SaveOptions(registry_, system_, saved, state_), "Options are saved!");
 
-  EXPECT_EQ(Unit0::ShowMinimized, saved.runMinimized);
-  EXPECT_EQ(Unit0::DisableMemoryManagement, saved.disableMemoryManagement);
-  EXPECT_EQ(Setting(kShowMinimizedValue), std::optional<std::uint32_t>(saved.runMinimized));
-  EXPECT_EQ(Setting(kDisableMemoryManagementValue),
+  EXPECT_EQ(state_.ShowMinimized, saved.runMinimized);
+  EXPECT_EQ(state_.Memory.DisableMemoryManagement, saved.disableMemoryManagement);
+  EXPECT_EQ(Setting("ShowMinimized"), std::optional<std::uint32_t>(saved.runMinimized));
+  EXPECT_EQ(Setting("DisableMemoryManagement"),
             std::optional<std::uint32_t>(saved.disableMemoryManagement));
   EXPECT_EQ(registry_.HasValue(kCurrentUser, kRunPath, "Quillon"), saved.startWithSystem);
   if (saved.startWithSystem) {
@@ -76,9 +72,9 @@ TEST_P(OptionsRoundTrip, SaveStoresEverythingAndReadsBackTheSame) {
   }
 
   // A fresh start reads what was saved.
-  Unit0::Reset();
-  LoadSettings(registry_);
-  const OptionChoices read = ReadOptionChoices(registry_);
+  ProgramState restarted;
+  LoadSettings(registry_, restarted);
+  const OptionChoices read = ReadOptionChoices(registry_, restarted);
   EXPECT_EQ(read.startWithSystem, saved.startWithSystem);
   EXPECT_EQ(read.runMinimized, saved.runMinimized);
   EXPECT_EQ(read.disableMemoryManagement, saved.disableMemoryManagement);
@@ -92,28 +88,28 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Options, SavingTwiceLeavesOneRunValueWithTheCurrentPath) {
   registry_.SetString(kCurrentUser, kRunPath, "Quillon", "C:\\Old\\Quillon.exe");
-  SaveOptions(registry_, system_, {true, false, false});
-  SaveOptions(registry_, system_, {true, false, false});
+  SaveOptions(registry_, system_, {true, false, false}, state_);
+  SaveOptions(registry_, system_, {true, false, false}, state_);
   EXPECT_EQ(registry_.GetString(kCurrentUser, kRunPath, "Quillon"), kExecutable);
   EXPECT_EQ(registry_.Values(kCurrentUser, kRunPath).size(), 1u);
 }
 
 TEST_F(Options, UntickingRemovesTheRunValueAndLeavesOthers) {
   registry_.SetString(kCurrentUser, kRunPath, "Other", "C:\\other.exe");
-  SaveOptions(registry_, system_, {true, false, false});
-  EXPECT_EQ(SaveOptions(registry_, system_, {false, false, false}), kOptionsSavedText);
+  SaveOptions(registry_, system_, {true, false, false}, state_);
+  EXPECT_EQ(SaveOptions(registry_, system_, {false, false, false}, state_), "Options are saved!");
   EXPECT_FALSE(registry_.HasValue(kCurrentUser, kRunPath, "Quillon"));
   EXPECT_TRUE(registry_.HasValue(kCurrentUser, kRunPath, "Other"));
 }
 
 TEST_F(Options, AMissingRunKeyIsReportedNotClaimedSaved) {
   registry_.DeleteTree(kCurrentUser, kRunPath);
-  EXPECT_EQ(SaveOptions(registry_, system_, {true, true, false}),
+  EXPECT_EQ(SaveOptions(registry_, system_, {true, true, false}, state_),
             "Failed to set data for 'Quillon'");
   EXPECT_FALSE(registry_.HasKey(kCurrentUser, kRunPath));
   // The settings are still stored and used.
-  EXPECT_TRUE(Unit0::ShowMinimized);
-  EXPECT_EQ(Setting(kShowMinimizedValue), std::optional<std::uint32_t>(1u));
+  EXPECT_TRUE(state_.ShowMinimized);
+  EXPECT_EQ(Setting("ShowMinimized"), std::optional<std::uint32_t>(1u));
 }
 
 // Only a refused write or delete of the Run value is reported; nothing to delete is a success.
@@ -143,8 +139,8 @@ TEST_F(Options, TheStartupEntryIsReportedOnlyWhenItDidNotTake) {
       registry.SetString(kCurrentUser, kRunPath, "Quillon", kExecutable);
     if (c.runKey == RunKey::Refusing)
       registry.DenyAccess(kCurrentUser, kRunPath, kKeySetValue);
-    EXPECT_EQ(SaveOptions(registry, system_, {c.tick, false, false}),
-              c.saved ? AnsiString(kOptionsSavedText) : "Failed to set data for 'Quillon'")
+    EXPECT_EQ(SaveOptions(registry, system_, {c.tick, false, false}, state_),
+              c.saved ? AnsiString("Options are saved!") : "Failed to set data for 'Quillon'")
         << c.name;
     const bool valueAfter = c.saved ? c.tick : c.valueBefore;
     EXPECT_EQ(valueAfter, registry.HasValue(kCurrentUser, kRunPath, "Quillon")) << c.name;
@@ -155,11 +151,11 @@ TEST_F(Options, TheStartupEntryIsReportedOnlyWhenItDidNotTake) {
 TEST_F(Options, ASettingsKeyThatRefusesWritesIsReported) {
   registry_.AddKey(kCurrentUser, SettingsKey);
   registry_.DenyAccess(kCurrentUser, SettingsKey, regaccess::kAllAccess);
-  EXPECT_EQ(SaveOptions(registry_, system_, {false, true, true}),
+  EXPECT_EQ(SaveOptions(registry_, system_, {false, true, true}, state_),
             "Failed to set data for 'ShowMinimized'");
   // The running program uses the new values all the same.
-  EXPECT_TRUE(Unit0::ShowMinimized);
-  EXPECT_TRUE(Unit0::DisableMemoryManagement);
+  EXPECT_TRUE(state_.ShowMinimized);
+  EXPECT_TRUE(state_.Memory.DisableMemoryManagement);
 }
 
 }  // namespace

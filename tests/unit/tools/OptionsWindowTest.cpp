@@ -3,7 +3,6 @@
 
 #include "app/OptionsWindow.h"
 #include "app/Settings.h"
-#include "app/Unit0.h"
 #include "platform/fake/FakePlatform.h"
 #include "ui/MessageWindows.h"
 #include "ui/testing/ScriptedHost.h"
@@ -17,13 +16,11 @@ constexpr char kExecutable[] = "C:\\Quillon\\Quillon.exe";
 class OptionsWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Unit0::Reset();
     fake_.registry.AddKey(kCurrentUser, kRunPath);
     fake_.system.SetExecutablePath(kExecutable);
   }
-  void TearDown() override { Unit0::Reset(); }
   OptionsWindow& Open() {
-    form_ = ui::MakeForm<OptionsWindow>(host_, fake_.platform());
+    form_ = ui::MakeForm<OptionsWindow>(host_, fake_.platform(), messages_, state_);
     form_->Show();
     return *form_;
   }
@@ -35,12 +32,13 @@ class OptionsWindowTest : public ::testing::Test {
   FakePlatform fake_;
   ui::ScriptedHost host_;
   ui::MessageWindows messages_{host_};
+  ProgramState state_;
   std::unique_ptr<OptionsWindow> form_;
 };
 
 TEST_F(OptionsWindowTest, TheBoxesShowTheRunValueAndTheSettings) {
   fake_.registry.SetString(kCurrentUser, kRunPath, "Quillon", kExecutable);
-  Unit0::DisableMemoryManagement = true;
+  state_.Memory.DisableMemoryManagement = true;
   OptionsWindow& form = Open();
   EXPECT_TRUE(form.CheckBox1.Checked());
   EXPECT_FALSE(form.CheckBox2.Checked());
@@ -59,7 +57,7 @@ TEST_F(OptionsWindowTest, SaveStoresTheBoxesReportsAndCloses) {
   EXPECT_EQ(fake_.registry.GetString(kCurrentUser, kRunPath, "Quillon"), kExecutable);
   EXPECT_TRUE(SettingIs("ShowMinimized", 0));
   EXPECT_TRUE(SettingIs("DisableMemoryManagement", 1));
-  EXPECT_TRUE(Unit0::DisableMemoryManagement);
+  EXPECT_TRUE(state_.Memory.DisableMemoryManagement);
   ASSERT_EQ(host_.ModalShows().size(), 1u);
   EXPECT_EQ(host_.ModalShows()[0].text, "Options are saved!");
   EXPECT_FALSE(form.Visible());
@@ -93,7 +91,7 @@ TEST_P(OptionsWindowEscape, ClosesWithoutSaving) {
   EXPECT_FALSE(form.Visible());
   EXPECT_FALSE(fake_.registry.HasValue(kCurrentUser, kRunPath, "Quillon"));
   EXPECT_FALSE(fake_.registry.HasValue(kCurrentUser, SettingsKey, "ShowMinimized"));
-  EXPECT_FALSE(Unit0::ShowMinimized);
+  EXPECT_FALSE(state_.ShowMinimized);
   EXPECT_TRUE(host_.ModalShows().empty());
 }
 
@@ -105,7 +103,7 @@ TEST_F(OptionsWindowTest, CloseButtonClosesWithoutSaving) {
   form.CheckBox2.Click();
   form.Button2Label.Click();
   EXPECT_FALSE(form.Visible());
-  EXPECT_FALSE(Unit0::ShowMinimized);
+  EXPECT_FALSE(state_.ShowMinimized);
   EXPECT_FALSE(fake_.registry.HasKey(kCurrentUser, SettingsKey));
 }
 

@@ -1,8 +1,6 @@
 // Tests of the information and confirmation windows and their calling patterns.
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 #include "ui/MessageWindows.h"
 #include "ui/testing/ScriptedHost.h"
 
@@ -16,10 +14,10 @@ struct MessageWindowsTest : ::testing::Test {
 
 TEST_F(MessageWindowsTest, OnlyYesConfirms) {
   host.ClickOnModal("Confirmation", "Button1Label");
-  EXPECT_TRUE(AskConfirmation("Unload program?"));
+  EXPECT_TRUE(windows.AskConfirmation("Unload program?"));
   host.ClickOnModal("Confirmation", "Button2A");
-  EXPECT_FALSE(AskConfirmation("Unload program?"));
-  EXPECT_FALSE(AskConfirmation("Unload program?"));  // Escape, the unscripted default
+  EXPECT_FALSE(windows.AskConfirmation("Unload program?"));
+  EXPECT_FALSE(windows.AskConfirmation("Unload program?"));  // Escape, the unscripted default
   EXPECT_EQ(host.ModalShows().size(), 3u);
   EXPECT_FALSE(windows.Confirmation().Visible());
 }
@@ -31,8 +29,8 @@ TEST_F(MessageWindowsTest, AYesDoesNotLeakIntoTheNextQuestion) {
     f.KeyDown(keys::kEscape);
   });
   windows.Confirmation().Button1.ShowHover();  // B is what the mouse is over
-  EXPECT_TRUE(AskConfirmation("Clean undo folder?"));
-  EXPECT_FALSE(AskConfirmation("Delete undo file?"));
+  EXPECT_TRUE(windows.AskConfirmation("Clean undo folder?"));
+  EXPECT_FALSE(windows.AskConfirmation("Delete undo file?"));
   EXPECT_EQ(host.PendingReactions(), 0u);
 }
 
@@ -42,18 +40,19 @@ TEST_F(MessageWindowsTest, EnterDoesNotAnswer) {
     EXPECT_TRUE(f.Visible());
     f.KeyDown(keys::kEscape);
   });
-  EXPECT_FALSE(AskConfirmation("Cancel scanning?"));
+  EXPECT_FALSE(windows.AskConfirmation("Cancel scanning?"));
 }
 
 TEST_F(MessageWindowsTest, TheQuestionAndTheInformationAreShownInInfoLabel) {
   host.OnModal("Confirmation", [](Form& f) {
+    EXPECT_EQ(static_cast<ConfirmationWindow&>(f).ActionLabel.Caption(), "Confirmation");
     EXPECT_EQ(static_cast<ConfirmationWindow&>(f).InfoLabel.Caption(),
               "Are you sure to unload the program?");
     f.FindControl("Button1Label")->Click();
   });
-  EXPECT_TRUE(AskConfirmation("Are you sure to unload the program?"));
-  ShowInformation("Options are saved!");
-  ShowInformation("Options are saved!");
+  EXPECT_TRUE(windows.AskConfirmation("Are you sure to unload the program?"));
+  windows.ShowInformation("Options are saved!");
+  windows.ShowInformation("Options are saved!");
   ASSERT_EQ(host.ModalShows().size(), 3u);
   EXPECT_EQ(host.ModalShows()[1].caption, "Information");
   EXPECT_EQ(host.ModalShows()[2].text, "Options are saved!");
@@ -62,32 +61,9 @@ TEST_F(MessageWindowsTest, TheQuestionAndTheInformationAreShownInInfoLabel) {
 
 TEST_F(MessageWindowsTest, OkClosesTheInformationWindow) {
   host.ClickOnModal("Information", "Button1Label");
-  ShowInformation("Undo folder cleaned!");
+  windows.ShowInformation("Undo folder cleaned!");
   EXPECT_FALSE(windows.Information().Visible());
   EXPECT_EQ(host.PendingReactions(), 0u);
-}
-
-TEST_F(MessageWindowsTest, TheWindowsFollowTheFrameLayout) {
-  const ConfirmationWindow& form = windows.Confirmation();
-  EXPECT_EQ(form.ClientSize(), (Size{300, 200}));
-  EXPECT_EQ(form.PositionRule(), FormPosition::DesktopCenter);
-  EXPECT_EQ(form.ActionLabel.Caption(), "Confirmation");
-  EXPECT_EQ(form.ActionLabel.GetFont().face, "Verdana");
-  EXPECT_EQ(form.InfoLabel.Bounds(), (Rect{30, 70, 240, 40}));
-  EXPECT_TRUE(form.InfoLabel.WordWrap());
-  EXPECT_TRUE(form.InfoLabel.CenteredVertically());
-  EXPECT_EQ(form.InfoLabel.GetAlignment(), Alignment::Center);
-  EXPECT_EQ(form.Button2Label.Caption(), "No");
-  EXPECT_EQ(form.Button2A.Left(), 152);
-}
-
-TEST(MessageWindowsLifetimeTest, CallingBeforeTheWindowsExistIsAnError) {
-  EXPECT_THROW(ShowInformation("x"), std::logic_error);
-  EXPECT_THROW(AskConfirmation("x"), std::logic_error);
-  ScriptedHost host;
-  { MessageWindows windows(host); }
-  EXPECT_EQ(Form5a, nullptr);
-  EXPECT_EQ(Form5b, nullptr);
 }
 
 }  // namespace

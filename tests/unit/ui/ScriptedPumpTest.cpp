@@ -12,12 +12,13 @@ namespace {
 // A window with a long walk that pumps between its steps; Escape while walking asks first.
 class WalkingForm : public Form {
  public:
-  WalkingForm(FormHost& host, Pump& pump) : Form(host), pump_(pump) {
+  WalkingForm(FormHost& host, Pump& pump, Messages& messages)
+      : Form(host), pump_(pump), messages_(messages) {
     SetCaption("Walk");
     Button1.OnClick = [this] { Button1Click(); };
   }
   void CloseForm(bool& allow) override {
-    allow = !walking || AskConfirmation("Cancel scanning?");
+    allow = !walking || messages_.AskConfirmation("Cancel scanning?");
     if (allow)
       walking = false;
   }
@@ -43,13 +44,14 @@ class WalkingForm : public Form {
 
  private:
   Pump& pump_;
+  Messages& messages_;
 };
 
 struct ScriptedPumpWalkTest : ::testing::Test {
   ScriptedHost host;
   MessageWindows messages{host};
   ScriptedPump pump;
-  std::unique_ptr<WalkingForm> form = MakeForm<WalkingForm>(host, pump);
+  std::unique_ptr<WalkingForm> form = MakeForm<WalkingForm>(host, pump, messages);
 };
 
 TEST_F(ScriptedPumpWalkTest, OnTheFifthPumpStopEndsTheWalk) {

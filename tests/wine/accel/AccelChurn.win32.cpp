@@ -63,16 +63,17 @@ int main() {
   const ql::Platform real = system.platform(host.GetPump());
   ql::Platform platform{real.registry, real.files, processes,     real.system, real.clock,
                         real.codePage, real.shell, real.launcher, real.pump};
+  ql::ProgramState state;
+  ql::ui::MessageWindows messages(host);
   std::unique_ptr<ql::MainWindow> main;
   ql::win32::Win32MainWindowServices services([&] { return host.HandleOf(main.get()); });
-  main = std::make_unique<ql::MainWindow>(host, platform, services);
+  main = std::make_unique<ql::MainWindow>(host, platform, services, messages, state);
   host.SetMainForm(main.get());
   ql::win32::Win32TrayIcon tray(*main, nullptr);
   main->Create();
-  ql::ui::MessageWindows messages(host);
   main->Show();
   host.GetPump().ProcessMessages();
-  ql::Unit0::CpuLoad = 0;  // the changes are what is measured, not the load limit
+  state.Memory.CpuLoad = 0;  // the changes are what is measured, not the load limit
   Print("after start", Measure());
   for (int change = 0; change < kChanges; ++change) {
     processes.foreground = 1 + change % 2;

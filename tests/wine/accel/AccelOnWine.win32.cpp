@@ -97,7 +97,8 @@ TEST(AcceleratorOnWine, RaisesRealProcessesAndGivesTheirClassBack) {
   processes.owners = {first->id, second->id};
   win32::Win32Clock clock;
   NullView view;
-  Accelerator accelerator(processes, clock, view);
+  MemoryState state;
+  Accelerator accelerator(processes, clock, view, state);
   accelerator.Reset();
 
   processes.foreground = 1;
@@ -119,8 +120,9 @@ TEST(MemoryManagerOnWine, LoadIsAPercentageOnceTwoReadingsExist) {
   win32::Win32Clock clock;
   NoPump pump;
   NullView view;
-  Accelerator accelerator(processes, clock, view);
-  MemoryManager memory(system, processes, clock, pump, accelerator, view);
+  MemoryState state;
+  Accelerator accelerator(processes, clock, view, state);
+  MemoryManager memory(system, processes, clock, pump, accelerator, view, state);
   EXPECT_EQ(0, memory.GetCpuUsage());
   const ULONGLONG end = GetTickCount64() + 1500;
   volatile unsigned spin = 0;
@@ -137,8 +139,9 @@ TEST(MemoryManagerOnWine, FiguresComeFromTheExtendedStatus) {
   win32::Win32Clock clock;
   NoPump pump;
   NullView view;
-  Accelerator accelerator(processes, clock, view);
-  MemoryManager memory(system, processes, clock, pump, accelerator, view);
+  MemoryState state;
+  Accelerator accelerator(processes, clock, view, state);
+  MemoryManager memory(system, processes, clock, pump, accelerator, view, state);
   MEMORYSTATUSEX status{};
   status.dwLength = sizeof status;
   ASSERT_TRUE(GlobalMemoryStatusEx(&status));
@@ -154,8 +157,9 @@ TEST(MemoryManagerOnWine, ManualPassGivesBackEveryRealBlock) {
   win32::Win32Clock clock;
   NoPump pump;
   NullView view;
-  Accelerator accelerator(processes, clock, view);
-  MemoryManager memory(system, processes, clock, pump, accelerator, view);
+  MemoryState state;
+  Accelerator accelerator(processes, clock, view, state);
+  MemoryManager memory(system, processes, clock, pump, accelerator, view, state);
   memory.Reset();
   const SIZE_T before = CommittedPrivateBytes();
   memory.RunManualPass();
@@ -163,7 +167,7 @@ TEST(MemoryManagerOnWine, ManualPassGivesBackEveryRealBlock) {
   EXPECT_EQ(125, view.lastWidth);
   EXPECT_LT(after, before + (4u << 20));  // the 51 blocks of 1 MiB are gone again
   EXPECT_GT(before, 0u);
-  EXPECT_FALSE(Unit0::MemoryBusy);
+  EXPECT_FALSE(state.MemoryBusy);
 }
 
 TEST(MemoryManagerOnWine, ManualPassPlansWithinTheCommitLeftAndA32BitProcess) {

@@ -9,8 +9,10 @@
 #include <string>
 
 #include "app/MainWindow.h"
+#include "app/ProgramState.h"
 #include "app/Win32Services.win32.h"
 #include "platform/win32/Win32Platform.h"
+#include "ui/MessageWindows.h"
 #include "ui/Win32Host.win32.h"
 
 namespace ql::win32 {
@@ -20,13 +22,16 @@ class TrayIconOnWine : public ::testing::Test {
  protected:
   TrayIconOnWine()
       : platform(system.platform(host.GetPump())),
+        messages(host),
         services([this] { return host.HandleOf(main.get()); }),
-        main(std::make_unique<MainWindow>(host, platform, services)),
+        main(std::make_unique<MainWindow>(host, platform, services, messages, state)),
         tray(*main, nullptr) {}
 
   ui::win32::Win32Host host;
   Win32Platform system;
   Platform platform;
+  ProgramState state;
+  ui::MessageWindows messages;
   Win32MainWindowServices services;
   std::unique_ptr<MainWindow> main;
   Win32TrayIcon tray;

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <map>
 
-#include "app/Unit0.h"
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
 #include "platform/win32/Win32Platform.h"
@@ -82,12 +81,11 @@ const AnsiString kEvent = "AppEvents\\Schemes\\Apps\\.Default\\QlEvent \"x\"";
 class FixRoundTripWineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Unit0::Reset();
     char temp[MAX_PATH + 1] = {};
     GetTempPathA(MAX_PATH, temp);
-    Unit0::UndoFolder = AnsiString(temp) + "QlFixWine\\";
-    CreateDirectoryA(Unit0::UndoFolder.c_str(), nullptr);
-    healthyFile = Unit0::UndoFolder + "here.exe";
+    undoFolder = AnsiString(temp) + "QlFixWine\\";
+    CreateDirectoryA(undoFolder.c_str(), nullptr);
+    healthyFile = undoFolder + "here.exe";
     HANDLE file =
         CreateFileA(healthyFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     CloseHandle(file);
@@ -100,18 +98,17 @@ class FixRoundTripWineTest : public ::testing::Test {
         RegDeleteTreeA(Root(entry.root), entry.key.c_str());
     }
     for (const char* name : {"here.exe", "tmp.reg", "Quillon.reg"})
-      DeleteFileA((Unit0::UndoFolder + name).c_str());
+      DeleteFileA((undoFolder + name).c_str());
     WIN32_FIND_DATAA data{};
-    HANDLE search = FindFirstFileA((Unit0::UndoFolder + "Quillon_*").c_str(), &data);
+    HANDLE search = FindFirstFileA((undoFolder + "Quillon_*").c_str(), &data);
     if (search != INVALID_HANDLE_VALUE) {
       do {
-        DeleteFileA((Unit0::UndoFolder + data.cFileName).c_str());
+        DeleteFileA((undoFolder + data.cFileName).c_str());
       } while (FindNextFileA(search, &data));
       FindClose(search);
     }
-    RemoveDirectoryA((Unit0::UndoFolder + "tmp.reg").c_str());
-    RemoveDirectoryA(Unit0::UndoFolder.c_str());
-    Unit0::Reset();
+    RemoveDirectoryA((undoFolder + "tmp.reg").c_str());
+    RemoveDirectoryA(undoFolder.c_str());
   }
 
   static HKEY Root(RegRoot root) {
@@ -221,7 +218,7 @@ class FixRoundTripWineTest : public ::testing::Test {
 
   Bytes FileBytes(const AnsiString& name) {
     Bytes bytes;
-    platform.files.ReadWholeFile(Unit0::UndoFolder + name, bytes);
+    platform.files.ReadWholeFile(undoFolder + name, bytes);
     return bytes;
   }
 
@@ -246,6 +243,7 @@ class FixRoundTripWineTest : public ::testing::Test {
   win32::Win32Platform system;
   Platform platform = system.platform(pump);
   std::vector<Planted> planted;
+  AnsiString undoFolder;
   AnsiString healthyFile;
 };
 
@@ -258,7 +256,7 @@ TEST_F(FixRoundTripWineTest, PlantedProblemsAreFixedByRegeditAndUndoneByteForByt
     before.push_back(DumpTree(registry(), entry.root, entry.key));
 
   ScanState state;
-  FixPipeline pipeline(platform, state);
+  FixPipeline pipeline(platform, state, undoFolder);
   Scan(state, pipeline);
   EXPECT_TRUE(state.NotBackedUp.empty());
   StringList findings;
@@ -293,8 +291,8 @@ TEST_F(FixRoundTripWineTest, PlantedProblemsAreFixedByRegeditAndUndoneByteForByt
   EXPECT_EQ(ReadDefault(kCurrentUser, kEvent + "\\.Current"), "C:\\QLGONE\\B.WAV");
   EXPECT_EQ(ReadDefault(kCurrentUser, kEvent + "\\.Default"), "C:\\QLGONE\\A.WAV");
 
-  RunRegEdit(platform.launcher, Unit0::WindowsFolder,
-             UndoImportArguments(Unit0::UndoFolder + state.UndoFileName));
+  RunRegEdit(platform.launcher, pipeline.Folders().windowsFolder,
+             UndoImportArguments(undoFolder + state.UndoFileName));
   for (std::size_t i = 0; i < planted.size(); ++i)
     EXPECT_TRUE(DumpTree(registry(), planted[i].root, planted[i].key) == before[i])
         << "not restored: " << planted[i].key;
@@ -303,12 +301,12 @@ TEST_F(FixRoundTripWineTest, PlantedProblemsAreFixedByRegeditAndUndoneByteForByt
 // With "tmp.reg" taken by a folder no export can be written: every finding that would delete a
 // whole key is left alone and named as not backed up, and the fix script deletes no key.
 TEST_F(FixRoundTripWineTest, AFailedExportLeavesNoKeyDeletionInTheFixScript) {
-  ASSERT_TRUE(CreateDirectoryA((Unit0::UndoFolder + "tmp.reg").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((undoFolder + "tmp.reg").c_str(), nullptr));
   PlantEverything();
   if (HasFatalFailure())
     return;
   ScanState state;
-  FixPipeline pipeline(platform, state);
+  FixPipeline pipeline(platform, state, undoFolder);
   Scan(state, pipeline);
   StringList findings;
   for (const StringList& lines : state.CategoryErrors)

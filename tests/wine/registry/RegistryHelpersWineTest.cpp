@@ -7,7 +7,6 @@
 #include <algorithm>
 
 #include "app/Settings.h"
-#include "app/Unit0.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
 #include "registry/AnsiText.h"
@@ -167,31 +166,26 @@ TEST_F(RegistryHelpersWineTest, HelpersSeeTheNativeView) {
 
 class SettingsWineTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    DeleteTree(kCurrentUser, SettingsKey);
-    Unit0::Reset();
-  }
-  void TearDown() override {
-    DeleteTree(kCurrentUser, SettingsKey);
-    Unit0::Reset();
-  }
+  void SetUp() override { DeleteTree(kCurrentUser, SettingsKey); }
+  void TearDown() override { DeleteTree(kCurrentUser, SettingsKey); }
 
   win32::Win32Registry registry;
   win32::Win32Files files;
   win32::Win32System system;
+  ProgramState state;
 };
 
 TEST_F(SettingsWineTest, SettingsRoundTrip) {
-  LoadSettings(registry);
-  EXPECT_FALSE(Unit0::ShowMinimized);
+  LoadSettings(registry, state);
+  EXPECT_FALSE(state.ShowMinimized);
   EXPECT_EQ(ReadDwordValue(registry, kCurrentUser, SettingsKey, kShowMinimizedValue), 0);
   EXPECT_TRUE(ValueExists(registry, kCurrentUser, SettingsKey, kDisableMemoryManagementValue));
   WriteBoolValue(registry, kCurrentUser, SettingsKey, kShowMinimizedValue, true);
   ASSERT_TRUE(PutRaw(kCurrentUser, SettingsKey, kDisableMemoryManagementValue, REG_SZ,
                      BytesOf(std::string("1\0", 2))));
-  LoadSettings(registry);
-  EXPECT_TRUE(Unit0::ShowMinimized);
-  EXPECT_FALSE(Unit0::DisableMemoryManagement);
+  LoadSettings(registry, state);
+  EXPECT_TRUE(state.ShowMinimized);
+  EXPECT_FALSE(state.Memory.DisableMemoryManagement);
   EXPECT_EQ(ReadDwordValue(registry, kCurrentUser, SettingsKey, kDisableMemoryManagementValue), 0);
   EXPECT_TRUE(ValueExists(registry, kCurrentUser, SettingsKey, kDisableMemoryManagementValue));
 }
@@ -231,13 +225,13 @@ TEST_F(SettingsWineTest, FoldersOfTheRunningProgram) {
   const AnsiString appData = ReadStringValue(registry, kCurrentUser, kShellFoldersKey, "AppData");
   ASSERT_FALSE(appData.empty());
   const bool existedBefore = DirectoryExists(files, appData + "\\Quillon");
-  InitProgramFolders(registry, files, system);
+  InitProgramFolders(registry, files, system, state);
   const AnsiString executable = system.ExecutablePath();
-  EXPECT_EQ(Unit0::ProgramFolder, executable.substr(0, executable.rfind('\\')));
-  EXPECT_EQ(Unit0::UndoFolder, appData + "\\Quillon\\");
-  EXPECT_TRUE(DirectoryExists(files, Unit0::UndoFolder));
+  EXPECT_EQ(state.ProgramFolder, executable.substr(0, executable.rfind('\\')));
+  EXPECT_EQ(state.UndoFolder, appData + "\\Quillon\\");
+  EXPECT_TRUE(DirectoryExists(files, state.UndoFolder));
   if (!existedBefore)
-    RemoveDirectoryA(Unit0::UndoFolder.c_str());
+    RemoveDirectoryA(state.UndoFolder.c_str());
 }
 
 }  // namespace

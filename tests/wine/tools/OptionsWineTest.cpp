@@ -6,7 +6,6 @@
 
 #include "app/OptionChoices.h"
 #include "app/Settings.h"
-#include "app/Unit0.h"
 #include "platform/win32/Win32Platform.h"
 #include "registry/RegistryHelpers.h"
 
@@ -17,14 +16,10 @@ constexpr char kRunPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 class OptionsWine : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Unit0::Reset();
-    RemoveStartupEntry();
-  }
+  void SetUp() override { RemoveStartupEntry(); }
   void TearDown() override {
     RemoveStartupEntry();
     RegDeleteKeyA(HKEY_CURRENT_USER, SettingsKey);
-    Unit0::Reset();
   }
   void RemoveStartupEntry() {
     HKEY key = nullptr;
@@ -42,10 +37,11 @@ class OptionsWine : public ::testing::Test {
 
   win32::Win32Registry registry_;
   win32::Win32System system_;
+  ProgramState state_;
 };
 
 TEST_F(OptionsWine, SaveAndReadBackThroughTheRegistry) {
-  ASSERT_EQ(SaveOptions(registry_, system_, {true, true, false}), kOptionsSavedText);
+  ASSERT_EQ(SaveOptions(registry_, system_, {true, true, false}, state_), "Options are saved!");
   char data[MAX_PATH] = {};
   DWORD size = sizeof(data);
   ASSERT_EQ(
@@ -55,15 +51,15 @@ TEST_F(OptionsWine, SaveAndReadBackThroughTheRegistry) {
   EXPECT_EQ(Setting("ShowMinimized"), 1u);
   EXPECT_EQ(Setting("DisableMemoryManagement"), 0u);
 
-  Unit0::Reset();
-  LoadSettings(registry_);
-  const OptionChoices read = ReadOptionChoices(registry_);
+  ProgramState restarted;
+  LoadSettings(registry_, restarted);
+  const OptionChoices read = ReadOptionChoices(registry_, restarted);
   EXPECT_TRUE(read.startWithSystem);
   EXPECT_TRUE(read.runMinimized);
   EXPECT_FALSE(read.disableMemoryManagement);
 
-  ASSERT_EQ(SaveOptions(registry_, system_, {false, false, true}), kOptionsSavedText);
-  EXPECT_FALSE(ReadOptionChoices(registry_).startWithSystem);
+  ASSERT_EQ(SaveOptions(registry_, system_, {false, false, true}, state_), "Options are saved!");
+  EXPECT_FALSE(ReadOptionChoices(registry_, state_).startWithSystem);
   EXPECT_EQ(Setting("ShowMinimized"), 0u);
   EXPECT_EQ(Setting("DisableMemoryManagement"), 1u);
 }

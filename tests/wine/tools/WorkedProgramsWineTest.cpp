@@ -106,7 +106,7 @@ TEST_F(WorkedProgramsWine, EndsEveryCopyWithExitCode259) {
     ASSERT_EQ(WaitForSingleObject(process.get(), 5000), WAIT_OBJECT_0);
     DWORD exitCode = 0;
     ASSERT_TRUE(GetExitCodeProcess(process.get(), &exitCode));
-    EXPECT_EQ(exitCode, kUnloadExitCode);
+    EXPECT_EQ(exitCode, 259u);
   }
   EXPECT_EQ(RowsNamed(ListPrograms(processes_, false), kChildName, "Normal"), 0u);
 }

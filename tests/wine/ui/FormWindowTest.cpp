@@ -117,10 +117,10 @@ TEST_F(FormWindowTest, AClickPostedByControlIdAnswersTheModalQuestion) {
   // The show runs its own loop, which finds the click already waiting.
   ::PostMessageA(Confirmation(), WM_COMMAND, MAKEWPARAM(ControlIdFor("Button1Label"), STN_CLICKED),
                  0);
-  EXPECT_TRUE(AskConfirmation("Unload program?"));
+  EXPECT_TRUE(windows.AskConfirmation("Unload program?"));
   EXPECT_FALSE(::IsWindowVisible(Confirmation()));
   ::PostMessageA(Confirmation(), WM_KEYDOWN, VK_ESCAPE, 0);
-  EXPECT_FALSE(AskConfirmation("Unload program?"));
+  EXPECT_FALSE(windows.AskConfirmation("Unload program?"));
 }
 
 TEST_F(FormWindowTest, AMousePressAndReleaseOnAButtonClicksIt) {
@@ -129,7 +129,7 @@ TEST_F(FormWindowTest, AMousePressAndReleaseOnAButtonClicksIt) {
   ::PostMessageA(form, WM_LBUTTONDOWN, MK_LBUTTON, onNo);
   ::PostMessageA(form, WM_LBUTTONUP, 0, onNo);
   windows.Confirmation().Answer = 1;
-  EXPECT_FALSE(AskConfirmation("Cancel scanning?"));
+  EXPECT_FALSE(windows.AskConfirmation("Cancel scanning?"));
 }
 
 TEST_F(FormWindowTest, APressOnOnePictureOfAButtonAndAReleaseOnTheOtherStillClicks) {
@@ -138,7 +138,7 @@ TEST_F(FormWindowTest, APressOnOnePictureOfAButtonAndAReleaseOnTheOtherStillClic
   ::PostMessageA(form, WM_LBUTTONDOWN, MK_LBUTTON, onYes);  // on Button1A, at rest
   ::PostMessageA(form, WM_MOUSEMOVE, MK_LBUTTON, onYes);    // the hover shows Button1B
   ::PostMessageA(form, WM_LBUTTONUP, 0, onYes);
-  EXPECT_TRUE(AskConfirmation("Unload program?"));
+  EXPECT_TRUE(windows.AskConfirmation("Unload program?"));
 }
 
 TEST_F(FormWindowTest, MovingOverAButtonShowsItsHoveredPicture) {
@@ -351,7 +351,7 @@ TEST_F(FormWindowTest, EveryMessageIsOfferedToTheHookFirst) {
   EXPECT_EQ(seen, (std::vector<WPARAM>{1034}));
   ::PostMessageA(Confirmation(), restore, 7, 0);
   ::PostMessageA(Confirmation(), WM_KEYDOWN, VK_ESCAPE, 0);
-  EXPECT_FALSE(AskConfirmation("Are you sure to unload the program?"));
+  EXPECT_FALSE(windows.AskConfirmation("Are you sure to unload the program?"));
   EXPECT_EQ(seen, (std::vector<WPARAM>{1034, 7}));
 }
 
