@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test tier: native unit tests (also under ASan/UBSan), the fuzz
-# targets briefly, the unit tests as Windows programs under Wine, the Wine integration tests and
-# the end-to-end tests of Quillon.exe under Xvfb. Installs missing Debian packages first.
+# Checks that the includes of src/ follow its layers, then builds everything and runs every test
+# tier: native unit tests (also under ASan/UBSan), the fuzz targets briefly, the unit tests as
+# Windows programs under Wine, the Wine integration tests and the end-to-end tests of Quillon.exe
+# under Xvfb. Installs missing Debian packages first.
 #
 # QUILLON_BUILD_ROOT moves the build folders (default: build/ in the source tree).
 # QUILLON_FUZZ_SECONDS sets how long each fuzz target runs (default 10).
@@ -115,6 +116,7 @@ windows_tiers() {  # windows_tiers PRESET BITS
   stage "tier 4: end-to-end tests under Xvfb ($bits-bit)" tier "$preset" e2e --no-tests=ignore
 }
 
+stage "layer check (src/layers.txt)" bash scripts/check-layers.sh
 stage "native build" build native &&
   stage "tier 1: native unit tests" tier native unit -j "$jobs"
 stage "sanitizer build (ASan+UBSan)" build sanitize &&

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <string>
 
-#include "tools/skingen/Artwork.h"
+#include "ui/Artwork.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -11,8 +11,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string folder = argv[1];
-  for (const ql::skingen::Asset& asset : ql::skingen::Assets()) {
-    const ql::Bytes bytes = ql::skingen::RenderFile(asset.file);
+  for (const ql::ui::artwork::Asset& asset : ql::ui::artwork::Assets()) {
+    const ql::Bytes bytes = ql::ui::artwork::RenderFile(asset.file);
     std::ofstream out(folder + "/" + asset.file, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));

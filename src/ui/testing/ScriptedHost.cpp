@@ -5,7 +5,7 @@
 #include <optional>
 #include <utility>
 
-#include "tools/skingen/Artwork.h"
+#include "ui/Artwork.h"
 #include "ui/Bitmap.h"
 
 namespace ql::ui {
@@ -53,7 +53,7 @@ std::shared_ptr<const Bitmap> Artwork(const AnsiString& resource) {
   const auto it = drawn.find(resource);
   if (it != drawn.end())
     return it->second;
-  std::optional<Bitmap> bitmap = skingen::RenderBitmap(resource);
+  std::optional<Bitmap> bitmap = artwork::RenderBitmap(resource);
   auto shared = bitmap ? std::make_shared<const Bitmap>(std::move(*bitmap)) : nullptr;
   drawn.emplace(resource, shared);
   return shared;

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "tools/skingen/Artwork.h"
+#include "ui/Artwork.h"
 #include "ui/Skin.h"
 
 namespace ql::ui {
@@ -22,10 +22,10 @@ std::uint32_t U32(const Bytes& b, std::size_t at) {
 }
 
 TEST(ArtworkTest, TheCommittedFilesAreWhatTheGeneratorDraws) {
-  for (const skingen::Asset& asset : skingen::Assets()) {
+  for (const artwork::Asset& asset : artwork::Assets()) {
     const Bytes committed = ReadAsset(asset.file);
     ASSERT_FALSE(committed.empty()) << asset.file << " is missing; run skingen assets";
-    EXPECT_TRUE(committed == skingen::RenderFile(asset.file)) << asset.file << " is out of date";
+    EXPECT_TRUE(committed == artwork::RenderFile(asset.file)) << asset.file << " is out of date";
   }
 }
 
@@ -46,7 +46,7 @@ constexpr Expected kSizes[] = {
 
 TEST(ArtworkTest, BitmapsAre24BitBottomUpAt2834PixelsPerMetre) {
   for (const Expected& e : kSizes) {
-    const auto bitmap = skingen::RenderBitmap(e.resource);
+    const auto bitmap = artwork::RenderBitmap(e.resource);
     ASSERT_TRUE(bitmap.has_value()) << e.resource;
     const Bytes file = EncodeBmp(*bitmap);
     EXPECT_EQ(U32(file, 10), 54u) << e.resource;  // no palette
@@ -59,8 +59,8 @@ TEST(ArtworkTest, BitmapsAre24BitBottomUpAt2834PixelsPerMetre) {
     EXPECT_EQ(U32(file, 42), 2834u);
     EXPECT_EQ(*DecodeBmp(file), *bitmap);
   }
-  EXPECT_TRUE(skingen::RenderBitmap("form5").has_value());
-  EXPECT_FALSE(skingen::RenderBitmap("FORM3").has_value());
+  EXPECT_TRUE(artwork::RenderBitmap("form5").has_value());
+  EXPECT_FALSE(artwork::RenderBitmap("FORM3").has_value());
 }
 
 long long KeyPixels(const Bitmap& bitmap) {
@@ -95,7 +95,7 @@ TEST(ArtworkTest, WindowSkinsCutExactlyTheirKeyColouredPixels) {
   for (const SkinExpectation& e :
        {SkinExpectation{"FORM2", 9943, false}, SkinExpectation{"FORM4", 6711, true},
         SkinExpectation{"FORM5", 4706, true}, SkinExpectation{"MAINFORM", -1, false}}) {
-    const Bitmap skin = *skingen::RenderBitmap(e.resource);
+    const Bitmap skin = *artwork::RenderBitmap(e.resource);
     EXPECT_EQ(skin.Pixel(1, 1), colors::kSkin) << e.resource;
     if (e.keyPixels >= 0) {
       EXPECT_EQ(KeyPixels(skin), e.keyPixels) << e.resource;
@@ -112,7 +112,7 @@ TEST(ArtworkTest, WindowSkinsCutExactlyTheirKeyColouredPixels) {
 }
 
 TEST(ArtworkTest, TheIconHoldsA16And32PixelImageWithAlpha) {
-  const Bytes icon = skingen::RenderIcon();
+  const Bytes icon = artwork::RenderIcon();
   ASSERT_GE(icon.size(), 6u + 32u);
   EXPECT_EQ(icon[2], 1);  // an icon
   EXPECT_EQ(icon[4], 2);  // two images

@@ -9,7 +9,7 @@
 #include "platform/text.h"
 #include "ui/Bitmap.h"
 
-namespace ql::skingen {
+namespace ql::ui::artwork {
 
 struct Asset {
   std::string resource;  // the raw-data resource name in the executable (upper case)
@@ -28,4 +28,4 @@ Bytes RenderIcon();
 // The bytes of one asset file (a bitmap file or the icon); empty for unknown names.
 Bytes RenderFile(const std::string& file);
 
-}  // namespace ql::skingen
+}  // namespace ql::ui::artwork

@@ -1,16 +1,12 @@
 // The artwork: shapes sampled 4 x 4 times per pixel in eighths of a pixel, blended by coverage.
-#include "tools/skingen/Artwork.h"
+#include "ui/Artwork.h"
 
 #include <algorithm>
 #include <cctype>
 #include <functional>
 
-namespace ql::skingen {
+namespace ql::ui::artwork {
 namespace {
-
-using ui::Bitmap;
-using ui::Color;
-using ui::Rgb;
 
 constexpr int kSub = 8;       // sample coordinates are in eighths of a pixel
 constexpr int kSamples = 16;  // 4 x 4 samples per pixel
@@ -544,4 +540,4 @@ Bytes RenderFile(const std::string& file) {
   return {};
 }
 
-}  // namespace ql::skingen
+}  // namespace ql::ui::artwork
