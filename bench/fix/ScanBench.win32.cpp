@@ -128,10 +128,7 @@ std::uint32_t FullScan(ql::Platform& platform) {
   ql::RegistryScanner scanner(platform, state, pipeline);
   pipeline.RefreshFolders();
   state.Scanning = true;
-  for (const ql::ScanStep& step : ql::ScanSteps()) {
-    for (const auto& check : step.checks)
-      check(scanner);
-  }
+  ql::RunAllChecks(scanner);
   return state.ErrorCount;
 }
 

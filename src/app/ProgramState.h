@@ -9,7 +9,7 @@ namespace ql {
 
 struct ProgramState {
   AnsiString ProgramFolder;  // folder of the executable, no trailing "\"
-  AnsiString UndoFolder;     // always ends with "\"
+  AnsiString UndoFolder;     // ends with "\"; empty when the program folder is unknown
   bool ShowMinimized = false;
   MemoryState Memory;
 };

@@ -65,7 +65,7 @@ int RunProgram(HINSTANCE instance) {
   main = std::make_unique<ql::MainWindow>(host, platform, services, messages, state);
   host.SetMainForm(main.get());
   const ql::win32::UniqueHIcon programIcon = LoadSmallProgramIcon(instance);
-  ql::win32::Win32TrayIcon tray(instance, *main, programIcon.get());
+  ql::win32::Win32TrayIcon tray(*main, programIcon.get());
   main->Create();
   host.SetMessageHook([&](const ql::ui::win32::QueuedMessage& message) {
     if (IsCommandForMain(message, host.HandleOf(main.get())))

@@ -37,10 +37,6 @@ AnsiString FolderOf(const AnsiString& path) {
   return colon == AnsiString::npos ? AnsiString() : path.substr(0, colon + 1);
 }
 
-AnsiString WithTrailingBackslash(const AnsiString& path) {
-  return !path.empty() && path.back() == '\\' ? path : path + "\\";
-}
-
 }  // namespace
 
 void LoadSettings(Registry& registry, ProgramState& state) {
@@ -91,7 +87,7 @@ void InitProgramFolders(Registry& registry, Files& files, System& system, Progra
   // current drive or below the current folder: the program's own folder is used instead.
   state.UndoFolder = WithTrailingBackslash(appData) + "Quillon\\";
   if (!IsFullPath(appData) || !ForceDirectories(files, state.UndoFolder))
-    state.UndoFolder = state.ProgramFolder + "\\";
+    state.UndoFolder = WithTrailingBackslash(state.ProgramFolder);
 }
 
 }  // namespace ql

@@ -57,7 +57,7 @@ void EnsureCompatibilityEntry(Registry& registry, System& system);
 
 // Sets the state's ProgramFolder and UndoFolder, creating the undo folder and its parents; falls
 // back to the program folder when the application-data folder cannot be read as a full path or the
-// undo folder cannot be created.
+// undo folder cannot be created. Both stay empty when the executable's path cannot be had.
 void InitProgramFolders(Registry& registry, Files& files, System& system, ProgramState& state);
 
 }  // namespace ql

@@ -7,7 +7,6 @@ namespace ql::win32 {
 
 namespace {
 constexpr UINT kIconId = 1;
-constexpr UINT kIconMessage = WM_APP + 1;
 constexpr char kTrayWindowClass[] = "QuillonTrayWindow";
 constexpr int kGenericProgramIcon = 2;  // in shell32.dll
 
@@ -63,22 +62,16 @@ WindowId Win32MainWindowServices::MainWindow() {
   return reinterpret_cast<WindowId>(mainWindow_());
 }
 
-Win32TrayIcon::Win32TrayIcon(HINSTANCE instance, MainWindow& form, HICON programIcon)
+Win32TrayIcon::Win32TrayIcon(MainWindow& form, HICON programIcon)
     : form_(form), programIcon_(programIcon) {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = &Win32TrayIcon::WindowProc;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kTrayWindowClass;
-  RegisterClassA(&windowClass);  // fails harmlessly when already registered
-  window_.reset(CreateWindowExA(0, kTrayWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                instance, this));
+  Create(kTrayWindowClass, 0, WS_POPUP, "", {0, 0, 0, 0}, nullptr);
   taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
   form_.Tray.SetView(this);
 }
 
 Win32TrayIcon::~Win32TrayIcon() {
   form_.Tray.SetView(nullptr);
-  if (window_) {
+  if (Handle() != nullptr) {
     NOTIFYICONDATAA data = IconData(0);
     Shell_NotifyIconA(NIM_DELETE, &data);
   }
@@ -87,10 +80,10 @@ Win32TrayIcon::~Win32TrayIcon() {
 NOTIFYICONDATAA Win32TrayIcon::IconData(UINT flags) const {
   NOTIFYICONDATAA data{};
   data.cbSize = sizeof data;
-  data.hWnd = window_.get();
+  data.hWnd = Handle();
   data.uID = kIconId;
   data.uFlags = flags;
-  data.uCallbackMessage = kIconMessage;
+  data.uCallbackMessage = kTrayIconMessage;
   const ui::IconRef icon = form_.Tray.Icon();
   data.hIcon = icon != 0 ? reinterpret_cast<HICON>(icon) : programIcon_;
   CopyText(data.szTip, form_.Tray.Hint());
@@ -99,7 +92,7 @@ NOTIFYICONDATAA Win32TrayIcon::IconData(UINT flags) const {
 
 // Deleting first makes a second add after Explorer restarted (or a repeated call) harmless.
 void Win32TrayIcon::AddIcon() {
-  if (!window_)
+  if (Handle() == nullptr)
     return;
   NOTIFYICONDATAA data = IconData(NIF_ICON | NIF_TIP | NIF_MESSAGE);
   Shell_NotifyIconA(NIM_DELETE, &data);
@@ -107,7 +100,7 @@ void Win32TrayIcon::AddIcon() {
 }
 
 void Win32TrayIcon::IconOrHintChanged(const TrayIcon&) {
-  if (!window_)
+  if (Handle() == nullptr)
     return;
   NOTIFYICONDATAA data = IconData(NIF_ICON | NIF_TIP | NIF_MESSAGE);
   if (!Shell_NotifyIconA(NIM_MODIFY, &data))
@@ -116,7 +109,7 @@ void Win32TrayIcon::IconOrHintChanged(const TrayIcon&) {
 
 void Win32TrayIcon::ShowBalloon(const AnsiString& title, const AnsiString& text,
                                 unsigned timeoutMs) {
-  if (!window_)
+  if (Handle() == nullptr)
     return;
   NOTIFYICONDATAA data = IconData(NIF_INFO);
   CopyText(data.szInfoTitle, title);
@@ -126,20 +119,8 @@ void Win32TrayIcon::ShowBalloon(const AnsiString& title, const AnsiString& text,
   Shell_NotifyIconA(NIM_MODIFY, &data);
 }
 
-LRESULT CALLBACK Win32TrayIcon::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<Win32TrayIcon*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self != nullptr && self->window_.get() == window)
-    return self->OnMessage(message, wParam, lParam);
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 LRESULT Win32TrayIcon::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kIconMessage) {
+  if (message == kTrayIconMessage) {
     OnIconEvent(static_cast<UINT>(lParam));
     return 0;
   }
@@ -149,7 +130,7 @@ LRESULT Win32TrayIcon::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     AddIcon();
     return 0;
   }
-  return DefWindowProcA(window_.get(), message, wParam, lParam);
+  return Default(message, wParam, lParam);
 }
 
 void Win32TrayIcon::OnIconEvent(UINT mouseMessage) {
@@ -185,10 +166,10 @@ void Win32TrayIcon::ShowMenu() {
   }
   POINT cursor{};
   GetCursorPos(&cursor);
-  SetForegroundWindow(window_.get());
+  SetForegroundWindow(Handle());
   const int chosen = TrackPopupMenuEx(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x,
-                                      cursor.y, window_.get(), nullptr);
-  PostMessageA(window_.get(), WM_NULL, 0, 0);
+                                      cursor.y, Handle(), nullptr);
+  PostMessageA(Handle(), WM_NULL, 0, 0);
   if (chosen != 0)
     form_.ExecuteCommand(chosen);
 }

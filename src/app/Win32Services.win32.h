@@ -11,15 +11,9 @@
 #include "app/MainWindowServices.h"
 #include "app/TrayIcon.h"
 #include "platform/win32/UniqueHandle.h"
+#include "ui/WindowBase.win32.h"
 
 namespace ql::win32 {
-
-namespace detail {
-inline void DestroyWindowHandle(HWND window) {
-  ::DestroyWindow(window);
-}
-}  // namespace detail
-using UniqueHwnd = UniqueHandle<NullInvalidTraits<HWND, &detail::DestroyWindowHandle>>;
 
 // The icon of an executable (its first icon), or shell32.dll's generic program icon (index 2)
 // when it has none or is not a program at all; null only when neither can be had.
@@ -44,11 +38,15 @@ class Win32MainWindowServices final : public MainWindowServices {
   UniqueHIcon programIcon_;
 };
 
+// The message the shell sends the tray window for the icon's mouse events (in lParam).
+constexpr UINT kTrayIconMessage = WM_APP + 1;
+
 // The tray icon of the main form: a hidden window of its own receives the icon's mouse messages,
-// the menu's commands and Explorer's "TaskbarCreated" (then the icon is added again).
-class Win32TrayIcon final : public TrayIconView {
+// the menu's commands and Explorer's "TaskbarCreated" (then the icon is added again). It is one of
+// the program's windows, so an exception from a modal loop its menu opens reaches the message loop.
+class Win32TrayIcon final : public ui::win32::WindowBase, public TrayIconView {
  public:
-  Win32TrayIcon(HINSTANCE instance, MainWindow& form, HICON programIcon);
+  Win32TrayIcon(MainWindow& form, HICON programIcon);
   Win32TrayIcon(const Win32TrayIcon&) = delete;
   Win32TrayIcon& operator=(const Win32TrayIcon&) = delete;
   ~Win32TrayIcon() override;
@@ -56,9 +54,10 @@ class Win32TrayIcon final : public TrayIconView {
   void IconOrHintChanged(const TrayIcon& tray) override;
   void ShowBalloon(const AnsiString& title, const AnsiString& text, unsigned timeoutMs) override;
 
+ protected:
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnIconEvent(UINT mouseMessage);
   void ShowMenu();
   NOTIFYICONDATAA IconData(UINT flags) const;
@@ -66,7 +65,6 @@ class Win32TrayIcon final : public TrayIconView {
 
   MainWindow& form_;
   HICON programIcon_;
-  UniqueHwnd window_;
   UINT taskbarCreated_ = 0;
 };
 

@@ -10,12 +10,6 @@ namespace ql {
 
 namespace {
 
-AnsiString WithTrailingBackslash(const AnsiString& folder) {
-  if (folder.empty() || folder.back() == '\\')
-    return folder;
-  return folder + "\\";
-}
-
 AnsiString Quoted(const AnsiString& text) {
   return "\"" + text + "\"";
 }

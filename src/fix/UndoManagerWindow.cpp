@@ -35,10 +35,6 @@ bool IsNumberedName(const AnsiString& name, const AnsiString& prefix, const Ansi
   return true;
 }
 
-AnsiString WithTrailingBackslash(const AnsiString& folder) {
-  return !folder.empty() && folder.back() == '\\' ? folder : folder + "\\";
-}
-
 }  // namespace
 
 AnsiString UndoScriptNameFor(const AnsiString& logName) {

@@ -188,11 +188,6 @@ AnsiString CutToFile(const AnsiString& expanded) {
   return file;
 }
 
-AnsiString WithoutTrailingBackslashes(const AnsiString& path) {
-  const std::size_t last = path.find_last_not_of('\\');
-  return last == AnsiString::npos ? AnsiString() : path.substr(0, last + 1);
-}
-
 // Neither the empty prefix of a rooted path nor a bare drive ("C:") can be created.
 bool IsCreatableFolder(const AnsiString& folder) {
   return !folder.empty() && folder.back() != ':';
@@ -304,6 +299,17 @@ bool IsFullPath(const AnsiString& path) {
   if (path.size() >= 3 && isLetter(path[0]) && path[1] == ':' && path[2] == '\\')
     return true;
   return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
+}
+
+AnsiString WithTrailingBackslash(const AnsiString& folder) {
+  if (folder.empty() || folder.back() == '\\')
+    return folder;
+  return folder + "\\";
+}
+
+AnsiString WithoutTrailingBackslashes(const AnsiString& path) {
+  const std::size_t last = path.find_last_not_of('\\');
+  return last == AnsiString::npos ? AnsiString() : path.substr(0, last + 1);
 }
 
 bool FileExists(Files& files, const AnsiString& path) {

@@ -61,6 +61,12 @@ Presence PresenceInWindowsFolders(Files& files, const AnsiString& name, const Pa
 // "X:\..." or "\\server\share\...": a path that does not depend on the current drive or folder.
 bool IsFullPath(const AnsiString& path);
 
+// The folder with one "\" at its end, ready for a name to be appended. The empty folder stays
+// empty: a folder that could not be had must never become "\", the root of the current drive.
+AnsiString WithTrailingBackslash(const AnsiString& folder);
+// The path without any "\" at its end; a path made only of "\" becomes empty.
+AnsiString WithoutTrailingBackslashes(const AnsiString& path);
+
 // True when the path names an existing file (not a directory); false for the empty path.
 bool FileExists(Files& files, const AnsiString& path);
 bool DirectoryExists(Files& files, const AnsiString& path);

@@ -3,6 +3,7 @@
 
 #include "platform/shell.h"
 #include "ui/Form.h"
+#include "ui/Version.h"
 
 namespace ql {
 
@@ -19,7 +20,7 @@ class AboutWindow : public ui::Form {
   ui::Label ActionLabel{*this, "ActionLabel", {32, 40}, "Quillon"};
   // "\xA9" is the copyright sign in the ANSI code page.
   ui::Label CopyrightLabel{*this, "CopyrightLabel", {96, 72}, "Copyright \xA9 2026 Kestrelworks"};
-  ui::Label VersionLabel{*this, "VersionLabel", {232, 92}, "Version: 2.2"};
+  ui::Label VersionLabel{*this, "VersionLabel", {232, 92}, "Version: " QUILLON_VERSION_TEXT};
   ui::Picture LogoImage{*this, "LogoImage", {32, 104, 100, 100}};
   ui::Label HomePageLabel1{*this, "HomePageLabel1", {152, 152}, "Homepage:"};
   ui::Label HomePageLabel2{*this, "HomePageLabel2", {212, 152}, kHomePageAddress};

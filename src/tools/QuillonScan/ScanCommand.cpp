@@ -11,15 +11,12 @@ namespace ql {
 
 namespace {
 
-AnsiString WithoutTrailingBackslash(AnsiString folder) {
-  while (folder.size() > 1 && folder.back() == '\\')
-    folder.pop_back();
-  return folder;
-}
-
-// Makes the folder when it is missing (one level) and makes it the undo folder.
+// Makes the folder when it is missing (one level) and makes it the undo folder. A folder made only
+// of backslashes would be the root of the current drive: the files are never written there.
 bool UseAsUndoFolder(Files& files, const AnsiString& folder, AnsiString& undoFolder) {
-  const AnsiString bare = WithoutTrailingBackslash(folder);
+  const AnsiString bare = WithoutTrailingBackslashes(folder);
+  if (bare.empty())
+    return false;
   if (!DirectoryExists(files, bare))
     files.MakeDirectory(bare);
   if (!DirectoryExists(files, bare))

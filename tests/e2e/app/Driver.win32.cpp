@@ -2,7 +2,10 @@
 // priority classes and takes screenshots, all from outside the program under test.
 #include "Driver.win32.h"
 
+#include <cstdlib>
 #include <fstream>
+
+#include "ui/Controls.h"
 
 namespace ql::e2e {
 
@@ -51,6 +54,22 @@ std::string DriverFolder() {
   return folder.substr(0, folder.find_last_of('\\'));
 }
 
+std::string QuillonPath() {
+  return DriverFolder() + "\\Quillon.exe";
+}
+
+std::string TempFolder() {
+  char buffer[MAX_PATH + 1] = {};
+  return std::string(buffer, GetTempPathA(MAX_PATH, buffer));
+}
+
+std::string ArtifactFolder() {
+  const char* folder = std::getenv("QUILLON_ARTIFACTS");
+  const std::string path = folder != nullptr ? folder : DriverFolder() + "\\artifacts";
+  CreateDirectoryA(path.c_str(), nullptr);
+  return path;
+}
+
 namespace {
 struct WindowSearch {
   DWORD processId;  // 0: any process
@@ -82,15 +101,16 @@ std::vector<HWND> ProcessWindows(DWORD processId, const std::string& title) {
 
 HWND WaitForVisibleWindow(DWORD processId, const std::string& title, DWORD milliseconds) {
   HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        for (HWND window : ProcessWindows(processId, title)) {
-          if (IsWindowVisible(window))
-            found = window;
-        }
-        return found != nullptr;
-      },
-      milliseconds);
+  WaitUntil([&] { return (found = FindVisibleWindow(processId, title)) != nullptr; }, milliseconds);
+  return found;
+}
+
+HWND FindVisibleWindow(DWORD processId, const std::string& title) {
+  HWND found = nullptr;
+  for (HWND window : ProcessWindows(processId, title)) {
+    if (IsWindowVisible(window))
+      found = window;
+  }
   return found;
 }
 
@@ -121,6 +141,16 @@ std::string ChildText(HWND parent, int controlId) {
   return child != nullptr ? WindowText(child) : std::string();
 }
 
+std::string ChildText(HWND form, const char* controlName) {
+  return ChildText(form, ui::ControlIdFor(controlName));
+}
+
+void Click(HWND form, const char* controlName) {
+  const int id = ui::ControlIdFor(controlName);
+  PostMessageA(form, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(form, id)));
+}
+
 bool ChildVisible(HWND parent, int controlId) {
   HWND child = GetDlgItem(parent, controlId);
   return child != nullptr && IsWindowVisible(child);
@@ -129,6 +159,12 @@ bool ChildVisible(HWND parent, int controlId) {
 bool PostRegistered(HWND window, const char* messageName, WPARAM wParam) {
   const UINT message = RegisterWindowMessageA(messageName);
   return message != 0 && PostMessageA(window, message, wParam, 0);
+}
+
+bool CloseQuillon(const Program& quillon, HWND main, DWORD milliseconds) {
+  if (quillon.Running() && main != nullptr)
+    PostRegistered(main, "QuillonClose", 1134);
+  return quillon.WaitForExit(milliseconds);
 }
 
 // The window system takes the focus change asynchronously under Wine, so the driver asks again
@@ -217,13 +253,46 @@ bool WriteQuillonSetting(const char* name, DWORD value) {
                         sizeof value) == ERROR_SUCCESS;
 }
 
-bool WriteRegistryText(HKEY root, const char* key, const char* name, const std::string& text) {
+bool WriteRegistryText(HKEY root, const char* key, const char* name, const std::string& text,
+                       DWORD type) {
   win32::UniqueHKey handle;
   if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr,
                       handle.put(), nullptr) != ERROR_SUCCESS)
     return false;
-  return RegSetValueExA(handle.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+  return RegSetValueExA(handle.get(), name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                         static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+}
+
+namespace {
+win32::UniqueHKey OpenForReading(HKEY root, const char* key) {
+  win32::UniqueHKey handle;
+  if (RegOpenKeyExA(root, key, 0, KEY_READ | KEY_WOW64_64KEY, handle.put()) != ERROR_SUCCESS)
+    return win32::UniqueHKey();
+  return handle;
+}
+}  // namespace
+
+std::string ReadRegistryText(HKEY root, const char* key, const char* name) {
+  const win32::UniqueHKey handle = OpenForReading(root, key);
+  char data[512] = {};
+  DWORD size = sizeof data - 1;
+  DWORD type = 0;
+  if (!handle ||
+      RegQueryValueExA(handle.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
+          ERROR_SUCCESS ||
+      type != REG_SZ)
+    return "<missing>";
+  return data;
+}
+
+bool RegistryKeyExists(HKEY root, const char* key) {
+  return static_cast<bool>(OpenForReading(root, key));
+}
+
+bool RegistryValueExists(HKEY root, const char* key, const char* name) {
+  const win32::UniqueHKey handle = OpenForReading(root, key);
+  return handle &&
+         RegQueryValueExA(handle.get(), name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 }  // namespace ql::e2e

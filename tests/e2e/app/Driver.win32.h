@@ -40,10 +40,17 @@ class Program {
 Program Start(const std::string& commandLine);
 
 // Polls the condition every 50 ms until it holds or the time is up.
-bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds);
+bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds = 20000);
 
 // The folder of the running driver, without a trailing "\".
 std::string DriverFolder();
+// Quillon.exe beside the driver.
+std::string QuillonPath();
+// The user's folder for temporary files, with a trailing "\".
+std::string TempFolder();
+// Where screenshots go: the folder the test command collects artifacts in, else "artifacts"
+// beside the driver; made when missing.
+std::string ArtifactFolder();
 
 // Top-level windows of a process, optionally only those with an exact title.
 std::vector<HWND> ProcessWindows(DWORD processId, const std::string& title = std::string());
@@ -51,14 +58,23 @@ std::vector<HWND> ProcessWindows(DWORD processId, const std::string& title = std
 HWND WaitForVisibleWindow(DWORD processId, const std::string& title, DWORD milliseconds);
 // The first top-level window of the process with that title; null when there is none.
 HWND FindProcessWindow(DWORD processId, const std::string& title);
+// The same among the visible ones only, without waiting.
+HWND FindVisibleWindow(DWORD processId, const std::string& title);
 // Every top-level window with that exact title, of any process.
 std::vector<HWND> WindowsTitled(const std::string& title);
 
 std::string WindowText(HWND window);  // through WM_GETTEXT, as a screen reader reads it
 std::string ChildText(HWND parent, int controlId);
+std::string ChildText(HWND form, const char* controlName);  // by the control's name on the form
 bool ChildVisible(HWND parent, int controlId);
+// A click on a control of a form as the window system reports it to the form (BN_CLICKED, the
+// same code as a label's STN_CLICKED), which is also what a screen reader asks for.
+void Click(HWND form, const char* controlName);
 
 bool PostRegistered(HWND window, const char* messageName, WPARAM wParam);
+// Sends a running Quillon the close request a later start sends ("QuillonClose") and waits for
+// it to end; true when it has ended.
+bool CloseQuillon(const Program& quillon, HWND main, DWORD milliseconds);
 bool BringToFront(HWND window);
 
 // The priority class of a process, 0 when it cannot be read.
@@ -70,7 +86,13 @@ bool SaveWindowBitmap(HWND window, const std::string& path);
 
 // Settings of Quillon in the current user's hive.
 bool WriteQuillonSetting(const char* name, DWORD value);
-// A string value in the native (64-bit) view, its key created when missing.
-bool WriteRegistryText(HKEY root, const char* key, const char* name, const std::string& text);
+// A string value (REG_SZ unless another string type is given) in the native (64-bit) view, its
+// key created when missing.
+bool WriteRegistryText(HKEY root, const char* key, const char* name, const std::string& text,
+                       DWORD type = REG_SZ);
+// A REG_SZ value in the native view; "<missing>" when there is none of that type.
+std::string ReadRegistryText(HKEY root, const char* key, const char* name);
+bool RegistryKeyExists(HKEY root, const char* key);
+bool RegistryValueExists(HKEY root, const char* key, const char* name);
 
 }  // namespace ql::e2e

@@ -25,8 +25,7 @@ HWND WaitForShownWindow(const Program& program, const std::string& title) {
 }
 
 void Close(Program& program, HWND main) {
-  ql::e2e::PostRegistered(main, "QuillonClose", 1134);
-  if (!program.WaitForExit(5000))
+  if (!ql::e2e::CloseQuillon(program, main, 5000))
     program.Kill();
 }
 

@@ -19,23 +19,8 @@ constexpr DWORD kStartWait = 20000;
 constexpr DWORD kRaiseWait = 1000;  // two accelerator ticks
 constexpr int kLoadLimit = 75;
 
-std::string QuillonPath() {
-  return DriverFolder() + "\\Quillon.exe";
-}
-
-std::string ArtifactFolder() {
-  const char* folder = std::getenv("QUILLON_ARTIFACTS");
-  const std::string path = folder != nullptr ? folder : DriverFolder() + "\\artifacts";
-  CreateDirectoryA(path.c_str(), nullptr);
-  return path;
-}
-
-std::string Text(HWND form, const char* control) {
-  return ChildText(form, ui::ControlIdFor(control));
-}
-
 int Number(HWND form, const char* control) {
-  const std::string text = Text(form, control);
+  const std::string text = ChildText(form, control);
   return text.empty() ? -1 : std::atoi(text.c_str());
 }
 
@@ -57,9 +42,7 @@ class QuillonE2e : public ::testing::Test {
     ASSERT_TRUE(WriteQuillonSetting("DisableMemoryManagement", 0));
   }
   void TearDown() override {
-    if (quillon.Running() && main != nullptr)
-      PostRegistered(main, "QuillonClose", 1134);
-    quillon.WaitForExit(5000);
+    CloseQuillon(quillon, main, 5000);
     WriteQuillonSetting("ShowMinimized", 0);
   }
 
@@ -98,7 +81,8 @@ class QuillonE2e : public ::testing::Test {
     const bool reached =
         WaitUntil([&] { return PriorityClassOf(program.Id()) == priorityClass; }, kRaiseWait);
     EXPECT_TRUE(reached) << "class " << PriorityClassOf(program.Id()) << " after "
-                         << GetTickCount64() - started << " ms, load " << Text(main, "InfoLabel4b");
+                         << GetTickCount64() - started << " ms, load "
+                         << ChildText(main, "InfoLabel4b");
   }
 
   // The accelerator raises nothing while the load is above 75 %; a busy build machine waits.
@@ -129,7 +113,7 @@ TEST_F(QuillonE2e, MainWindowReadsAsDesignedAndLooksFinished) {
       {"InfoLabel3a", "Press button to increase free memory!  "},
   };
   for (const auto& [control, text] : texts)
-    EXPECT_EQ(text, Text(main, control)) << control;
+    EXPECT_EQ(text, ChildText(main, control)) << control;
   EXPECT_GT(Number(main, "InfoLabel1b"), 1);  // at least Quillon and Wine's own processes
   const int free = Number(main, "InfoLabel3b");
   EXPECT_GE(free, 0);
@@ -155,8 +139,8 @@ TEST_F(QuillonE2e, ProgramInFrontIsRaisedAndGetsItsClassBack) {
   ASSERT_TRUE(BringToFront(first.window));
   ExpectClassSoon(first.program, HIGH_PRIORITY_CLASS);
   ExpectClassSoon(second.program, IDLE_PRIORITY_CLASS);
-  EXPECT_EQ("Untitled - Notepad", Text(main, "InfoLabel2c"));
-  EXPECT_NE(std::string::npos, Text(main, "InfoLabel2b").find("notepad.exe"));
+  EXPECT_EQ("Untitled - Notepad", ChildText(main, "InfoLabel2c"));
+  EXPECT_NE(std::string::npos, ChildText(main, "InfoLabel2b").find("notepad.exe"));
 
   ASSERT_TRUE(WaitForQuietMachine());
   ASSERT_TRUE(BringToFront(second.window));
@@ -219,10 +203,8 @@ TEST_F(QuillonE2e, TrayMenuCommandsReachTheMainWindow) {
   ASSERT_TRUE(PostMessageA(main, WM_COMMAND, 40005, 0));  // Close: asks first
   HWND question = WaitForVisibleWindow(quillon.Id(), "Confirmation", 5000);
   ASSERT_NE(nullptr, question);
-  EXPECT_EQ("Are you sure to unload the program?",
-            ChildText(question, ui::ControlIdFor("InfoLabel")));
-  PostMessageA(question, WM_COMMAND, MAKEWPARAM(ui::ControlIdFor("Button1Label"), BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(question, ui::ControlIdFor("Button1Label"))));
+  EXPECT_EQ("Are you sure to unload the program?", ChildText(question, "InfoLabel"));
+  Click(question, "Button1Label");
   EXPECT_TRUE(quillon.WaitForExit(5000));
 }
 

@@ -5,88 +5,18 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
-#include "ui/Controls.h"
+#include "Driver.win32.h"
 
+namespace ql::e2e {
 namespace {
-
-using ql::ui::ControlIdFor;
 
 constexpr int kCleanSystemCommand = 40002;  // the tray menu's "Clean your system"
 constexpr char kCleanerTitle[] = "Clean your system";
 constexpr char kExplorerFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 constexpr char kPlantedKey[] = "Software\\QuillonCleanerE2E";
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds = 20000) {
-  for (DWORD waited = 0; waited < milliseconds; waited += 50) {
-    if (condition())
-      return true;
-    Sleep(50);
-  }
-  return condition();
-}
-
-std::string Folder(const std::string& path) {
-  return path.substr(0, path.find_last_of('\\'));
-}
-
-std::string ExecutableFolder() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return Folder(path);
-}
-
-std::string TempFolder() {
-  char buffer[MAX_PATH + 1] = {};
-  return std::string(buffer, GetTempPathA(MAX_PATH, buffer));
-}
-
-struct WindowSearch {
-  DWORD processId;
-  std::string title;
-  bool visibleOnly;
-  HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
-  auto& search = *reinterpret_cast<WindowSearch*>(parameter);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  char title[256] = {};
-  GetWindowTextA(window, title, sizeof(title));
-  if (owner != search.processId || search.title != title ||
-      (search.visibleOnly && !IsWindowVisible(window)))
-    return TRUE;
-  search.found = window;
-  return FALSE;
-}
-
-HWND FindWindowOf(DWORD processId, const std::string& title, bool visibleOnly) {
-  WindowSearch search{processId, title, visibleOnly, nullptr};
-  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-std::string ChildText(HWND window, const char* controlName) {
-  const HWND child = GetDlgItem(window, ControlIdFor(controlName));
-  if (child == nullptr)
-    return "<missing " + std::string(controlName) + ">";
-  const auto length = SendMessageA(child, WM_GETTEXTLENGTH, 0, 0);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  SendMessageA(child, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
-  text.resize(static_cast<std::size_t>(length));
-  return text;
-}
-
-// What a click on a label does, as a screen reader or a driver asks for it: STN_CLICKED.
-void Click(HWND window, const char* controlName) {
-  const int id = ControlIdFor(controlName);
-  PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
-}
 
 void MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_ARCHIVE) {
   const HANDLE file =
@@ -101,24 +31,8 @@ bool Exists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void SetString(HKEY root, const char* key, const char* name, const std::string& data,
-               DWORD type = REG_SZ) {
-  HKEY opened = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExA(opened, name, 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
-                 static_cast<DWORD>(data.size() + 1));
-  RegCloseKey(opened);
-}
-
 bool HasValue(const char* key, const char* name) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
-    return false;
-  const bool has =
-      RegQueryValueExA(opened, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-  RegCloseKey(opened);
-  return has;
+  return RegistryValueExists(HKEY_CURRENT_USER, key, name);
 }
 
 std::string ReadCacheShellFolder(DWORD& type, bool& present) {
@@ -145,30 +59,25 @@ class CleanerWindowE2E : public ::testing::Test {
     MakeFile(cache_ + "\\Content.IE5\\X1\\logo.gif", FILE_ATTRIBUTE_SYSTEM);
     MakeFile(root_ + "\\Outside\\letter.doc");
     oldCache_ = ReadCacheShellFolder(oldCacheType_, hadCache_);
-    SetString(HKEY_CURRENT_USER, kExplorerFolders, "Cache", cache_, REG_EXPAND_SZ);
+    ASSERT_TRUE(
+        WriteRegistryText(HKEY_CURRENT_USER, kExplorerFolders, "Cache", cache_, REG_EXPAND_SZ));
     RegDeleteTreeA(HKEY_CURRENT_USER, kPlantedKey);
-    SetString(HKEY_CURRENT_USER, kPlantedKey, "Gone", "C:\\Quillon e2e gone\\report.doc");
-    SetString(HKEY_CURRENT_USER, kPlantedKey, "Present", root_ + "\\Outside\\letter.doc");
-    SetString(HKEY_CURRENT_USER, (std::string(kPlantedKey) + "\\Sync").c_str(), "Gone",
-              "C:\\Quillon e2e gone\\sync.doc");
+    ASSERT_TRUE(WriteRegistryText(HKEY_CURRENT_USER, kPlantedKey, "Gone",
+                                  "C:\\Quillon e2e gone\\report.doc"));
+    ASSERT_TRUE(WriteRegistryText(HKEY_CURRENT_USER, kPlantedKey, "Present",
+                                  root_ + "\\Outside\\letter.doc"));
+    ASSERT_TRUE(WriteRegistryText(HKEY_CURRENT_USER, (std::string(kPlantedKey) + "\\Sync").c_str(),
+                                  "Gone", "C:\\Quillon e2e gone\\sync.doc"));
 
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    std::string commandLine = "\"" + ExecutableFolder() + "\\Quillon.exe\"";
-    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process_));
+    quillon_ = Start("\"" + QuillonPath() + "\"");
+    ASSERT_TRUE(quillon_.Started());
     ASSERT_TRUE(WaitUntil([this] { return FindMain() != nullptr; })) << "no main window";
   }
 
   void TearDown() override {
-    if (process_.hProcess != nullptr) {
-      TerminateProcess(process_.hProcess, 0);
-      WaitForSingleObject(process_.hProcess, 5000);
-      CloseHandle(process_.hProcess);
-      CloseHandle(process_.hThread);
-    }
+    quillon_.Kill();
     if (hadCache_)
-      SetString(HKEY_CURRENT_USER, kExplorerFolders, "Cache", oldCache_, oldCacheType_);
+      WriteRegistryText(HKEY_CURRENT_USER, kExplorerFolders, "Cache", oldCache_, oldCacheType_);
     RegDeleteTreeA(HKEY_CURRENT_USER, kPlantedKey);
     RemoveTree(root_);
   }
@@ -194,12 +103,10 @@ class CleanerWindowE2E : public ::testing::Test {
   }
 
   // The main window may be hidden in the tray; it still takes the tray menu's commands.
-  HWND FindMain() const { return FindWindowOf(process_.dwProcessId, "Quillon", false); }
-  HWND Window(const char* title) const { return FindWindowOf(process_.dwProcessId, title, true); }
+  HWND FindMain() const { return FindProcessWindow(quillon_.Id(), "Quillon"); }
+  HWND Window(const char* title) const { return FindVisibleWindow(quillon_.Id(), title); }
   HWND WaitForWindow(const char* title) const {
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = Window(title)) != nullptr; });
-    return found;
+    return WaitForVisibleWindow(quillon_.Id(), title, 20000);
   }
 
   std::string root_;
@@ -207,7 +114,7 @@ class CleanerWindowE2E : public ::testing::Test {
   std::string oldCache_;
   DWORD oldCacheType_ = REG_EXPAND_SZ;
   bool hadCache_ = false;
-  PROCESS_INFORMATION process_{};
+  Program quillon_;
 };
 
 TEST_F(CleanerWindowE2E, ScanDetailsAndCleanFromTheTrayMenu) {
@@ -270,3 +177,4 @@ TEST_F(CleanerWindowE2E, ScanDetailsAndCleanFromTheTrayMenu) {
 }
 
 }  // namespace
+}  // namespace ql::e2e

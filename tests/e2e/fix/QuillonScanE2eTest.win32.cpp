@@ -14,6 +14,7 @@
 
 namespace {
 
+using ql::e2e::RegistryKeyExists;
 using ql::e2e::WriteRegistryText;
 
 struct Outcome {
@@ -21,13 +22,6 @@ struct Outcome {
   std::string out;
   std::string err;
 };
-
-std::string ProgramFolder() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder = path;
-  return folder.substr(0, folder.rfind('\\') + 1);
-}
 
 std::string ReadAll(HANDLE pipe) {
   std::string text;
@@ -52,7 +46,7 @@ Outcome RunScan(const std::string& arguments) {
   startup.hStdOutput = outWrite;
   startup.hStdError = errWrite;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  std::string commandLine = "\"" + ProgramFolder() + "QuillonScan.exe\" " + arguments;
+  std::string commandLine = "\"" + ql::e2e::DriverFolder() + "\\QuillonScan.exe\" " + arguments;
   PROCESS_INFORMATION process{};
   Outcome outcome;
   const BOOL started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
@@ -100,14 +94,6 @@ ql::Bytes BytesOf(const std::string& text) {
   return ql::Bytes(text.begin(), text.end());
 }
 
-bool KeyExists(HKEY root, const char* key) {
-  HKEY handle = nullptr;
-  if (RegOpenKeyExA(root, key, 0, KEY_READ | KEY_WOW64_64KEY, &handle) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(handle);
-  return true;
-}
-
 const char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kOrphan[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\qle2e orphan";
 
@@ -118,9 +104,7 @@ class QuillonScanE2eTest : public ::testing::Test {
     ASSERT_TRUE(
         WriteRegistryText(HKEY_CURRENT_USER, kRun, "qle2e", "\"C:\\qle2egone\\x.exe\" /min"));
     ASSERT_TRUE(WriteRegistryText(HKEY_LOCAL_MACHINE, kOrphan, "DisplayName", "Gone"));
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    folder = std::string(temp) + "qle2e-scan";
+    folder = ql::e2e::TempFolder() + "qle2e-scan";
   }
   void TearDown() override {
     RegDeleteTreeA(HKEY_CLASSES_ROOT, ".qle2e");
@@ -168,8 +152,8 @@ TEST_F(QuillonScanE2eTest, PrintsThePlantedProblemsUnderTheirCategories) {
 TEST_F(QuillonScanE2eTest, WriteLeavesTheFixFilesAndChangesNothing) {
   const Outcome outcome = RunScan("--write \"" + folder + "\"");
   EXPECT_EQ(outcome.exitCode, 1u) << outcome.err;
-  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".qle2e"));
-  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kOrphan));
+  EXPECT_TRUE(RegistryKeyExists(HKEY_CLASSES_ROOT, ".qle2e"));
+  EXPECT_TRUE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kOrphan));
   HANDLE fix = CreateFileA((folder + "\\Quillon.reg").c_str(), GENERIC_READ, FILE_SHARE_READ,
                            nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(fix, INVALID_HANDLE_VALUE);
@@ -211,7 +195,7 @@ TEST_F(QuillonScanE2eTest, AFailedExportLeavesTheKeyOutOfTheFixScript) {
       log.find("\r\nLeft alone because it could not be backed up: Invalid handler .qle2e\r\n"),
       std::string::npos)
       << log;
-  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".qle2e"));
+  EXPECT_TRUE(RegistryKeyExists(HKEY_CLASSES_ROOT, ".qle2e"));
 }
 
 // The findings of a scan, each with the text after its description's first ": ".

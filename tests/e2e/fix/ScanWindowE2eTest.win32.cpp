@@ -11,7 +11,6 @@
 
 #include "Driver.win32.h"
 #include "platform/win32/Win32Platform.h"
-#include "ui/Controls.h"
 #include "unit/fix/KeyDeletionBackups.h"
 
 namespace ql::e2e {
@@ -23,29 +22,6 @@ constexpr char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kExtension[] = ".qlgui";
 constexpr int kFixRegistryCommand = 40001;
 constexpr int kUndoManagerCommand = 40003;
-
-std::string Text(HWND form, const char* control) {
-  return ChildText(form, ui::ControlIdFor(control));
-}
-
-void Click(HWND form, const char* control) {
-  const int id = ui::ControlIdFor(control);
-  PostMessageA(form, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(form, id)));
-}
-
-std::string ReadText(HKEY root, const char* key, const char* name) {
-  HKEY handle = nullptr;
-  if (RegOpenKeyExA(root, key, 0, KEY_READ | KEY_WOW64_64KEY, &handle) != ERROR_SUCCESS)
-    return "<missing>";
-  char data[512] = {};
-  DWORD size = sizeof data - 1;
-  DWORD type = 0;
-  const LONG result =
-      RegQueryValueExA(handle, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(handle);
-  return result == ERROR_SUCCESS && type == REG_SZ ? std::string(data) : "<missing>";
-}
 
 std::string UndoFolder() {
   char appData[MAX_PATH] = {};
@@ -67,13 +43,6 @@ void RemoveUndoFiles() {
   }
 }
 
-std::string ArtifactFolder() {
-  const char* folder = std::getenv("QUILLON_ARTIFACTS");
-  const std::string path = folder != nullptr ? folder : DriverFolder() + "\\artifacts";
-  CreateDirectoryA(path.c_str(), nullptr);
-  return path;
-}
-
 class ScanWindowE2e : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -82,15 +51,13 @@ class ScanWindowE2e : public ::testing::Test {
     ASSERT_TRUE(
         WriteRegistryText(HKEY_CURRENT_USER, kRun, "qlgui", "\"C:\\qlguigone\\x.exe\" /min"));
     ASSERT_TRUE(WriteQuillonSetting("ShowMinimized", 0));
-    quillon = Start("\"" + DriverFolder() + "\\Quillon.exe\"");
+    quillon = Start("\"" + QuillonPath() + "\"");
     ASSERT_TRUE(quillon.Started());
     main = WaitForVisibleWindow(quillon.Id(), "Quillon", kStartWait);
     ASSERT_NE(main, nullptr);
   }
   void TearDown() override {
-    if (quillon.Running() && main != nullptr)
-      PostRegistered(main, "QuillonClose", 1134);
-    quillon.WaitForExit(5000);
+    CloseQuillon(quillon, main, 5000);
     RegDeleteTreeA(HKEY_CLASSES_ROOT, kExtension);
     RegDeleteKeyValueA(HKEY_CURRENT_USER, kRun, "qlgui");
   }
@@ -103,29 +70,31 @@ TEST_F(ScanWindowE2e, FindsFixesAndUndoesThePlantedProblems) {
   ASSERT_TRUE(PostMessageA(main, WM_COMMAND, kFixRegistryCommand, 0));
   HWND scan = WaitForVisibleWindow(quillon.Id(), " Fix registry problems", 5000);
   ASSERT_NE(scan, nullptr);
-  EXPECT_EQ(Text(scan, "InfoLabel"), "Please click \"Scan\" button.");
-  EXPECT_EQ(Text(scan, "Label1c"), "What is this?");
+  EXPECT_EQ(ChildText(scan, "InfoLabel"), "Please click \"Scan\" button.");
+  EXPECT_EQ(ChildText(scan, "Label1c"), "What is this?");
 
   Click(scan, "Button1Label");
   ASSERT_TRUE(WaitUntil(
-      [&] { return Text(scan, "InfoLabel") == "To fix these errors please click \"Fix\" button."; },
+      [&] {
+        return ChildText(scan, "InfoLabel") == "To fix these errors please click \"Fix\" button.";
+      },
       kScanWait))
-      << Text(scan, "InfoLabel");
-  EXPECT_EQ(Text(scan, "Button1Label"), "Scan");
-  EXPECT_EQ(Text(scan, "Label1c"), "Details");
-  EXPECT_GE(std::atoi(Text(scan, "Label1b").c_str()), 1) << Text(scan, "Label1b");
-  EXPECT_GE(std::atoi(Text(scan, "Label6b").c_str()), 1) << Text(scan, "Label6b");
+      << ChildText(scan, "InfoLabel");
+  EXPECT_EQ(ChildText(scan, "Button1Label"), "Scan");
+  EXPECT_EQ(ChildText(scan, "Label1c"), "Details");
+  EXPECT_GE(std::atoi(ChildText(scan, "Label1b").c_str()), 1) << ChildText(scan, "Label1b");
+  EXPECT_GE(std::atoi(ChildText(scan, "Label6b").c_str()), 1) << ChildText(scan, "Label6b");
   SaveWindowBitmap(scan, ArtifactFolder() + "\\scan-window.bmp");
 
   Click(scan, "Button2Label");
   HWND information = WaitForVisibleWindow(quillon.Id(), "Information", 30000);
   ASSERT_NE(information, nullptr);
-  const std::string fixed = Text(information, "InfoLabel");
+  const std::string fixed = ChildText(information, "InfoLabel");
   EXPECT_NE(fixed.find(" errors fixed!"), std::string::npos) << fixed;
   Click(information, "Button1Label");
-  EXPECT_EQ(ReadText(HKEY_CLASSES_ROOT, kExtension, ""), "<missing>");
-  EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kRun, "qlgui"), "<missing>");
-  ASSERT_TRUE(WaitUntil([&] { return Text(scan, "Label1c") == "What is this?"; }, 5000));
+  EXPECT_EQ(ReadRegistryText(HKEY_CLASSES_ROOT, kExtension, ""), "<missing>");
+  EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, kRun, "qlgui"), "<missing>");
+  ASSERT_TRUE(WaitUntil([&] { return ChildText(scan, "Label1c") == "What is this?"; }, 5000));
   win32::Win32Files files;
   win32::Win32CodePage codePage;
   Bytes fixScript;
@@ -139,12 +108,13 @@ TEST_F(ScanWindowE2e, FindsFixesAndUndoesThePlantedProblems) {
   ASSERT_TRUE(PostMessageA(main, WM_COMMAND, kUndoManagerCommand, 0));
   HWND undo = WaitForVisibleWindow(quillon.Id(), "Details", 5000);
   ASSERT_NE(undo, nullptr);
-  EXPECT_EQ(Text(undo, "ActionLabel"), "Undo manager");
+  EXPECT_EQ(ChildText(undo, "ActionLabel"), "Undo manager");
   SaveWindowBitmap(undo, ArtifactFolder() + "\\undo-manager.bmp");
   Click(undo, "Button1Label");
   EXPECT_TRUE(WaitUntil(
-      [&] { return ReadText(HKEY_CLASSES_ROOT, kExtension, "") == "QlGuiMissingClass"; }, 15000));
-  EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kRun, "qlgui"), "\"C:\\qlguigone\\x.exe\" /min");
+      [&] { return ReadRegistryText(HKEY_CLASSES_ROOT, kExtension, "") == "QlGuiMissingClass"; },
+      15000));
+  EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, kRun, "qlgui"), "\"C:\\qlguigone\\x.exe\" /min");
   Click(undo, "Button3Label");
   EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(undo) == FALSE; }, 5000));
 }

@@ -5,7 +5,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "Driver.win32.h"
@@ -21,22 +20,8 @@ constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kSettingsKey[] = "SOFTWARE\\Kestrelworks\\Quillon";
 constexpr DWORD kWindowWait = 15000;
 
-// Screenshots go where the test command collects artifacts, else beside the driver.
-std::string ArtifactFolder() {
-  const char* folder = std::getenv("QUILLON_ARTIFACTS");
-  const std::string path = folder != nullptr ? folder : DriverFolder() + "\\artifacts";
-  CreateDirectoryA(path.c_str(), nullptr);
-  return path;
-}
-
 HWND Child(HWND form, const char* name) {
   return GetDlgItem(form, ui::ControlIdFor(name));
-}
-
-// A click on a label or picture as the window system reports it to the form.
-void Click(HWND form, const char* name) {
-  PostMessageA(form, WM_COMMAND, MAKEWPARAM(ui::ControlIdFor(name), BN_CLICKED),
-               reinterpret_cast<LPARAM>(Child(form, name)));
 }
 
 // The visible top-level window of the process with the title; null until it is shown.
@@ -117,18 +102,15 @@ class ToolWindowsE2e : public ::testing::Test {
     // A clean start: no startup entry, and the main window shown at start.
     DeleteStartupEntry();
     ASSERT_TRUE(WriteQuillonSetting("ShowMinimized", 0));
-    quillon_ = Start("\"" + Executable() + "\"");
+    quillon_ = Start("\"" + QuillonPath() + "\"");
     ASSERT_TRUE(quillon_.Started());
     main_ = WaitForWindow(quillon_.Id(), "Quillon");
     ASSERT_NE(main_, nullptr);
   }
   void TearDown() override {
-    if (main_ != nullptr)
-      PostRegistered(main_, "QuillonClose", 1134);
-    quillon_.WaitForExit(10000);
+    CloseQuillon(quillon_, main_, 10000);
     DeleteStartupEntry();
   }
-  static std::string Executable() { return DriverFolder() + "\\Quillon.exe"; }
   void DeleteStartupEntry() {
     RegKey key(registry_);
     if (key.Open(kCurrentUser, kRunKey, FullAccess64))
@@ -140,7 +122,7 @@ class ToolWindowsE2e : public ::testing::Test {
     HWND information = WaitForWindow(quillon_.Id(), "Information");
     if (information == nullptr)
       return "(no information window)";
-    const std::string text = ChildText(information, ui::ControlIdFor("InfoLabel"));
+    const std::string text = ChildText(information, "InfoLabel");
     Click(information, "Button1Label");
     WaitHidden(information);
     return text;
@@ -179,7 +161,7 @@ std::string Upper(std::string text) {
 TEST_F(ToolWindowsE2e, OptionsWindowAddsAndRemovesTheStartupEntry) {
   EXPECT_EQ(SaveStartupOption(true), "Options are saved!");
   EXPECT_TRUE(StartupEntryExists());
-  EXPECT_EQ(ReadStringValue(registry_, kCurrentUser, kRunKey, "Quillon"), Upper(Executable()));
+  EXPECT_EQ(ReadStringValue(registry_, kCurrentUser, kRunKey, "Quillon"), Upper(QuillonPath()));
   EXPECT_TRUE(ValueExists(registry_, kCurrentUser, kSettingsKey, "ShowMinimized"));
   EXPECT_TRUE(ValueExists(registry_, kCurrentUser, kSettingsKey, "DisableMemoryManagement"));
 
@@ -215,7 +197,7 @@ TEST_F(ToolWindowsE2e, WorkedProgramsWindowEndsARunningNotepadAfterTheConfirmati
   Click(programs, "Button3Label");
   HWND confirmation = WaitForWindow(quillon_.Id(), "Confirmation");
   ASSERT_NE(confirmation, nullptr);
-  EXPECT_EQ(ChildText(confirmation, ui::ControlIdFor("InfoLabel")), "Unload program?");
+  EXPECT_EQ(ChildText(confirmation, "InfoLabel"), "Unload program?");
   Click(confirmation, "Button1Label");
 
   ASSERT_TRUE(notepad.WaitForExit(kWindowWait));
@@ -233,12 +215,11 @@ TEST_F(ToolWindowsE2e, AboutWindowShowsTheVersionAndTheMakersAddresses) {
   HWND about = WaitForWindow(quillon_.Id(), "About");
   ASSERT_NE(about, nullptr);
   SaveWindowBitmap(about, ArtifactFolder() + "\\tools-about.bmp");
-  EXPECT_EQ(ChildText(about, ui::ControlIdFor("ActionLabel")), "Quillon");
-  EXPECT_EQ(ChildText(about, ui::ControlIdFor("VersionLabel")), "Version: 2.2");
-  EXPECT_EQ(ChildText(about, ui::ControlIdFor("CopyrightLabel")),
-            "Copyright \xA9 2026 Kestrelworks");
-  EXPECT_EQ(ChildText(about, ui::ControlIdFor("HomePageLabel2")), "http://kestrelworks.example/");
-  EXPECT_EQ(ChildText(about, ui::ControlIdFor("SupportLabel2")), "support@kestrelworks.example");
+  EXPECT_EQ(ChildText(about, "ActionLabel"), "Quillon");
+  EXPECT_EQ(ChildText(about, "VersionLabel"), "Version: 2.2");
+  EXPECT_EQ(ChildText(about, "CopyrightLabel"), "Copyright \xA9 2026 Kestrelworks");
+  EXPECT_EQ(ChildText(about, "HomePageLabel2"), "http://kestrelworks.example/");
+  EXPECT_EQ(ChildText(about, "SupportLabel2"), "support@kestrelworks.example");
   PostMessageA(about, WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_TRUE(WaitHidden(about));
 }

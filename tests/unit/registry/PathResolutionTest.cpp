@@ -164,6 +164,31 @@ TEST(ExtractFileNameTest, TakesThePartAfterTheLastDelimiter) {
     EXPECT_EQ(ExtractFileName(c.input), c.expected) << "input: " << c.input;
 }
 
+struct BackslashCase {
+  std::string path;
+  std::string with;
+  std::string without;
+};
+
+TEST(TrailingBackslashTest, OneBackslashToAppendToNoneToCompare) {
+  const BackslashCase cases[] = {
+      {"C:\\Windows", "C:\\Windows\\", "C:\\Windows"},
+      {"C:\\Windows\\", "C:\\Windows\\", "C:\\Windows"},
+      {"C:\\Out\\\\", "C:\\Out\\\\", "C:\\Out"},
+      {"C:", "C:\\", "C:"},
+      {"C:\\", "C:\\", "C:"},
+      {"\\\\server\\share", "\\\\server\\share\\", "\\\\server\\share"},
+      // A folder that could not be had never turns into the root of the current drive.
+      {"", "", ""},
+      {"\\", "\\", ""},
+      {"\\\\", "\\\\", ""},
+  };
+  for (const BackslashCase& c : cases) {
+    EXPECT_EQ(WithTrailingBackslash(c.path), c.with) << "path: " << c.path;
+    EXPECT_EQ(WithoutTrailingBackslashes(c.path), c.without) << "path: " << c.path;
+  }
+}
+
 class FileChecksTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -271,6 +271,8 @@ TEST_F(SettingsTest, ProgramFoldersFromTheExecutableAndTheApplicationDataFolder)
        "C:\\Program Files\\Quillon\\"},
       {"not expanded", kExe, "%USERPROFILE%\\AppData\\Roaming", "C:\\Program Files\\Quillon",
        "C:\\Program Files\\Quillon\\"},
+      // Without the program's own folder there is no undo folder, never the current drive's root.
+      {"executable path unknown", "", "AppData", "", ""},
   };
   files.AddFolder("C:\\Data");
   for (const FolderCase& c : cases) {

@@ -69,7 +69,7 @@ int main() {
   ql::win32::Win32MainWindowServices services([&] { return host.HandleOf(main.get()); });
   main = std::make_unique<ql::MainWindow>(host, platform, services, messages, state);
   host.SetMainForm(main.get());
-  ql::win32::Win32TrayIcon tray(GetModuleHandleA(nullptr), *main, nullptr);
+  ql::win32::Win32TrayIcon tray(*main, nullptr);
   main->Create();
   main->Show();
   host.GetPump().ProcessMessages();
