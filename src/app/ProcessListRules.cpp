@@ -1,14 +1,17 @@
 // The rules of the worked-programs list: the protected system programs and the three actions.
 #include "app/ProcessListRules.h"
 
+#include <array>
+
 namespace ql {
 
-const std::array<const char*, 14> ProtectedPrograms = {
+namespace {
+
+// Windows' own programs: hidden unless asked for, and never ended from the list.
+constexpr std::array<const char*, 14> kProtectedPrograms = {
     "SYSTEM",       "SMSS.EXE",     "CSRSS.EXE",   "WINLOGON.EXE",    "SERVICES.EXE",
     "LSASS.EXE",    "SVCHOST.EXE",  "ALG.EXE",     "INETINFO.EXE",    "MDM.EXE",
     "EXPLORER.EXE", "WMIPRVSE.EXE", "SPOOLSV.EXE", "[SYSTEM PROCESS]"};
-
-namespace {
 
 // Only a-z change: the names are compared as the system's own upper-casing of ASCII would, and
 // bytes of other code-page letters stay as they are.
@@ -37,7 +40,7 @@ std::vector<ProcessEntry> TakeSnapshot(Processes& processes) {
 
 bool IsProtectedProgram(const AnsiString& exeName) {
   const AnsiString upper = AsciiUpper(exeName);
-  for (const char* name : ProtectedPrograms) {
+  for (const char* name : kProtectedPrograms) {
     if (upper == name)
       return true;
   }

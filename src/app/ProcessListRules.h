@@ -1,7 +1,6 @@
 // The rules of the worked-programs list: the protected system programs and the three actions.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -10,9 +9,6 @@
 #include "platform/text.h"
 
 namespace ql {
-
-// Windows' own programs: hidden unless asked for, and never ended from the list.
-extern const std::array<const char*, 14> ProtectedPrograms;
 
 // Exit code given to programs ended from the list (the value of STILL_ACTIVE).
 constexpr std::uint32_t kUnloadExitCode = 259;

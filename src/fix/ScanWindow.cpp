@@ -9,7 +9,10 @@
 
 namespace ql {
 
-const std::array<const char*, kCategoryCount> kScanHints = {
+namespace {
+
+// The explanation the hint window gives for each row.
+constexpr std::array<const char*, kCategoryCount> kScanHints = {
     "Notepad opens when you click file with \"txt\" extension. When extension exists and "
     "application does not this relation is incorrect.",
     "Windows proposes some programs when you open unknown file. Some of these programs may be "
@@ -22,8 +25,6 @@ const std::array<const char*, kCategoryCount> kScanHints = {
     "removed.",
     "Font/Help/Sound file links exist only in registry. These links may be removed.",
 };
-
-namespace {
 
 constexpr char kPrompt[] = "Please click \"Scan\" button.";
 constexpr char kNoProblems[] = "No problems found in your system!";

@@ -13,9 +13,6 @@
 
 namespace ql {
 
-// The explanation the hint window gives for each row.
-extern const std::array<const char*, kCategoryCount> kScanHints;
-
 class ScanWindow : public ui::Form {
  public:
   // The undo folder ends with "\" and must outlive the window.
