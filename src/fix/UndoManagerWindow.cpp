@@ -92,19 +92,26 @@ bool UndoManagerWindow::FolderHasEntries() const {
   return search.First(undoFolder_ + "*.*", fileattr::kAnyEntry, entry);
 }
 
+void UndoManagerWindow::ForEachEntry(const AnsiString& pattern,
+                                     const std::function<void(const FindEntry&)>& visit) {
+  const BusyFlag undoing(undoing_);
+  FindSearch search(platform_.files);
+  FindEntry entry;
+  for (bool found = search.First(undoFolder_ + pattern, fileattr::kAnyEntry, entry); found;
+       found = search.Next(entry)) {
+    platform_.pump.ProcessMessages();
+    visit(entry);
+  }
+}
+
 void UndoManagerWindow::ShowForm() {
   FileBox.ClearItems();
   InfoList.ClearLines();
   if (FolderExists()) {
-    const BusyFlag undoing(undoing_);
-    FindSearch search(platform_.files);
-    FindEntry entry;
-    for (bool found = search.First(undoFolder_ + "*.txt", fileattr::kAnyEntry, entry); found;
-         found = search.Next(entry)) {
-      platform_.pump.ProcessMessages();
+    ForEachEntry("*.txt", [this](const FindEntry& entry) {
       if (MayList(entry))
         FileBox.AddItem(entry.name);
-    }
+    });
   }
   if (FileBox.Items().empty()) {
     DisableActions();
@@ -162,17 +169,10 @@ bool UndoManagerWindow::MayDelete(const AnsiString& name) const {
 void UndoManagerWindow::Label3Click() {
   if (!FolderExists() || !FolderHasEntries() || !messages_.AskConfirmation("Clean undo folder?"))
     return;
-  {
-    const BusyFlag undoing(undoing_);
-    FindSearch search(platform_.files);
-    FindEntry entry;
-    for (bool found = search.First(undoFolder_ + "*.*", fileattr::kAnyEntry, entry); found;
-         found = search.Next(entry)) {
-      platform_.pump.ProcessMessages();
-      if (!entry.IsDirectory() && MayDelete(entry.name))
-        platform_.files.RemoveFile(undoFolder_ + entry.name);
-    }
-  }
+  ForEachEntry("*.*", [this](const FindEntry& entry) {
+    if (!entry.IsDirectory() && MayDelete(entry.name))
+      platform_.files.RemoveFile(undoFolder_ + entry.name);
+  });
   ShowForm();
   messages_.ShowInformation("Undo folder cleaned!");
 }

@@ -2,6 +2,8 @@
 // through the registry editor, deletes it, or cleans the undo folder.
 #pragma once
 
+#include <functional>
+
 #include "platform/platform.h"
 #include "ui/Form.h"
 #include "ui/Messages.h"
@@ -63,6 +65,9 @@ class UndoManagerWindow : public ui::Form {
  private:
   bool FolderExists() const;
   bool FolderHasEntries() const;
+  // Visits the undo folder's entries that match the pattern, letting messages run before each;
+  // the window is busy meanwhile and cannot be closed.
+  void ForEachEntry(const AnsiString& pattern, const std::function<void(const FindEntry&)>& visit);
   // True in the fallback to the program's own folder, where other files lie beside the
   // program's: only its logs are listed and only its own files may go.
   bool InProgramFolder() const;
