@@ -50,28 +50,42 @@ class ScriptedForeground : public Processes {
   std::vector<std::uint32_t> owners;
 };
 
-// A child process that waits about ten minutes doing nothing; ended when the object goes.
+// A child process that waits about ten minutes doing nothing; ended when the object goes. It runs
+// in a job of its own, so that ending the job also ends the ping that cmd.exe started: a ping
+// left behind would hold the test's output open for its ten minutes.
 struct Child {
+  win32::UniqueHandleNull job;
   win32::UniqueHandleNull process;
   DWORD id = 0;
   ~Child() {
+    if (job)
+      TerminateJobObject(job.get(), 0);
     if (process)
       TerminateProcess(process.get(), 0);
   }
 };
 
 inline std::unique_ptr<Child> StartWaitingChild() {
+  auto child = std::make_unique<Child>();
+  child->job.reset(CreateJobObjectA(nullptr, nullptr));
+  if (!child->job)
+    return nullptr;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  SetInformationJobObject(child->job.get(), JobObjectExtendedLimitInformation, &limits,
+                          sizeof limits);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   char line[] = "cmd.exe /c ping -n 600 127.0.0.1 > nul";
-  if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                      &startup, &info))
+  if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, CREATE_NO_WINDOW | CREATE_SUSPENDED,
+                      nullptr, nullptr, &startup, &info))
     return nullptr;
   win32::UniqueHandleNull thread(info.hThread);
-  auto child = std::make_unique<Child>();
   child->process.reset(info.hProcess);
   child->id = info.dwProcessId;
+  AssignProcessToJobObject(child->job.get(), child->process.get());
+  ResumeThread(thread.get());
   return child;
 }
 
