@@ -148,17 +148,6 @@ std::vector<String> SplitAnyLines(const String& text) {
 
 }  // namespace
 
-AnsiString RootName(RegRoot root) {
-  switch (root) {
-    case kClassesRoot:
-      return "HKEY_CLASSES_ROOT";
-    case kCurrentUser:
-      return "HKEY_CURRENT_USER";
-    default:
-      return "HKEY_LOCAL_MACHINE";
-  }
-}
-
 AnsiString EscapeScriptText(const AnsiString& text) {
   AnsiString escaped;
   escaped.reserve(text.size() + 8);

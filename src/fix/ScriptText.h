@@ -11,9 +11,6 @@ namespace ql {
 
 using WideStringList = std::vector<WideString>;
 
-// "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE".
-AnsiString RootName(RegRoot root);
-
 // Backslashes doubled, then every double quote preceded by a backslash: how names and string
 // data are written between double quotes.
 AnsiString EscapeScriptText(const AnsiString& text);

@@ -13,6 +13,21 @@ constexpr RegRoot kClassesRoot = 0x80000000u;
 constexpr RegRoot kCurrentUser = 0x80000001u;
 constexpr RegRoot kLocalMachine = 0x80000002u;
 
+// "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE", as registry scripts and the
+// registry editor name the roots; empty for any other root.
+inline AnsiString RootName(RegRoot root) {
+  switch (root) {
+    case kClassesRoot:
+      return "HKEY_CLASSES_ROOT";
+    case kCurrentUser:
+      return "HKEY_CURRENT_USER";
+    case kLocalMachine:
+      return "HKEY_LOCAL_MACHINE";
+    default:
+      return AnsiString();
+  }
+}
+
 namespace regtype {
 constexpr std::uint32_t kNone = 0;
 constexpr std::uint32_t kString = 1;

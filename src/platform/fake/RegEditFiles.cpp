@@ -335,8 +335,7 @@ class Exporter {
   // Writes the key at path below the root, then its subkeys; the port opens below roots only, so
   // each subkey is opened by its path from the root.
   void Key(RegHandle key, const AnsiString& path, WideString& text) {
-    const AnsiString fullName =
-        path.empty() ? RegRootName(root_) : RegRootName(root_) + "\\" + path;
+    const AnsiString fullName = path.empty() ? RootName(root_) : RootName(root_) + "\\" + path;
     if (fullName.find_first_of("\r\n") != AnsiString::npos)
       return;
     text += u"[" + codePage_.ToWide(fullName) + u"]\r\n";
@@ -440,26 +439,13 @@ class Exporter {
 
 }  // namespace
 
-AnsiString RegRootName(RegRoot root) {
-  switch (root) {
-    case kClassesRoot:
-      return "HKEY_CLASSES_ROOT";
-    case kCurrentUser:
-      return "HKEY_CURRENT_USER";
-    case kLocalMachine:
-      return "HKEY_LOCAL_MACHINE";
-    default:
-      return AnsiString();
-  }
-}
-
 bool ParseRegKeyName(const AnsiString& keyName, RegRoot& root, AnsiString& path) {
   const std::size_t slash = keyName.find('\\');
   AnsiString rootName = keyName.substr(0, slash);
   for (char& c : rootName)
     c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
   for (RegRoot candidate : {kClassesRoot, kCurrentUser, kLocalMachine}) {
-    if (rootName == RegRootName(candidate)) {
+    if (rootName == RootName(candidate)) {
       root = candidate;
       path = slash == AnsiString::npos ? AnsiString() : keyName.substr(slash + 1);
       while (!path.empty() && path.back() == '\\')
@@ -512,7 +498,7 @@ WideString RegScriptExportHeader() {
 bool AppendRegKeyText(Registry& registry, CodePage& codePage, RegRoot root, const AnsiString& path,
                       WideString& text) {
   RegKey key(registry);
-  const AnsiString rootName = RegRootName(root);
+  const AnsiString rootName = RootName(root);
   if (rootName.empty() || !key.Open(root, path, regaccess::kRead | regaccess::kWow64_64Key))
     return false;
   AnsiString keyPath = path;

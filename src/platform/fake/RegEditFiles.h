@@ -7,8 +7,6 @@
 
 namespace ql {
 
-// "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"; empty for any other root.
-AnsiString RegRootName(RegRoot root);
 // Splits "HKEY_CURRENT_USER\Software\X" (root names in any letter case; regedit refuses the short
 // names HKCU and the like) into the root and the path below it, without trailing "\". False for
 // other roots.

@@ -306,8 +306,8 @@ TEST(RegScriptNames, RootsParseByTheirFullNamesOnly) {
       EXPECT_EQ(path, c.path) << c.text;
     }
   }
-  EXPECT_EQ(RegRootName(kLocalMachine), "HKEY_LOCAL_MACHINE");
-  EXPECT_EQ(RegRootName(0x80000003u), "");
+  EXPECT_EQ(RootName(kLocalMachine), "HKEY_LOCAL_MACHINE");
+  EXPECT_EQ(RootName(0x80000003u), "");
 }
 
 }  // namespace
