@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "registry/AnsiText.h"
+
 namespace ql {
 
 namespace {
@@ -12,17 +14,6 @@ constexpr std::array<const char*, 14> kProtectedPrograms = {
     "SYSTEM",       "SMSS.EXE",     "CSRSS.EXE",   "WINLOGON.EXE",    "SERVICES.EXE",
     "LSASS.EXE",    "SVCHOST.EXE",  "ALG.EXE",     "INETINFO.EXE",    "MDM.EXE",
     "EXPLORER.EXE", "WMIPRVSE.EXE", "SPOOLSV.EXE", "[SYSTEM PROCESS]"};
-
-// Only a-z change: the names are compared as the system's own upper-casing of ASCII would, and
-// bytes of other code-page letters stay as they are.
-AnsiString AsciiUpper(const AnsiString& text) {
-  AnsiString upper = text;
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z')
-      c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
 
 std::uint32_t ReadPriorityClass(Processes& processes, std::uint32_t processId) {
   ProcessRef process(processes, processId, processaccess::kQueryInformation);
@@ -39,7 +30,7 @@ std::vector<ProcessEntry> TakeSnapshot(Processes& processes) {
 }  // namespace
 
 bool IsProtectedProgram(const AnsiString& exeName) {
-  const AnsiString upper = AsciiUpper(exeName);
+  const AnsiString upper = UpperCaseAsciiLetters(exeName);
   for (const char* name : kProtectedPrograms) {
     if (upper == name)
       return true;
@@ -112,7 +103,7 @@ std::size_t EndProgram(Processes& processes, const AnsiString& exeName) {
 UnloadCheck CheckUnload(const AnsiString& exeName, const AnsiString& ownExecutablePath) {
   if (IsProtectedProgram(exeName))
     return UnloadCheck::Protected;
-  if (AsciiUpper(exeName) == AsciiUpper(FileNameOfPath(ownExecutablePath)))
+  if (UpperCaseAsciiLetters(exeName) == UpperCaseAsciiLetters(FileNameOfPath(ownExecutablePath)))
     return UnloadCheck::OwnProgram;
   return UnloadCheck::Allowed;
 }
