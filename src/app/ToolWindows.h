@@ -16,12 +16,13 @@ struct ToolContext {
   ProgramState& state;
 };
 
-void OpenScanWindow(const ToolContext& context);     // ScanWindow, "Fix registry problems"
-void OpenCleanerWindow(const ToolContext& context);  // CleanerWindow, "Clean your system"
-void OpenUndoManager(const ToolContext& context);    // UndoManagerWindow, "Undo manager"
-void OpenOptionsWindow(const ToolContext& context);  // OptionsWindow, "Options"
-void OpenWorkedProgramsWindow(
-    const ToolContext& context);                   // WorkedProgramsWindow, "Worked programs"
-void OpenAboutWindow(const ToolContext& context);  // AboutWindow, "About"
+// "Fix registry problems", "Clean your system", "Undo manager", "Options", "Worked programs" and
+// "About".
+void OpenScanWindow(const ToolContext& context);
+void OpenCleanerWindow(const ToolContext& context);
+void OpenUndoManager(const ToolContext& context);
+void OpenOptionsWindow(const ToolContext& context);
+void OpenWorkedProgramsWindow(const ToolContext& context);
+void OpenAboutWindow(const ToolContext& context);
 
 }  // namespace ql
