@@ -56,9 +56,15 @@ void AppendSection(StringList& log, const char* prefix, const StringList& descri
 
 }  // namespace
 
+AnsiString RegistryEditorPath(const AnsiString& windowsFolder) {
+  return windowsFolder + "regedit.exe";
+}
+
 LaunchResult RunRegEdit(Launcher& launcher, const AnsiString& windowsFolder,
                         const AnsiString& arguments) {
-  return launcher.Run(windowsFolder + "regedit.exe", arguments, LaunchOptions{});
+  LaunchOptions options;
+  options.nativeProgram = true;
+  return launcher.Run(RegistryEditorPath(windowsFolder), arguments, options);
 }
 
 AnsiString UndoImportArguments(const AnsiString& undoScriptPath) {
@@ -166,7 +172,7 @@ std::uint32_t FixPipeline::WriteFixFiles() {
       notApplied.push_back(entry.description);
   }
   WriteFile(undoFolder_ + state_.LogFileName, EncodeAnsiLines(ReportLogLines(fixed, notApplied)));
-  const AnsiString regedit = "\"" + folders_.windowsFolder + "regedit.exe\"";
+  const AnsiString regedit = Quoted(RegistryEditorPath(folders_.windowsFolder));
   if (run == LaunchResult::kNotStarted)
     throw RegEditError("Cannot start the registry editor " + regedit + ". Nothing was fixed.");
   // A count taken now could be out of date a moment later.

@@ -42,8 +42,13 @@ class RegEditError : public FixError {
   using FixError::FixError;
 };
 
-// The registry editor of the Windows folder, started hidden with an exact argument string and
-// waited for at most ten seconds.
+// The registry editor of the Windows folder (the folder ends with "\"): the one program that
+// exports, fixes and undoes.
+AnsiString RegistryEditorPath(const AnsiString& windowsFolder);
+
+// The registry editor, started hidden with an exact argument string and waited for at most ten
+// seconds. Always its native build, which works on the registry view the scan reads: a 32-bit
+// process on 64-bit Windows would otherwise start the 32-bit one, which edits the 32-bit view.
 LaunchResult RunRegEdit(Launcher& launcher, const AnsiString& windowsFolder,
                         const AnsiString& arguments);
 

@@ -157,7 +157,7 @@ void RegistryScanner::ExamineExtension(const AnsiString& name) {
     return;
   Show(name, StatusForm::Unchanged);
   const AnsiString handler = ReadClassText("\\" + name);
-  if (handler.empty() || KeyExists(platform_.registry, kClassesRoot, handler))
+  if (handler.empty() || KeyExistsInEitherView(platform_.registry, kClassesRoot, handler))
     return;
   if (!KeyIsWritable(platform_.registry, kClassesRoot, "\\" + name) ||
       !KeyEntryIsSafe(kClassesRoot, "\\", name))
@@ -242,7 +242,8 @@ void RegistryScanner::ExamineClass(const AnsiString& name) {
   const AnsiString icon = ReadClassText(key + "\\DefaultIcon");
   const AnsiString openCommand = ReadClassText(key + "\\shell\\open\\command");
   const AnsiString editCommand = ReadClassText(key + "\\shell\\edit\\command");
-  if (!classId.empty() && !KeyExists(platform_.registry, kClassesRoot, "CLSID\\" + classId)) {
+  if (!classId.empty() &&
+      !KeyExistsInEitherView(platform_.registry, kClassesRoot, "CLSID\\" + classId)) {
     if (KeyEntryIsSafe(kClassesRoot, "\\", name))
       RecordKeyDeletion(Category::ComActiveX, "Invalid CLSID: " + classId, kClassesRoot, key, key);
     return;

@@ -189,8 +189,8 @@ void UndoManagerWindow::Button1Click() {
   // The registry editor asks the user itself; only an editor that never started is ours to tell.
   if (RunRegEdit(platform_.launcher, windowsFolder, UndoImportArguments(script)) ==
       LaunchResult::kNotStarted)
-    messages_.ShowInformation("Cannot start the registry editor \"" + windowsFolder +
-                              "regedit.exe\". Nothing was undone.");
+    messages_.ShowInformation("Cannot start the registry editor \"" +
+                              RegistryEditorPath(windowsFolder) + "\". Nothing was undone.");
 }
 
 void UndoManagerWindow::Button2Click() {

@@ -20,6 +20,10 @@ struct LaunchOptions {
   std::uint32_t creationFlags = 0x88;  // HIGH_PRIORITY_CLASS | DETACHED_PROCESS
   bool hidden = true;                  // STARTF_USESHOWWINDOW with SW_HIDE
   std::uint32_t waitMilliseconds = 10000;
+  // Start the native build of a program of the Windows folder: a 32-bit process on 64-bit Windows
+  // would otherwise be sent to the 32-bit one ("%windir%\regedit.exe" to SysWOW64's, which works
+  // on the 32-bit registry view). When the native one cannot be had, nothing is started.
+  bool nativeProgram = false;
 };
 
 // How a started program ended, as far as the caller waited for it.

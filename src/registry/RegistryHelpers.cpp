@@ -157,6 +157,12 @@ bool KeyExists(Registry& registry, RegRoot root, const AnsiString& path) {
   return key.Open(root, NormalizeKeyPath(path), kExistenceTestMode);
 }
 
+bool KeyExistsInEitherView(Registry& registry, RegRoot root, const AnsiString& path) {
+  RegKey key(registry);
+  return KeyExists(registry, root, path) ||
+         key.Open(root, NormalizeKeyPath(path), regaccess::kReadNoNotify | regaccess::kWow64_32Key);
+}
+
 bool HasSubKeys(Registry& registry, RegRoot root, const AnsiString& path) {
   RegKey key(registry);
   if (!key.Open(root, NormalizeKeyPath(path), FullAccess64))

@@ -59,6 +59,10 @@ WriteOutcome TryWriteBoolValue(Registry& registry, RegRoot root, const AnsiStrin
                                const AnsiString& name, bool flag);
 
 bool KeyExists(Registry& registry, RegRoot root, const AnsiString& path);
+// In the native view or in the 32-bit one. For the class keys Windows keeps apart per view
+// (CLSID, Interface ...): a 32-bit COM server registers its class only in the 32-bit view, while
+// the program identifiers and extensions that name it are shared by both.
+bool KeyExistsInEitherView(Registry& registry, RegRoot root, const AnsiString& path);
 bool HasSubKeys(Registry& registry, RegRoot root, const AnsiString& path);
 bool ValueExists(Registry& registry, RegRoot root, const AnsiString& path, const AnsiString& name);
 // True at once under HKEY_CURRENT_USER; elsewhere whether the key opens with full access.

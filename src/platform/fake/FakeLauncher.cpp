@@ -91,11 +91,14 @@ LaunchResult FakeLauncher::Run(const AnsiString& program, const AnsiString& comm
   LaunchCall& call = calls_.back();
   if (startFails_ || !IsRegistryEditor(program))
     return LaunchResult::kNotStarted;
-  call.outcome = Perform(SplitCommandLine(commandLine), call);
+  const std::uint32_t view =
+      wow64Process_ && !options.nativeProgram ? regaccess::kWow64_32Key : regaccess::kWow64_64Key;
+  call.outcome = Perform(SplitCommandLine(commandLine), view, call);
   return runsPastWait_ ? LaunchResult::kStillRunning : LaunchResult::kEnded;
 }
 
-RegEditOutcome FakeLauncher::Perform(const StringList& arguments, LaunchCall& call) {
+RegEditOutcome FakeLauncher::Perform(const StringList& arguments, std::uint32_t view,
+                                     LaunchCall& call) {
   if (arguments.size() == 1)
     return RegEditOutcome::kWindowOpened;
   bool silent = false;
@@ -114,20 +117,20 @@ RegEditOutcome FakeLauncher::Perform(const StringList& arguments, LaunchCall& ca
   const StringList files(arguments.begin() + static_cast<std::ptrdiff_t>(next), arguments.end());
   if (files.empty())
     return RegEditOutcome::kUsage;
-  return exporting ? Export(files) : Import(files, silent, call);
+  return exporting ? Export(files, view) : Import(files, silent, view, call);
 }
 
-RegEditOutcome FakeLauncher::Export(const StringList& files) {
+RegEditOutcome FakeLauncher::Export(const StringList& files, std::uint32_t view) {
   WideString text = RegScriptExportHeader();
   bool found = false;
   if (files.size() >= 2) {
     RegRoot root = 0;
     AnsiString path;
     found = ParseRegKeyName(files[1], root, path) &&
-            AppendRegKeyText(registry_, codePage_, root, path, text);
+            AppendRegKeyText(registry_, codePage_, root, path, text, view);
   } else {
     for (RegRoot root : {kLocalMachine, kCurrentUser, kClassesRoot})
-      found = AppendRegKeyText(registry_, codePage_, root, "", text) || found;
+      found = AppendRegKeyText(registry_, codePage_, root, "", text, view) || found;
   }
   if (!found)
     return RegEditOutcome::kNothingExported;
@@ -135,7 +138,8 @@ RegEditOutcome FakeLauncher::Export(const StringList& files) {
                                                                 : RegEditOutcome::kExportFailed;
 }
 
-RegEditOutcome FakeLauncher::Import(const StringList& files, bool silent, LaunchCall& call) {
+RegEditOutcome FakeLauncher::Import(const StringList& files, bool silent, std::uint32_t view,
+                                    LaunchCall& call) {
   RegEditOutcome outcome = RegEditOutcome::kImported;
   for (const AnsiString& file : files) {
     if (!silent) {
@@ -146,7 +150,7 @@ RegEditOutcome FakeLauncher::Import(const StringList& files, bool silent, Launch
       }
     }
     Bytes bytes;
-    if (!files_.ReadWholeFile(file, bytes) || !ImportRegScript(registry_, codePage_, bytes))
+    if (!files_.ReadWholeFile(file, bytes) || !ImportRegScript(registry_, codePage_, bytes, view))
       outcome = RegEditOutcome::kImportFailed;
   }
   return outcome;

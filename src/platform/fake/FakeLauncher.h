@@ -43,6 +43,9 @@ struct LaunchCall {
 //   /s /e file key  exports the key (or all three roots without a key) as 5.00 text;
 //   /s file...      imports each file;
 //   file...         imports each file once the scripted confirmation says yes (default no).
+// Playing a 32-bit process on 64-bit Windows, "%windir%\regedit.exe" started without
+// LaunchOptions::nativeProgram is redirected to the 32-bit editor, which works on the 32-bit
+// registry view; with it, the native editor runs on the native view.
 class FakeLauncher : public Launcher {
  public:
   FakeLauncher(FakeSystem& system, FakeRegistry& registry, FakeFiles& files, CodePage& codePage)
@@ -59,12 +62,13 @@ class FakeLauncher : public Launcher {
   void SetRunsPastWait(bool runsPast) { runsPastWait_ = runsPast; }
   // The answer to regedit's "Are you sure you want to continue?" before an import without /s.
   void SetConfirmationAnswer(bool yes) { confirmationAnswer_ = yes; }
+  void PlayWow64Process(bool playing) { wow64Process_ = playing; }
 
  private:
   bool IsRegistryEditor(const AnsiString& program);
-  RegEditOutcome Perform(const StringList& arguments, LaunchCall& call);
-  RegEditOutcome Export(const StringList& files);
-  RegEditOutcome Import(const StringList& files, bool silent, LaunchCall& call);
+  RegEditOutcome Perform(const StringList& arguments, std::uint32_t view, LaunchCall& call);
+  RegEditOutcome Export(const StringList& files, std::uint32_t view);
+  RegEditOutcome Import(const StringList& files, bool silent, std::uint32_t view, LaunchCall& call);
 
   FakeSystem& system_;
   FakeRegistry& registry_;
@@ -74,6 +78,7 @@ class FakeLauncher : public Launcher {
   bool startFails_ = false;
   bool runsPastWait_ = false;
   bool confirmationAnswer_ = false;
+  bool wow64Process_ = false;
 };
 
 // Splits a command line as CommandLineToArgvW does; the first element is the program name.

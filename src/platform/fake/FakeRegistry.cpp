@@ -480,8 +480,8 @@ bool DeleteAsUser(FakeRegistry::Node* node) {
 
 }  // namespace
 
-bool FakeRegistry::DeleteTreeAsUser(RegRoot root, const AnsiString& path) {
-  Node* node = Find(root, path);
+bool FakeRegistry::DeleteTreeAsUser(RegRoot root, const AnsiString& path, std::uint32_t view) {
+  Node* node = Find(root, SeenPath(root, path, view));
   return node != nullptr && node->parent != nullptr && DeleteAsUser(node);
 }
 

@@ -73,8 +73,10 @@ class FakeRegistry : public Registry {
 
   // Deletes the key and its subtree as a user would (RegDeleteTree): a key that refuses DELETE
   // (0x10000) stays, and so do its ancestors in the subtree. Roots are never deleted. True when
-  // the key is gone.
-  bool DeleteTreeAsUser(RegRoot root, const AnsiString& path);
+  // the key is gone. The view bits (KEY_WOW64_64KEY or KEY_WOW64_32KEY) choose the view the path
+  // names, as for an open.
+  bool DeleteTreeAsUser(RegRoot root, const AnsiString& path,
+                        std::uint32_t view = regaccess::kWow64_64Key);
 
   void PlayWow64Process(bool playing) { wow64Process_ = playing; }
 

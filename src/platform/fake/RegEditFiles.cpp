@@ -112,8 +112,8 @@ enum class Format { kRegedit4, kVersion5 };
 
 class Importer {
  public:
-  Importer(FakeRegistry& registry, CodePage& codePage, Format format)
-      : registry_(registry), codePage_(codePage), format_(format), key_(registry) {}
+  Importer(FakeRegistry& registry, CodePage& codePage, Format format, std::uint32_t view)
+      : registry_(registry), codePage_(codePage), format_(format), view_(view), key_(registry) {}
 
   void Run(const std::vector<WideString>& lines) {
     for (std::size_t i = 1; i < lines.size(); ++i) {
@@ -142,9 +142,9 @@ class Importer {
     if (!ParseRegKeyName(codePage_.FromWide(name), root, path))
       return;
     if (remove)
-      registry_.DeleteTreeAsUser(root, path);
+      registry_.DeleteTreeAsUser(root, path, view_);
     else
-      key_.Create(root, path, regaccess::kAllAccess | regaccess::kWow64_64Key);
+      key_.Create(root, path, regaccess::kAllAccess | view_);
   }
 
   void ValueLine(const WideString& line, const std::vector<WideString>& lines, std::size_t& i) {
@@ -290,6 +290,7 @@ class Importer {
   FakeRegistry& registry_;
   CodePage& codePage_;
   Format format_;
+  std::uint32_t view_;
   RegKey key_;
 };
 
@@ -329,8 +330,8 @@ bool IsPlainString(const RegValue& value) {
 
 class Exporter {
  public:
-  Exporter(Registry& registry, CodePage& codePage, RegRoot root)
-      : registry_(registry), codePage_(codePage), root_(root) {}
+  Exporter(Registry& registry, CodePage& codePage, RegRoot root, std::uint32_t view)
+      : registry_(registry), codePage_(codePage), root_(root), view_(view) {}
 
   // Writes the key at path below the root, then its subkeys; the port opens below roots only, so
   // each subkey is opened by its path from the root.
@@ -346,7 +347,7 @@ class Exporter {
     for (std::uint32_t i = 0; registry_.EnumKey(key, i, name); ++i) {
       const AnsiString childPath = path.empty() ? name : path + "\\" + name;
       RegKey child(registry_);
-      if (child.Open(root_, childPath, regaccess::kRead | regaccess::kWow64_64Key))
+      if (child.Open(root_, childPath, regaccess::kRead | view_))
         Key(child.Get(), childPath, text);
     }
   }
@@ -435,6 +436,7 @@ class Exporter {
   Registry& registry_;
   CodePage& codePage_;
   RegRoot root_;
+  std::uint32_t view_;
 };
 
 }  // namespace
@@ -475,7 +477,8 @@ Bytes EncodeUtf16File(const WideString& text) {
   return file;
 }
 
-bool ImportRegScript(FakeRegistry& registry, CodePage& codePage, const Bytes& file) {
+bool ImportRegScript(FakeRegistry& registry, CodePage& codePage, const Bytes& file,
+                     std::uint32_t view) {
   const std::vector<WideString> lines = SplitLines(DecodeRegScriptFile(file, codePage));
   if (lines.empty())
     return false;
@@ -487,7 +490,7 @@ bool ImportRegScript(FakeRegistry& registry, CodePage& codePage, const Bytes& fi
     format = Format::kVersion5;
   else
     return false;
-  Importer(registry, codePage, format).Run(lines);
+  Importer(registry, codePage, format, view).Run(lines);
   return true;
 }
 
@@ -496,15 +499,15 @@ WideString RegScriptExportHeader() {
 }
 
 bool AppendRegKeyText(Registry& registry, CodePage& codePage, RegRoot root, const AnsiString& path,
-                      WideString& text) {
+                      WideString& text, std::uint32_t view) {
   RegKey key(registry);
   const AnsiString rootName = RootName(root);
-  if (rootName.empty() || !key.Open(root, path, regaccess::kRead | regaccess::kWow64_64Key))
+  if (rootName.empty() || !key.Open(root, path, regaccess::kRead | view))
     return false;
   AnsiString keyPath = path;
   while (!keyPath.empty() && keyPath.back() == '\\')
     keyPath.pop_back();
-  Exporter(registry, codePage, root).Key(key.Get(), keyPath, text);
+  Exporter(registry, codePage, root, view).Key(key.Get(), keyPath, text);
   return true;
 }
 

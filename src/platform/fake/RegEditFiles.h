@@ -25,7 +25,10 @@ Bytes EncodeUtf16File(const WideString& text);
 // values as they are. In the 5.00 format the bytes of hex(1), hex(2) and hex(7) are UTF-16LE text
 // and are stored as the ANSI text the ANSI calls return; in REGEDIT4 they are stored as written.
 // False when the text does not start with one of the two headers (nothing is changed then).
-bool ImportRegScript(FakeRegistry& registry, CodePage& codePage, const Bytes& file);
+// The view is the registry view the editor works on: the native one (KEY_WOW64_64KEY), or the
+// 32-bit one (KEY_WOW64_32KEY) for the 32-bit editor on 64-bit Windows.
+bool ImportRegScript(FakeRegistry& registry, CodePage& codePage, const Bytes& file,
+                     std::uint32_t view = regaccess::kWow64_64Key);
 
 // The 5.00 text of a key and its subtree as regedit exports it: the header, an empty line, then
 // for the key and each subkey (depth first, in enumeration order) the key line, its values sorted
@@ -39,8 +42,9 @@ bool ExportRegScript(Registry& registry, CodePage& codePage, RegRoot root, const
                      WideString& text);
 // The header line and empty line that open an export.
 WideString RegScriptExportHeader();
-// Appends the lines of one key and its subtree, as ExportRegScript writes them after the header.
+// Appends the lines of one key and its subtree, as ExportRegScript writes them after the header,
+// read in the given view (as for ImportRegScript).
 bool AppendRegKeyText(Registry& registry, CodePage& codePage, RegRoot root, const AnsiString& path,
-                      WideString& text);
+                      WideString& text, std::uint32_t view = regaccess::kWow64_64Key);
 
 }  // namespace ql

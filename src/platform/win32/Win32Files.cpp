@@ -1,53 +1,12 @@
 // File-system adapter: FindFirstFileA and friends, run with WOW64 file-system redirection off.
 #include <windows.h>
 
-#include "platform/win32/SystemFunction.h"
+#include "platform/win32/NativeFileSystem.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace ql::win32 {
 namespace {
-
-using DisableRedirection = BOOL(WINAPI*)(PVOID*);
-using RevertRedirection = BOOL(WINAPI*)(PVOID);
-
-struct RedirectionFunctions {
-  DisableRedirection disable = nullptr;
-  RevertRedirection revert = nullptr;
-};
-
-// Looked up once: the functions are missing before Windows XP x64 and on old 32-bit systems.
-const RedirectionFunctions& Redirection() {
-  static const RedirectionFunctions functions = [] {
-    RedirectionFunctions found{
-        LookUpFunction<DisableRedirection>("kernel32.dll", "Wow64DisableWow64FsRedirection"),
-        LookUpFunction<RevertRedirection>("kernel32.dll", "Wow64RevertWow64FsRedirection")};
-    if (found.disable == nullptr || found.revert == nullptr)
-      found = RedirectionFunctions{};
-    return found;
-  }();
-  return functions;
-}
-
-// Turns redirection off for the current thread while it lives. In a 64-bit process, or a 32-bit
-// process on 32-bit Windows, the call fails and nothing changes.
-class NativeFileSystem {
- public:
-  NativeFileSystem() {
-    const RedirectionFunctions& functions = Redirection();
-    active_ = functions.disable != nullptr && functions.disable(&previous_) != FALSE;
-  }
-  NativeFileSystem(const NativeFileSystem&) = delete;
-  NativeFileSystem& operator=(const NativeFileSystem&) = delete;
-  ~NativeFileSystem() {
-    if (active_)
-      Redirection().revert(previous_);
-  }
-
- private:
-  PVOID previous_ = nullptr;
-  bool active_ = false;
-};
 
 constexpr std::uint32_t kSpecialKinds =
     fileattr::kHidden | fileattr::kSystem | fileattr::kVolumeLabel | fileattr::kDirectory;
