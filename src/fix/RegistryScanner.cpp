@@ -230,9 +230,12 @@ void RegistryScanner::CheckActiveX() {
   Walk(names, &RegistryScanner::ExamineClass);
 }
 
+// "Wow6432Node" below the class root of 64-bit Windows is the 32-bit view of the class keys, not a
+// program identifier: judged as one, its class-key texts would delete every 32-bit registration.
 void RegistryScanner::ExamineClass(const AnsiString& name) {
   const AnsiString upperName = platform_.codePage.UpperCase(name);
-  if (name[0] == '.' || Contains(name, "urn:") || upperName == "CLSID" || upperName == "LNKFILE")
+  if (name[0] == '.' || Contains(name, "urn:") || upperName == "CLSID" || upperName == "LNKFILE" ||
+      upperName == "WOW6432NODE")
     return;
   Show(name, StatusForm::Unchanged);
   const AnsiString key = "\\" + name;

@@ -163,10 +163,12 @@ INSTANTIATE_TEST_SUITE_P(
       return "Case" + std::to_string(info.index);
     });
 
-TEST_F(ChecksTest, ActiveXPassesOverExtensionsUrnsAndTheTwoSpecialNames) {
+// Wine writes a default value on the class-ID key of both views, which then reads as the
+// "CLSID" text of the 32-bit view's root "Wow6432Node".
+TEST_F(ChecksTest, ActiveXPassesOverExtensionsUrnsAndTheSpecialNames) {
   fake.files.AddFile("C:\\WINDOWS\\notepad.exe");
   fake.registry.AddKey(kClassesRoot, "CLSID\\{ok}");
-  for (const char* name : {".x", "a-urn:b", "clsid", "LnkFile"})
+  for (const char* name : {".x", "a-urn:b", "clsid", "LnkFile", "Wow6432Node"})
     fake.registry.SetString(kClassesRoot, AnsiString(name) + "\\CLSID", "", "{missing}");
   scanner.CheckActiveX();
   EXPECT_EQ(state.ErrorCount, 0u);
