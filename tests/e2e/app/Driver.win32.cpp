@@ -295,4 +295,19 @@ bool RegistryValueExists(HKEY root, const char* key, const char* name) {
          RegQueryValueExA(handle.get(), name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
+void DeleteRegistryTree(HKEY root, const char* key) {
+  win32::UniqueHKey handle;
+  if (RegOpenKeyExA(root, key, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, handle.put()) != ERROR_SUCCESS)
+    return;
+  RegDeleteTreeA(handle.get(), nullptr);
+  handle.reset();
+  RegDeleteKeyExA(root, key, KEY_WOW64_64KEY, 0);
+}
+
+void DeleteRegistryValue(HKEY root, const char* key, const char* name) {
+  win32::UniqueHKey handle;
+  if (RegOpenKeyExA(root, key, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, handle.put()) == ERROR_SUCCESS)
+    RegDeleteValueA(handle.get(), name);
+}
+
 }  // namespace ql::e2e

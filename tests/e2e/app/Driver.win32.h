@@ -94,5 +94,9 @@ bool WriteRegistryText(HKEY root, const char* key, const char* name, const std::
 std::string ReadRegistryText(HKEY root, const char* key, const char* name);
 bool RegistryKeyExists(HKEY root, const char* key);
 bool RegistryValueExists(HKEY root, const char* key, const char* name);
+// Deletes a key with its subtree, or one value, in the native view, where the writes above put
+// them.
+void DeleteRegistryTree(HKEY root, const char* key);
+void DeleteRegistryValue(HKEY root, const char* key, const char* name);
 
 }  // namespace ql::e2e

@@ -14,6 +14,8 @@
 
 namespace {
 
+using ql::e2e::DeleteRegistryTree;
+using ql::e2e::DeleteRegistryValue;
 using ql::e2e::RegistryKeyExists;
 using ql::e2e::WriteRegistryText;
 
@@ -107,9 +109,9 @@ class QuillonScanE2eTest : public ::testing::Test {
     folder = ql::e2e::TempFolder() + "qle2e-scan";
   }
   void TearDown() override {
-    RegDeleteTreeA(HKEY_CLASSES_ROOT, ".qle2e");
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, kRun, "qle2e");
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kOrphan);
+    DeleteRegistryTree(HKEY_CLASSES_ROOT, ".qle2e");
+    DeleteRegistryValue(HKEY_CURRENT_USER, kRun, "qle2e");
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kOrphan);
     for (const char* name : {"Quillon_Log_1.txt", "Quillon_Undo_1.reg", "Quillon.reg"})
       DeleteFileA((folder + "\\" + name).c_str());
     RemoveDirectoryA((folder + "\\tmp.reg").c_str());
@@ -224,6 +226,13 @@ std::string Expanded(const char* text) {
   return expanded;
 }
 
+// The program-files folder of the native view, which "%ProgramFiles%" in an entry of the native
+// registry view names; a 32-bit process expands the name to the 32-bit folder.
+std::string NativeProgramFiles() {
+  const std::string native = Expanded("%ProgramW6432%");
+  return native.find('%') == std::string::npos ? native : Expanded("%ProgramFiles%");
+}
+
 // No finding names a file that is there: on the prefix as wineboot made it (plus the planted
 // problems), every path a finding names, and every bare font name in the Fonts folder, is gone.
 TEST_F(QuillonScanE2eTest, NoFindingNamesAFileThatIsThere) {
@@ -252,7 +261,7 @@ TEST_F(QuillonScanE2eTest, HealthyEntriesOfEveryFormGiveNoFinding) {
   const std::string local = Expanded("%LOCALAPPDATA%") + "\\QlOk";
   const std::string roaming = Expanded("%APPDATA%") + "\\QlOk";
   const std::string common = Expanded("%ProgramData%") + "\\QlOk";
-  const std::string programs = Expanded("%ProgramFiles%") + "\\QlOk App";
+  const std::string programs = NativeProgramFiles() + "\\QlOk App";
   const std::string profile = Expanded("%USERPROFILE%") + "\\QlOk";
   const std::string drive = Expanded("%SystemDrive%") + "\\QlOk";
   std::vector<std::string> folders = {local, roaming, common, programs, profile, drive};
@@ -294,11 +303,11 @@ TEST_F(QuillonScanE2eTest, HealthyEntriesOfEveryFormGiveNoFinding) {
   const Outcome outcome = RunScan("");
   for (const Planted& entry : planted) {
     if (entry.key == kRun || entry.key == fonts || entry.key == help)
-      RegDeleteKeyValueA(entry.root, entry.key.c_str(), entry.name.c_str());
+      DeleteRegistryValue(entry.root, entry.key.c_str(), entry.name.c_str());
   }
-  RegDeleteTreeA(HKEY_LOCAL_MACHINE, appPaths.c_str());
-  RegDeleteTreeA(HKEY_CLASSES_ROOT, clsid.c_str());
-  RegDeleteTreeA(HKEY_CURRENT_USER, "AppEvents\\Schemes\\Apps\\.Default\\QlOkEvent");
+  DeleteRegistryTree(HKEY_LOCAL_MACHINE, appPaths.c_str());
+  DeleteRegistryTree(HKEY_CLASSES_ROOT, clsid.c_str());
+  DeleteRegistryTree(HKEY_CURRENT_USER, "AppEvents\\Schemes\\Apps\\.Default\\QlOkEvent");
   for (const std::string& file : files)
     DeleteFileA(file.c_str());
   for (const std::string& folder : folders)

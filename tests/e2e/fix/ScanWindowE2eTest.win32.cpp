@@ -58,8 +58,8 @@ class ScanWindowE2e : public ::testing::Test {
   }
   void TearDown() override {
     CloseQuillon(quillon, main, 5000);
-    RegDeleteTreeA(HKEY_CLASSES_ROOT, kExtension);
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, kRun, "qlgui");
+    DeleteRegistryTree(HKEY_CLASSES_ROOT, kExtension);
+    DeleteRegistryValue(HKEY_CURRENT_USER, kRun, "qlgui");
   }
 
   Program quillon;
@@ -111,10 +111,17 @@ TEST_F(ScanWindowE2e, FindsFixesAndUndoesThePlantedProblems) {
   EXPECT_EQ(ChildText(undo, "ActionLabel"), "Undo manager");
   SaveWindowBitmap(undo, ArtifactFolder() + "\\undo-manager.bmp");
   Click(undo, "Button1Label");
+  // The registry editor imports the undo script while the test reads: wait for each entry.
   EXPECT_TRUE(WaitUntil(
       [&] { return ReadRegistryText(HKEY_CLASSES_ROOT, kExtension, "") == "QlGuiMissingClass"; },
       15000));
-  EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, kRun, "qlgui"), "\"C:\\qlguigone\\x.exe\" /min");
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return ReadRegistryText(HKEY_CURRENT_USER, kRun, "qlgui") ==
+               "\"C:\\qlguigone\\x.exe\" /min";
+      },
+      15000))
+      << ReadRegistryText(HKEY_CURRENT_USER, kRun, "qlgui");
   Click(undo, "Button3Label");
   EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(undo) == FALSE; }, 5000));
 }

@@ -10,6 +10,7 @@
 
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
+#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
 #include "unit/fix/KeyDeletionBackups.h"
 
@@ -91,12 +92,8 @@ class FixRoundTripWineTest : public ::testing::Test {
     CloseHandle(file);
   }
   void TearDown() override {
-    for (const Planted& entry : planted) {
-      if (!entry.goneValue.empty())
-        RegDeleteKeyValueA(Root(entry.root), entry.key.c_str(), entry.goneValue.c_str());
-      else
-        RegDeleteTreeA(Root(entry.root), entry.key.c_str());
-    }
+    for (const Planted& entry : planted)
+      DeleteNative(entry);
     for (const char* name : {"here.exe", "tmp.reg", "Quillon.reg"})
       DeleteFileA((undoFolder + name).c_str());
     WIN32_FIND_DATAA data{};
@@ -109,6 +106,22 @@ class FixRoundTripWineTest : public ::testing::Test {
     }
     RemoveDirectoryA((undoFolder + "tmp.reg").c_str());
     RemoveDirectoryA(undoFolder.c_str());
+  }
+
+  // In the native view, where the entries were planted: a 32-bit test's plain calls would clean
+  // the 32-bit view and leave the entries behind for the next tests of the prefix.
+  static void DeleteNative(const Planted& entry) {
+    win32::UniqueHKey key;
+    if (RegOpenKeyExA(Root(entry.root), entry.key.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                      key.put()) != ERROR_SUCCESS)
+      return;
+    if (!entry.goneValue.empty()) {
+      RegDeleteValueA(key.get(), entry.goneValue.c_str());
+      return;
+    }
+    RegDeleteTreeA(key.get(), nullptr);
+    key.reset();
+    RegDeleteKeyExA(Root(entry.root), entry.key.c_str(), KEY_WOW64_64KEY, 0);
   }
 
   static HKEY Root(RegRoot root) {
@@ -271,7 +284,9 @@ TEST_F(FixRoundTripWineTest, PlantedProblemsAreFixedByRegeditAndUndoneByteForByt
   for (const AnsiString& line : findings)
     EXPECT_EQ(line.find("qlok"), AnsiString::npos) << line;
 
-  EXPECT_EQ(pipeline.WriteFixFiles(), state.ErrorCount);
+  const std::uint32_t fixed = pipeline.WriteFixFiles();
+  const Bytes log = FileBytes(state.LogFileName);
+  EXPECT_EQ(fixed, state.ErrorCount) << AnsiString(log.begin(), log.end());
   EXPECT_TRUE(KeyDeletionsAreBackedUp(FileBytes(kFixScriptFileName), FileBytes(state.UndoFileName),
                                       platform.codePage));
   for (const Planted& entry : planted) {

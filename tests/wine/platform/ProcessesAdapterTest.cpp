@@ -87,6 +87,10 @@ TEST_F(ProcessesAdapter, TerminatedProcessSignalsItsHandle) {
   DWORD code = 0;
   ASSERT_TRUE(GetExitCodeProcess(handle, &code));
   EXPECT_EQ(code, 259u);
+  // The process list may name an ended process a little longer than its handle takes to signal.
+  const DWORD deadline = GetTickCount() + 10000;
+  while (ChildIds(processes_).count(childId_) != 0 && GetTickCount() < deadline)
+    Sleep(20);
   EXPECT_EQ(ChildIds(processes_).count(childId_), 0u);
 }
 
