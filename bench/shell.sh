@@ -4,13 +4,16 @@
 # the same time (IdleBaseline: a window with the same two timers doing nothing; WorkBaseline: the
 # work Quillon must do, done plainly), private memory against IdleBaseline, and memory, handles and
 # window-system objects across 10,000 accelerator changes.
-# Usage: bench/shell.sh BUILD_DIR   (a 64-bit Windows build with the targets Quillon, QuillonScan,
-#                                    QuillonDriver, IdleBaseline, WorkBaseline and AccelChurn built)
+# Usage: bench/shell.sh [BUILD_DIR...]   (Windows builds with the targets Quillon, QuillonScan,
+#   QuillonDriver, IdleBaseline, WorkBaseline and AccelChurn built; by default build/win32, where
+#   this machine starts 32-bit programs, and build/win64). Each build is measured in turn.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:?usage: bench/shell.sh BUILD_DIR}
-bin=$build/bin
 source scripts/wine-env.sh
+if [ $# -eq 0 ]; then
+  set -- build/win64
+  [ "$QUILLON_WINE_32BIT" = 1 ] && set -- build/win32 build/win64
+fi
 quillon_wine_prefix
 
 xvfb_pid=
@@ -25,19 +28,31 @@ if [ -z "${DISPLAY:-}" ]; then
   sleep 1
 fi
 
+# The loader of the program's own bitness, so that the process started is the program's own:
+# through the 32-bit loader a 64-bit program runs in another process than the one started.
+loader_for() {  # loader_for EXE
+  if objdump -f "$1" | grep -q 'pei-x86-64'; then
+    echo /usr/lib/wine/wine64
+  else
+    echo /usr/lib/wine/wine
+  fi
+}
+
 # Sizes: the whole file, and the file less its resource section (the skins and icons).
-for program in Quillon QuillonScan; do
-  exe=$bin/$program.exe
-  size=$(stat -c %s "$exe")
-  rsrc=$(objdump -h "$exe" | awk '$2 == ".rsrc" { print $3 }')
-  rsrc=$((16#${rsrc:-0}))
-  echo "$program.exe: $size bytes ($((size / 1024)) KiB), without resources $(((size - rsrc) / 1024)) KiB"
-done
+sizes() {  # sizes BIN
+  local program exe size rsrc
+  for program in Quillon QuillonScan; do
+    exe=$1/$program.exe
+    size=$(stat -c %s "$exe")
+    rsrc=$(objdump -h "$exe" | awk '$2 == ".rsrc" { print $3 }')
+    rsrc=$((16#${rsrc:-0}))
+    echo "$program.exe: $size bytes ($((size / 1024)) KiB), without resources $(((size - rsrc) / 1024)) KiB"
+  done
+}
+
 # Processor time of a process in nanoseconds, summed over its threads, from the Linux side: Wine
 # does not report other processes' times, and clock ticks are too coarse for an idle program.
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ n += $1 } END { print n + 0 }'; }
-
-"$WINELOADER" "$bin/QuillonDriver.exe" startup 5
 
 # Private memory of a process in KiB, from the Linux side (Wine reports no other process's).
 private_kib() { awk '/^Private_(Clean|Dirty):/ { n += $2 } END { print n + 0 }' /proc/"$1"/smaps_rollup 2>/dev/null; }
@@ -45,15 +60,15 @@ private_kib() { awk '/^Private_(Clean|Dirty):/ { n += $2 } END { print n + 0 }' 
 # Quillon and both baselines side by side for 60 s, once with the main window shown and once with
 # it hidden in the tray from the start ("ShowMinimized"; WorkBaseline then shows no window either).
 settings='HKCU\SOFTWARE\Kestrelworks\Quillon'
-idle_run() {  # idle_run LABEL SHOW_MINIMIZED
-  local variant=
-  [ "$2" = 1 ] && variant=hidden
-  "$WINELOADER" reg.exe add "$settings" /v ShowMinimized /t REG_DWORD /d "$2" /f >/dev/null
-  "$WINELOADER" "$bin/Quillon.exe" &
+idle_run() {  # idle_run BIN LOADER LABEL SHOW_MINIMIZED
+  local bin=$1 loader=$2 label=$3 variant=
+  [ "$4" = 1 ] && variant=hidden
+  "$WINELOADER" reg.exe add "$settings" /v ShowMinimized /t REG_DWORD /d "$4" /f >/dev/null
+  "$loader" "$bin/Quillon.exe" &
   local quillon=$!
-  "$WINELOADER" "$bin/IdleBaseline.exe" &
+  "$loader" "$bin/IdleBaseline.exe" &
   local idle=$!
-  "$WINELOADER" "$bin/WorkBaseline.exe" $variant &
+  "$loader" "$bin/WorkBaseline.exe" $variant &
   local work=$!
   sleep 10  # past the start-up work of all three
   local q0 i0 w0 q1 i1 w1 qm im
@@ -69,7 +84,7 @@ idle_run() {  # idle_run LABEL SHOW_MINIMIZED
   kill $quillon $idle $work
   wait $quillon $idle $work 2>/dev/null || true
   awk -v q=$((q1 - q0)) -v i=$((i1 - i0)) -v w=$((w1 - w0)) -v qm="$qm" -v im="$im" \
-    -v label="$1" 'BEGIN {
+    -v label="$label" 'BEGIN {
     printf "idle 60 s, %s: Quillon %.1f ms, IdleBaseline %.1f ms, WorkBaseline %.1f ms\n",
       label, q / 1e6, i / 1e6, w / 1e6
     toIdle = i > 0 ? sprintf("%.2f", q / i) : "n/a"
@@ -78,8 +93,19 @@ idle_run() {  # idle_run LABEL SHOW_MINIMIZED
     printf "  private memory: Quillon %.1f MiB, IdleBaseline %.1f MiB, %.1f MiB more (target at most 4)\n",
       qm / 1024, im / 1024, (qm - im) / 1024 }'
 }
-idle_run "main window shown" 0
-idle_run "hidden in the tray" 1
-"$WINELOADER" reg.exe delete "$settings" /v ShowMinimized /f >/dev/null
 
-"$WINELOADER" "$bin/AccelChurn.exe"
+measure_build() {  # measure_build BUILD_DIR
+  local bin=$1/bin loader
+  loader=$(loader_for "$bin/Quillon.exe")
+  echo "=== $1 ($(objdump -f "$bin/Quillon.exe" | sed -n 's/.*file format //p'))"
+  sizes "$bin"
+  "$loader" "$bin/QuillonDriver.exe" startup 5
+  idle_run "$bin" "$loader" "main window shown" 0
+  idle_run "$bin" "$loader" "hidden in the tray" 1
+  "$WINELOADER" reg.exe delete "$settings" /v ShowMinimized /f >/dev/null
+  "$loader" "$bin/AccelChurn.exe"
+}
+
+for build in "$@"; do
+  measure_build "$build"
+done
