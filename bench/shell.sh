@@ -54,8 +54,13 @@ sizes() {  # sizes BIN
 # does not report other processes' times, and clock ticks are too coarse for an idle program.
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ n += $1 } END { print n + 0 }'; }
 
-# Private memory of a process in KiB, from the Linux side (Wine reports no other process's).
-private_kib() { awk '/^Private_(Clean|Dirty):/ { n += $2 } END { print n + 0 }' /proc/"$1"/smaps_rollup 2>/dev/null; }
+# Private memory of a process in KiB, from the Linux side (Wine reports no other process's): the
+# pages it wrote (heap, stacks, bitmaps, copied image pages), the counterpart of Windows' private
+# bytes. Clean pages of mapped images are shared on Windows, but Linux counts them private while
+# no other process maps them: in a WoW64 prefix Wine's own services are 64-bit, so every 32-bit
+# system library would count whole against a 32-bit program. They are shown apart.
+private_kib() { awk '/^Private_Dirty:/ { n += $2 } END { print n + 0 }' /proc/"$1"/smaps_rollup 2>/dev/null; }
+clean_image_kib() { awk '/^Private_Clean:/ { n += $2 } END { print n + 0 }' /proc/"$1"/smaps_rollup 2>/dev/null; }
 
 # Quillon and both baselines side by side for 60 s, once with the main window shown and once with
 # it hidden in the tray from the start ("ShowMinimized"; WorkBaseline then shows no window either).
@@ -71,7 +76,7 @@ idle_run() {  # idle_run BIN LOADER LABEL SHOW_MINIMIZED
   "$loader" "$bin/WorkBaseline.exe" $variant &
   local work=$!
   sleep 10  # past the start-up work of all three
-  local q0 i0 w0 q1 i1 w1 qm im
+  local q0 i0 w0 q1 i1 w1 qm im qc ic
   q0=$(cpu_ns $quillon)
   i0=$(cpu_ns $idle)
   w0=$(cpu_ns $work)
@@ -81,9 +86,12 @@ idle_run() {  # idle_run BIN LOADER LABEL SHOW_MINIMIZED
   w1=$(cpu_ns $work)
   qm=$(private_kib $quillon)
   im=$(private_kib $idle)
+  qc=$(clean_image_kib $quillon)
+  ic=$(clean_image_kib $idle)
   kill $quillon $idle $work
   wait $quillon $idle $work 2>/dev/null || true
   awk -v q=$((q1 - q0)) -v i=$((i1 - i0)) -v w=$((w1 - w0)) -v qm="$qm" -v im="$im" \
+    -v qc="$qc" -v ic="$ic" \
     -v label="$label" 'BEGIN {
     printf "idle 60 s, %s: Quillon %.1f ms, IdleBaseline %.1f ms, WorkBaseline %.1f ms\n",
       label, q / 1e6, i / 1e6, w / 1e6
@@ -91,7 +99,9 @@ idle_run() {  # idle_run BIN LOADER LABEL SHOW_MINIMIZED
     toWork = w > 0 ? sprintf("%.2f", q / w) : "n/a"
     printf "  ratio to IdleBaseline %s, to WorkBaseline %s (target at most 1.30)\n", toIdle, toWork
     printf "  private memory: Quillon %.1f MiB, IdleBaseline %.1f MiB, %.1f MiB more (target at most 4)\n",
-      qm / 1024, im / 1024, (qm - im) / 1024 }'
+      qm / 1024, im / 1024, (qm - im) / 1024
+    printf "  clean image pages mapped by it alone: Quillon %.1f MiB, IdleBaseline %.1f MiB\n",
+      qc / 1024, ic / 1024 }'
 }
 
 measure_build() {  # measure_build BUILD_DIR
