@@ -3,8 +3,6 @@
 // startup entry and the task.
 #include <windows.h>
 
-#include <taskschd.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,34 +11,14 @@
 
 #include "app/OptionChoices.h"
 #include "app/Settings.h"
-#include "platform/win32/ComPtr.h"
 #include "platform/win32/Win32Platform.h"
 #include "registry/RegistryHelpers.h"
+#include "wine/platform/RegisteredTask.win32.h"
 
 namespace ql {
 namespace {
 
 constexpr char kRunPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-// The definition of the task "Quillon" as the scheduler gives it back through its interfaces;
-// nothing when there is no such task.
-std::optional<std::wstring> RegisteredStartupTask() {
-  win32::ComApartment apartment;
-  win32::ComPtr<ITaskService> service;
-  win32::ComPtr<ITaskFolder> folder;
-  win32::ComPtr<IRegisteredTask> task;
-  VARIANT none;
-  VariantInit(&none);
-  win32::UniqueBstr xml;
-  if (FAILED(CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskService,
-                              win32::PutVoid(service))) ||
-      FAILED(service.get()->Connect(none, none, none, none)) ||
-      FAILED(service.get()->GetFolder(win32::MakeBstr(u"\\").get(), folder.put())) ||
-      FAILED(folder.get()->GetTask(win32::MakeBstr(u"Quillon").get(), task.put())) ||
-      FAILED(task.get()->get_Xml(xml.put())))
-    return std::nullopt;
-  return std::wstring(xml.get(), SysStringLen(xml.get()));
-}
 
 bool Holds(const std::wstring& text, const std::wstring& part) {
   return text.find(part) != std::wstring::npos;
@@ -71,7 +49,7 @@ class OptionsWine : public ::testing::Test {
   // Wine 8.0 keeps a registered definition's settings but gives back no trigger, an empty
   // principal and an action without its command; Windows gives back all of it.
   void ExpectStartupTask() {
-    const std::optional<std::wstring> xml = RegisteredStartupTask();
+    const std::optional<std::wstring> xml = test::RegisteredTaskXml(u"Quillon");
     ASSERT_TRUE(xml.has_value());
     EXPECT_TRUE(Holds(*xml, L"<ExecutionTimeLimit>PT0S</ExecutionTimeLimit>"));
     EXPECT_TRUE(Holds(*xml, L"<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>"));
@@ -124,7 +102,7 @@ TEST_F(OptionsWine, SaveAndReadBackThroughTheRegistry) {
   ASSERT_EQ(SaveOptions(registry_, system_, tasks_, {false, false, true}, state_),
             "Options are saved!");
   EXPECT_FALSE(ReadOptionChoices(registry_, state_).startWithSystem);
-  EXPECT_FALSE(RegisteredStartupTask().has_value());
+  EXPECT_FALSE(test::RegisteredTaskXml(u"Quillon").has_value());
   EXPECT_EQ(Setting("ShowMinimized"), 0u);
   EXPECT_EQ(Setting("DisableMemoryManagement"), 1u);
 }
