@@ -29,24 +29,50 @@ bool StartupValuePresent(Registry& registry) {
   return registry.QueryValue(key.Get(), kStartupValueName, type, nullptr);
 }
 
+// Ticked: the logon task first, then the Run value, which the window reads as the option. A task
+// that could not be made changes nothing else, and a task is not left starting the program when
+// the Run value could not be written.
+AnsiString AddToStartup(Registry& registry, System& system, TaskScheduler& tasks) {
+  const AnsiString executable = system.ExecutablePath();
+  const bool withTask = IsVistaOrLater(system) && !executable.empty();
+  if (withTask &&
+      !tasks.RegisterTask(kLogonTaskName, StartupTaskXml(tasks.CurrentUser(), executable)))
+    return kTaskNotCreatedText;
+  if (!SetStartupEntry(registry, system, true)) {
+    if (withTask)
+      tasks.DeleteTask(kLogonTaskName);
+    return FailureText(kStartupValueName);
+  }
+  if (!EnableStartupEntryForUser(registry))
+    return FailureText(kStartupValueName);
+  return AnsiString();
+}
+
+// Unticked: only a value or task left behind is a failure; a Run key, value or task that is not
+// there has nothing to delete.
+AnsiString RemoveFromStartup(Registry& registry, System& system, TaskScheduler& tasks) {
+  AnsiString firstFailure;
+  if (!SetStartupEntry(registry, system, false) && StartupValuePresent(registry))
+    NoteFailure(firstFailure, kStartupValueName);
+  if (IsVistaOrLater(system) && !tasks.DeleteTask(kLogonTaskName) && firstFailure.empty())
+    firstFailure = kTaskNotDeletedText;
+  return firstFailure;
+}
+
 }  // namespace
 
 OptionChoices ReadOptionChoices(Registry& registry, const ProgramState& state) {
   OptionChoices choices;
-  choices.startWithSystem = StartupEntryExists(registry);
+  choices.startWithSystem = StartupEntryExists(registry) && !StartupEntryDisabledByUser(registry);
   choices.runMinimized = state.ShowMinimized;
   choices.disableMemoryManagement = state.Memory.DisableMemoryManagement;
   return choices;
 }
 
-AnsiString SaveOptions(Registry& registry, System& system, const OptionChoices& choices,
-                       ProgramState& state) {
-  AnsiString firstFailure;
-  // With the box unticked only a value left behind is a failure: a Run key or value that is not
-  // there has nothing to delete.
-  if (!SetStartupEntry(registry, system, choices.startWithSystem) &&
-      (choices.startWithSystem || StartupValuePresent(registry)))
-    NoteFailure(firstFailure, kStartupValueName);
+AnsiString SaveOptions(Registry& registry, System& system, TaskScheduler& tasks,
+                       const OptionChoices& choices, ProgramState& state) {
+  AnsiString firstFailure = choices.startWithSystem ? AddToStartup(registry, system, tasks)
+                                                    : RemoveFromStartup(registry, system, tasks);
 
   state.ShowMinimized = choices.runMinimized;
   state.Memory.DisableMemoryManagement = choices.disableMemoryManagement;

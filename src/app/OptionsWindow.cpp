@@ -34,7 +34,8 @@ void OptionsWindow::ShowForm() {
 
 void OptionsWindow::Button1Click() {
   const OptionChoices choices{CheckBox1.Checked(), CheckBox2.Checked(), CheckBox3.Checked()};
-  const AnsiString outcome = SaveOptions(platform_.registry, platform_.system, choices, state_);
+  const AnsiString outcome =
+      SaveOptions(platform_.registry, platform_.system, platform_.tasks, choices, state_);
   Hide();
   messages_.ShowInformation(outcome);
   Close();

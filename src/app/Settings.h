@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/system.h"
+#include "platform/tasks.h"
 #include "platform/text.h"
 
 namespace ql {
@@ -16,6 +17,11 @@ namespace ql {
 constexpr char SettingsKey[] = "SOFTWARE\\Kestrelworks\\Quillon";
 constexpr char kRunKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kStartupValueName[] = "Quillon";
+// Where Task Manager's Startup tab records the Run entries the user switched off.
+constexpr char kStartupApprovedKey[] =
+    "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+// The task scheduler's task that starts the program at logon on Windows Vista and later.
+constexpr char kLogonTaskName[] = "Quillon";
 constexpr char kLayersKey[] =
     "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
 constexpr char kCompatibilityFlags[] = "RUNASADMIN ELEVATECREATEPROCESS";
@@ -46,10 +52,25 @@ inline constexpr std::array<BoolSetting, 2> kBoolSettings = {{
 // at all the defaults stay. Never throws for registry trouble: the program must start.
 void LoadSettings(Registry& registry, ProgramState& state);
 
-// Writes or removes the Run key's value "Quillon" (the executable's full path). The Run key is
-// not created. True when the entry is now as asked.
+// Writes or removes the Run key's value "Quillon" (the executable's full path in quotes, so that a
+// path with blanks is not taken for a shorter one). The Run key is not created. True when the
+// entry is now as asked.
 bool SetStartupEntry(Registry& registry, System& system, bool enable);
 bool StartupEntryExists(Registry& registry);
+
+// Whether Task Manager has switched the Run entry off (its StartupApproved value says so).
+bool StartupEntryDisabledByUser(Registry& registry);
+// Switches a Run entry that Task Manager switched off on again; an entry it has not switched off
+// is left as it is. True when the entry is not switched off now.
+bool EnableStartupEntryForUser(Registry& registry);
+
+// Windows Vista and later (major version above 5) ask for elevation, and do not start a program
+// that asks for it from the Run key at logon: such a program starts through a logon task.
+bool IsVistaOrLater(System& system);
+// The definition of the logon task that starts the executable (in quotes) when the user logs on:
+// with the user's own token at the highest run level, never stopped for running long, also on
+// batteries, at the normal priority a start from the Run key has. Empty without a user.
+AnsiString StartupTaskXml(const AnsiString& user, const AnsiString& executable);
 
 // On Windows Vista and later, asks the system to run the program elevated from the next start on,
 // unless a value for this executable is already there (whatever its data).

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "platform/win32/SystemFunction.h"
+
 namespace ql::win32 {
 
 namespace {
@@ -16,6 +18,21 @@ UniqueHIcon FirstIcon(const char* path, UINT index) {
   if (reinterpret_cast<UINT_PTR>(icon) <= 1)
     return UniqueHIcon();
   return UniqueHIcon(icon);
+}
+
+// An elevated program gets no registered message from Explorer, which runs at a lower integrity
+// level, unless it lets the message through: "TaskbarCreated" must reach the tray window. For a
+// program that is not elevated the filter lets nothing more through. The per-window filter is
+// from Windows 7, the per-process one from Vista; before Vista neither exists nor is needed.
+void AllowFromExplorer(HWND window, UINT message) {
+  using WindowFilter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+  using ProcessFilter = BOOL(WINAPI*)(UINT, DWORD);
+  constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW, and MSGFLT_ADD for the per-process filter
+  if (const auto filter = LookUpFunction<WindowFilter>("user32.dll", "ChangeWindowMessageFilterEx"))
+    filter(window, message, kAllow, nullptr);
+  else if (const auto old =
+               LookUpFunction<ProcessFilter>("user32.dll", "ChangeWindowMessageFilter"))
+    old(message, kAllow);
 }
 
 template <std::size_t N>
@@ -66,6 +83,8 @@ Win32TrayIcon::Win32TrayIcon(MainWindow& form, HICON programIcon)
     : form_(form), programIcon_(programIcon) {
   Create(kTrayWindowClass, 0, WS_POPUP, "", {0, 0, 0, 0}, nullptr);
   taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+  if (taskbarCreated_ != 0 && Handle() != nullptr)
+    AllowFromExplorer(Handle(), taskbarCreated_);
   form_.Tray.SetView(this);
 }
 

@@ -6,6 +6,7 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/system.h"
+#include "platform/tasks.h"
 
 namespace ql {
 
@@ -19,6 +20,7 @@ struct Platform {
   Shell& shell;
   Launcher& launcher;
   Pump& pump;
+  TaskScheduler& tasks;
 };
 
 }  // namespace ql

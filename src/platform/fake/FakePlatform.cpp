@@ -10,7 +10,8 @@ FakePlatform::FakePlatform() : launcher(system, registry, files, codePage) {
 }
 
 Platform FakePlatform::platform() {
-  return Platform{registry, files, processes, system, clock, codePage, shell, launcher, pump};
+  return Platform{registry, files, processes, system, clock,
+                  codePage, shell, launcher,  pump,   tasks};
 }
 
 }  // namespace ql

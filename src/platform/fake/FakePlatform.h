@@ -8,6 +8,7 @@
 #include "platform/fake/FakeRegistry.h"
 #include "platform/fake/FakeShell.h"
 #include "platform/fake/FakeSystem.h"
+#include "platform/fake/FakeTaskScheduler.h"
 #include "platform/platform.h"
 
 namespace ql {
@@ -29,6 +30,7 @@ struct FakePlatform {
   FakeShell shell;
   FakeLauncher launcher;
   FakePump pump;
+  FakeTaskScheduler tasks;
 };
 
 }  // namespace ql

@@ -107,13 +107,21 @@ class Win32Launcher final : public Launcher {
                    const LaunchOptions& options) override;
 };
 
+// The Task Scheduler 2.0 interfaces (Windows Vista and later), through COM.
+class Win32TaskScheduler final : public TaskScheduler {
+ public:
+  AnsiString CurrentUser() override;
+  bool RegisterTask(const AnsiString& name, const AnsiString& xml) override;
+  bool DeleteTask(const AnsiString& name) override;
+};
+
 // The real system: one adapter per port. The message pump belongs to the user interface, so the
 // caller supplies it.
 class Win32Platform {
  public:
   Platform platform(Pump& pump) {
     return Platform{registry_, files_, processes_, system_, clock_,
-                    codePage_, shell_, launcher_,  pump};
+                    codePage_, shell_, launcher_,  pump,    tasks_};
   }
 
  private:
@@ -125,6 +133,7 @@ class Win32Platform {
   Win32CodePage codePage_;
   Win32Shell shell_;
   Win32Launcher launcher_;
+  Win32TaskScheduler tasks_;
 };
 
 }  // namespace ql::win32

@@ -3,6 +3,8 @@
 // in the tray, and a screenshot of the main window.
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -33,6 +35,17 @@ int TrayIconCount() {
       ++count;
   }
   return count;
+}
+
+// The hidden window of a process that owns its tray icon.
+HWND TrayWindowOf(DWORD processId) {
+  for (HWND window : ProcessWindows(processId)) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name) == "QuillonTrayWindow")
+      return window;
+  }
+  return nullptr;
 }
 
 class QuillonE2e : public ::testing::Test {
@@ -194,6 +207,30 @@ TEST_F(QuillonE2e, ShowMinimizedStartsInTheTrayOnly) {
   ASSERT_TRUE(PostRegistered(main, "QuillonClose", 1134));
   EXPECT_TRUE(quillon.WaitForExit(5000));
   EXPECT_TRUE(WaitUntil([&] { return TrayIconCount() == iconsBefore; }, 5000));
+}
+
+// Explorer that comes back has lost every icon and says so with "TaskbarCreated" to every
+// top-level window. The icon is taken away here as a restarted Explorer loses it, while the main
+// window is hidden in the tray, where the icon is the only way back to it.
+TEST_F(QuillonE2e, TheTrayIconComesBackWhenTheTaskbarIsCreatedAgain) {
+  const int iconsBefore = TrayIconCount();
+  StartQuillon();
+  ASSERT_TRUE(WaitUntil([&] { return TrayIconCount() > iconsBefore; }, kStartWait));
+  ASSERT_TRUE(PostMessageA(main, WM_COMMAND, 40009, 0));  // Minimize
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) == FALSE; }, 3000));
+  const HWND trayWindow = TrayWindowOf(quillon.Id());
+  ASSERT_NE(nullptr, trayWindow);
+  NOTIFYICONDATAA icon{};
+  icon.cbSize = sizeof icon;
+  icon.hWnd = trayWindow;
+  icon.uID = 1;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &icon));
+  ASSERT_TRUE(WaitUntil([&] { return TrayIconCount() == iconsBefore; }, 5000));
+
+  ASSERT_TRUE(PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0));
+  EXPECT_TRUE(WaitUntil([&] { return TrayIconCount() == iconsBefore + 1; }, 5000));
+  Sleep(500);
+  EXPECT_FALSE(IsWindowVisible(main));
 }
 
 TEST_F(QuillonE2e, TrayMenuCommandsReachTheMainWindow) {

@@ -12,6 +12,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "registry/RegistryHelpers.h"
 #include "ui/Controls.h"
+#include "wine/platform/RegisteredTask.win32.h"
 
 namespace ql::e2e {
 namespace {
@@ -161,12 +162,15 @@ std::string Upper(std::string text) {
 TEST_F(ToolWindowsE2e, OptionsWindowAddsAndRemovesTheStartupEntry) {
   EXPECT_EQ(SaveStartupOption(true), "Options are saved!");
   EXPECT_TRUE(StartupEntryExists());
-  EXPECT_EQ(ReadStringValue(registry_, kCurrentUser, kRunKey, "Quillon"), Upper(QuillonPath()));
+  EXPECT_EQ(ReadStringValue(registry_, kCurrentUser, kRunKey, "Quillon"),
+            "\"" + Upper(QuillonPath()) + "\"");
+  EXPECT_TRUE(test::RegisteredTaskXml(u"Quillon").has_value());
   EXPECT_TRUE(ValueExists(registry_, kCurrentUser, kSettingsKey, "ShowMinimized"));
   EXPECT_TRUE(ValueExists(registry_, kCurrentUser, kSettingsKey, "DisableMemoryManagement"));
 
   EXPECT_EQ(SaveStartupOption(false), "Options are saved!");
   EXPECT_FALSE(StartupEntryExists());
+  EXPECT_FALSE(test::RegisteredTaskXml(u"Quillon").has_value());
 }
 
 TEST_F(ToolWindowsE2e, WorkedProgramsWindowEndsARunningNotepadAfterTheConfirmation) {

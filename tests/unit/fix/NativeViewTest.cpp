@@ -77,7 +77,8 @@ StringList NativeAndWow64Findings(bool opensNativeView, bool redirectionOff) {
                 platform.codePage,
                 platform.shell,
                 platform.launcher,
-                platform.pump};
+                platform.pump,
+                platform.tasks};
   const AnsiString undoFolder = kUndoFolder;
   ScanState state;
   FixPipeline pipeline(seen, state, undoFolder);
@@ -183,7 +184,7 @@ TEST(NativeViewTest, TheFixAndTheUndoOfA32BitQuillonReachTheNativeView) {
         platform.processes, platform.system,
         platform.clock,     platform.codePage,
         platform.shell,     startsNativeEditor ? static_cast<Launcher&>(fake.launcher) : redirected,
-        platform.pump};
+        platform.pump,      platform.tasks};
     const AnsiString undoFolder = kUndoFolder;
     ScanState state;
     FixPipeline pipeline(seen, state, undoFolder);

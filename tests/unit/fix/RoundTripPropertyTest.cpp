@@ -535,7 +535,7 @@ void RunSeed(unsigned seed, bool failExports = false) {
 
   FailingExports regedit(fake, planter.failingExports);
   Platform platform{fake.registry, fake.files, fake.processes, fake.system, fake.clock,
-                    fake.codePage, fake.shell, regedit,        fake.pump};
+                    fake.codePage, fake.shell, regedit,        fake.pump,   fake.tasks};
   ScanState state;
   FixPipeline pipeline(platform, state, undoFolder);
   RegistryScanner scanner(platform, state, pipeline);

@@ -173,7 +173,7 @@ class LossyNamesTest : public ::testing::Test {
   FakePlatform fake;
   LossyRegistry registry;
   Platform platform{registry,      fake.files, fake.processes, fake.system, fake.clock,
-                    fake.codePage, fake.shell, fake.launcher,  fake.pump};
+                    fake.codePage, fake.shell, fake.launcher,  fake.pump,   fake.tasks};
   AnsiString undoFolder = "C:\\Undo\\";
   ScanState state;
   FixPipeline pipeline{platform, state, undoFolder};

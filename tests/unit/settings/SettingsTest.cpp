@@ -156,7 +156,7 @@ TEST_F(SettingsTest, StartupEntryOnTwiceLeavesOneValueWithTheExecutablePath) {
   EXPECT_TRUE(SetStartupEntry(registry, system, true));
   EXPECT_EQ(fake.Values(kCurrentUser, kRunPath).size(), 1u);
   EXPECT_EQ(fake.GetValue(kCurrentUser, kRunPath, "Quillon")->type, regtype::kString);
-  EXPECT_EQ(fake.GetString(kCurrentUser, kRunPath, "Quillon"), kExe);
+  EXPECT_EQ(fake.GetString(kCurrentUser, kRunPath, "Quillon"), '"' + AnsiString(kExe) + '"');
   EXPECT_TRUE(StartupEntryExists(registry));
 }
 
@@ -165,7 +165,7 @@ TEST_F(SettingsTest, StartupEntryFollowsAMovedExecutable) {
   SetStartupEntry(registry, system, true);
   system.SetExecutablePath("D:\\Tools\\Quillon.exe");
   SetStartupEntry(registry, system, true);
-  EXPECT_EQ(fake.GetString(kCurrentUser, kRunPath, "Quillon"), "D:\\Tools\\Quillon.exe");
+  EXPECT_EQ(fake.GetString(kCurrentUser, kRunPath, "Quillon"), "\"D:\\Tools\\Quillon.exe\"");
 }
 
 TEST_F(SettingsTest, StartupEntryOffRemovesOnlyOurValue) {
@@ -195,6 +195,16 @@ TEST_F(SettingsTest, StartupEntryReportsFailures) {
   fake.SetString(kCurrentUser, kRunPath, "Quillon", kExe);
   EXPECT_FALSE(SetStartupEntry(registry, system, false));
   EXPECT_TRUE(StartupEntryExists(registry));
+}
+
+// A user or folder name with "&" or "<" must not break the task's definition, and a task for no
+// user in particular would start the program at every user's logon.
+TEST_F(SettingsTest, StartupTaskNamesItsUserAndEscapesNames) {
+  const AnsiString xml = StartupTaskXml("PC\\R&D <1>", "C:\\A & B\\Quillon.exe");
+  EXPECT_NE(xml.find("<UserId>PC\\R&amp;D &lt;1&gt;</UserId>"), AnsiString::npos);
+  EXPECT_NE(xml.find("<Command>\"C:\\A &amp; B\\Quillon.exe\"</Command>"), AnsiString::npos);
+  EXPECT_EQ(xml.find("{"), AnsiString::npos);
+  EXPECT_EQ(StartupTaskXml("", kExe), "");
 }
 
 struct CompatibilityCase {

@@ -5,12 +5,14 @@
 #include "app/Settings.h"
 #include "platform/fake/FakeRegistry.h"
 #include "platform/fake/FakeSystem.h"
+#include "platform/fake/FakeTaskScheduler.h"
 
 namespace ql {
 namespace {
 
 constexpr char kRunPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kExecutable[] = "C:\\Program Files\\Quillon\\Quillon.exe";
+constexpr char kQuotedExecutable[] = "\"C:\\Program Files\\Quillon\\Quillon.exe\"";
 constexpr std::uint32_t kKeySetValue = 0x0002;
 
 class Options : public ::testing::Test {
@@ -29,6 +31,7 @@ class Options : public ::testing::Test {
 
   FakeRegistry registry_;
   FakeSystem system_;
+  FakeTaskScheduler tasks_;
   ProgramState state_;
 };
 
@@ -49,7 +52,8 @@ TEST_F(Options, BoxesShowTheRunValueAndTheRunningSettings) {
 }
 
 TEST_F(Options, ARunValueDeletedByHandShowsTheFirstBoxUnticked) {
-  ASSERT_EQ(SaveOptions(registry_, system_, {true, false, false}, state_), "Options are saved!");
+  ASSERT_EQ(SaveOptions(registry_, system_, tasks_, {true, false, false}, state_),
+            "Options are saved!");
   EXPECT_TRUE(ReadOptionChoices(registry_, state_).startWithSystem);
   registry_.RemoveValue(kCurrentUser, kRunPath, "Quillon");
   EXPECT_FALSE(ReadOptionChoices(registry_, state_).startWithSystem);
@@ -59,7 +63,7 @@ class OptionsRoundTrip : public Options, public ::testing::WithParamInterface<Op
 
 TEST_P(OptionsRoundTrip, SaveStoresEverythingAndReadsBackTheSame) {
   const OptionChoices saved = GetParam();
-  EXPECT_EQ(SaveOptions(registry_, system_, saved, state_), "Options are saved!");
+  EXPECT_EQ(SaveOptions(registry_, system_, tasks_, saved, state_), "Options are saved!");
 
   EXPECT_EQ(state_.ShowMinimized, saved.runMinimized);
   EXPECT_EQ(state_.Memory.DisableMemoryManagement, saved.disableMemoryManagement);
@@ -68,7 +72,7 @@ TEST_P(OptionsRoundTrip, SaveStoresEverythingAndReadsBackTheSame) {
             std::optional<std::uint32_t>(saved.disableMemoryManagement));
   EXPECT_EQ(registry_.HasValue(kCurrentUser, kRunPath, "Quillon"), saved.startWithSystem);
   if (saved.startWithSystem) {
-    EXPECT_EQ(registry_.GetString(kCurrentUser, kRunPath, "Quillon"), kExecutable);
+    EXPECT_EQ(registry_.GetString(kCurrentUser, kRunPath, "Quillon"), kQuotedExecutable);
   }
 
   // A fresh start reads what was saved.
@@ -88,23 +92,24 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Options, SavingTwiceLeavesOneRunValueWithTheCurrentPath) {
   registry_.SetString(kCurrentUser, kRunPath, "Quillon", "C:\\Old\\Quillon.exe");
-  SaveOptions(registry_, system_, {true, false, false}, state_);
-  SaveOptions(registry_, system_, {true, false, false}, state_);
-  EXPECT_EQ(registry_.GetString(kCurrentUser, kRunPath, "Quillon"), kExecutable);
+  SaveOptions(registry_, system_, tasks_, {true, false, false}, state_);
+  SaveOptions(registry_, system_, tasks_, {true, false, false}, state_);
+  EXPECT_EQ(registry_.GetString(kCurrentUser, kRunPath, "Quillon"), kQuotedExecutable);
   EXPECT_EQ(registry_.Values(kCurrentUser, kRunPath).size(), 1u);
 }
 
 TEST_F(Options, UntickingRemovesTheRunValueAndLeavesOthers) {
   registry_.SetString(kCurrentUser, kRunPath, "Other", "C:\\other.exe");
-  SaveOptions(registry_, system_, {true, false, false}, state_);
-  EXPECT_EQ(SaveOptions(registry_, system_, {false, false, false}, state_), "Options are saved!");
+  SaveOptions(registry_, system_, tasks_, {true, false, false}, state_);
+  EXPECT_EQ(SaveOptions(registry_, system_, tasks_, {false, false, false}, state_),
+            "Options are saved!");
   EXPECT_FALSE(registry_.HasValue(kCurrentUser, kRunPath, "Quillon"));
   EXPECT_TRUE(registry_.HasValue(kCurrentUser, kRunPath, "Other"));
 }
 
 TEST_F(Options, AMissingRunKeyIsReportedNotClaimedSaved) {
   registry_.DeleteTree(kCurrentUser, kRunPath);
-  EXPECT_EQ(SaveOptions(registry_, system_, {true, true, false}, state_),
+  EXPECT_EQ(SaveOptions(registry_, system_, tasks_, {true, true, false}, state_),
             "Failed to set data for 'Quillon'");
   EXPECT_FALSE(registry_.HasKey(kCurrentUser, kRunPath));
   // The settings are still stored and used.
@@ -139,7 +144,7 @@ TEST_F(Options, TheStartupEntryIsReportedOnlyWhenItDidNotTake) {
       registry.SetString(kCurrentUser, kRunPath, "Quillon", kExecutable);
     if (c.runKey == RunKey::Refusing)
       registry.DenyAccess(kCurrentUser, kRunPath, kKeySetValue);
-    EXPECT_EQ(SaveOptions(registry, system_, {c.tick, false, false}, state_),
+    EXPECT_EQ(SaveOptions(registry, system_, tasks_, {c.tick, false, false}, state_),
               c.saved ? AnsiString("Options are saved!") : "Failed to set data for 'Quillon'")
         << c.name;
     const bool valueAfter = c.saved ? c.tick : c.valueBefore;
@@ -151,7 +156,7 @@ TEST_F(Options, TheStartupEntryIsReportedOnlyWhenItDidNotTake) {
 TEST_F(Options, ASettingsKeyThatRefusesWritesIsReported) {
   registry_.AddKey(kCurrentUser, SettingsKey);
   registry_.DenyAccess(kCurrentUser, SettingsKey, regaccess::kAllAccess);
-  EXPECT_EQ(SaveOptions(registry_, system_, {false, true, true}, state_),
+  EXPECT_EQ(SaveOptions(registry_, system_, tasks_, {false, true, true}, state_),
             "Failed to set data for 'ShowMinimized'");
   // The running program uses the new values all the same.
   EXPECT_TRUE(state_.ShowMinimized);

@@ -62,7 +62,7 @@ int main() {
   ql::win32::Win32Platform system;
   const ql::Platform real = system.platform(host.GetPump());
   ql::Platform platform{real.registry, real.files, processes,     real.system, real.clock,
-                        real.codePage, real.shell, real.launcher, real.pump};
+                        real.codePage, real.shell, real.launcher, real.pump,   real.tasks};
   ql::ProgramState state;
   ql::ui::MessageWindows messages(host);
   std::unique_ptr<ql::MainWindow> main;

@@ -199,7 +199,7 @@ TEST_F(SettingsWineTest, StartupEntryRoundTrip) {
   EXPECT_TRUE(SetStartupEntry(registry, system, true));
   EXPECT_TRUE(StartupEntryExists(registry));
   EXPECT_EQ(ReadStringValue(registry, kCurrentUser, runKey, kStartupValueName),
-            UpperCaseAsciiLetters(system.ExecutablePath()));
+            UpperCaseAsciiLetters('"' + system.ExecutablePath() + '"'));
   EXPECT_TRUE(SetStartupEntry(registry, system, false));
   EXPECT_FALSE(StartupEntryExists(registry));
 }
