@@ -125,7 +125,8 @@ AnsiString RegistryScanner::ReadClassText(const AnsiString& keyPath) const {
 }
 
 bool RegistryScanner::Resolve(const AnsiString& text, AnsiString& path) const {
-  return ResolveCommandFile(platform_.system, platform_.codePage, text, folders_, path);
+  return ResolveCommandFile(platform_.system, platform_.codePage, platform_.files, text, folders_,
+                            path);
 }
 
 bool RegistryScanner::Expand(const AnsiString& text, AnsiString& expanded) const {
@@ -133,11 +134,11 @@ bool RegistryScanner::Expand(const AnsiString& text, AnsiString& expanded) const
 }
 
 bool RegistryScanner::IsMissing(const AnsiString& path) const {
-  return FilePresence(platform_.files, path) == Presence::Missing;
+  return PathPresence(platform_.files, path) == Presence::Missing;
 }
 
 bool RegistryScanner::IsPresent(const AnsiString& path) const {
-  return FilePresence(platform_.files, path) == Presence::Present;
+  return PathPresence(platform_.files, path) == Presence::Present;
 }
 
 bool RegistryScanner::MissingInWindowsFolders(const AnsiString& name) const {
@@ -183,9 +184,11 @@ void RegistryScanner::ExamineApplication(const AnsiString& name) {
   if (command.empty())
     command = ReadClassText(key + "\\shell\\edit\\command");
   Show(command, StatusForm::Shortened);
+  // Media players and viewers register only other verbs, a DelegateExecute handler or their
+  // supported types: with neither command there is nothing that could be missing.
   AnsiString program;
-  if (!command.empty() &&
-      (!Resolve(command, program) || Contains(program, "RUNDLL32") || !IsMissing(program)))
+  if (command.empty() || !Resolve(command, program) || Contains(program, "RUNDLL32") ||
+      !IsMissing(program))
     return;
   if (!KeyIsWritable(registry, kClassesRoot, key) ||
       !KeyEntryIsSafe(kClassesRoot, kApplicationsPath, name))
@@ -362,6 +365,10 @@ void RegistryScanner::ExamineUninstallEntry(const AnsiString& name) {
   if (!Read(kLocalMachine, key, "UninstallString").empty() ||
       !Read(kLocalMachine, key, "QuietUninstallString").empty())
     return;
+  // Without a display name Programs and Features never shows the entry: Windows' own stubs
+  // (AddressBook, DirectDrawEx, IE40) look like this and are not broken.
+  if (Read(kLocalMachine, key, "DisplayName").empty())
+    return;
   if (!KeyEntryIsSafe(kLocalMachine, kUninstallPath, name))
     return;
   RecordKeyDeletion(Category::StartupUninstall, "Invalid uninstall path: " + name, kLocalMachine,
@@ -425,15 +432,9 @@ void RegistryScanner::ExamineSoundEvent(const AnsiString& name) {
   const AnsiString event = kSoundsPath + name;
   AnsiString current = Read(kCurrentUser, event + "\\.Current", "");
   const AnsiString defaultSound = Read(kCurrentUser, event + "\\.Default", "");
-  if (inexact_)
+  // An event with no sound assigned ("(None)" in the Sound control panel) names no file.
+  if (inexact_ || (current.empty() && defaultSound.empty()))
     return;
-  if (current.empty() && defaultSound.empty()) {
-    // The fix deletes the whole event key, every scheme under it included, so the undo keeps
-    // the whole key rather than only the two sounds.
-    RecordKeyDeletion(Category::FontHelpSounds, "Sound file does not exist: " + name, kCurrentUser,
-                      event, event);
-    return;
-  }
   if (!current.empty()) {
     AnsiString resolved;
     if (!Resolve(current, resolved) || !IsMissing(resolved))

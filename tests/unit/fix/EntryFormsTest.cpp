@@ -81,8 +81,12 @@ struct Machine {
 struct EntryForm {
   const char* form;
   std::function<void(FakeRegistry&)> plant;
-  const char* file;  // the file the entry names, as it lies on the disk
-  bool reportedWhenGone = true;
+  const char* file;  // the file the entry names, as it lies on the disk; null when it names none
+  unsigned findingsWhenGone = 1;
+  bool folder = false;  // the entry names a folder
+  // Left out until the class-ID rule looks for a class in both registry views: a 32-bit
+  // program's class lives only in the 32-bit view.
+  bool needsBothViews = false;
 };
 
 void RunValue(FakeRegistry& registry, RegRoot root, const char* name, const char* command) {
@@ -160,13 +164,13 @@ const std::vector<EntryForm>& Forms() {
        [](R r) {
          RunValue(r, kLocalMachine, "Repair", "MsiExec.exe /X{12345678-1234-1234-1234-1234}");
        },
-       "C:\\Windows\\System32\\msiexec.exe", false},
+       "C:\\Windows\\System32\\msiexec.exe", 0},
       {"rundll32 host, never judged",
        [](R r) {
          RunValue(r, kCurrentUser, "Print",
                   "rundll32.exe \"%ProgramFiles%\\Vendor\\print.dll\",Start");
        },
-       "C:\\Program Files\\Vendor\\print.dll", false},
+       "C:\\Program Files\\Vendor\\print.dll", 0},
       {"App Paths entry under %LOCALAPPDATA%",
        [](R r) {
          const AnsiString key = AnsiString(kAppPaths) + "editor.exe";
@@ -235,7 +239,7 @@ const std::vector<EntryForm>& Forms() {
        [](R r) {
          r.SetString(kCurrentUser, AnsiString(kSounds) + "Ding\\.Current", "", "ding.wav");
        },
-       "C:\\Windows\\Media\\ding.wav", false},
+       "C:\\Windows\\Media\\ding.wav", 0},
       {"default sound under %USERPROFILE%",
        [](R r) {
          r.SetString(kCurrentUser, AnsiString(kSounds) + "Notify\\.Default", "",
@@ -251,14 +255,117 @@ const std::vector<EntryForm>& Forms() {
       {"shared library under %CommonProgramFiles%",
        [](R r) { r.SetDword(kLocalMachine, kSharedDlls, "%CommonProgramFiles%\\V\\lib2.dll", 2); },
        "C:\\Program Files\\Common Files\\V\\lib2.dll"},
+      // ---- What a stock Windows 10/11 writes, and everyday programs beside it ----
+      // The Windows Default scheme leaves many events silent: both sounds empty, or no sound
+      // key at all. Nothing is named, so nothing can be missing.
+      {"silent sound event of the Windows Default scheme",
+       [](R r) {
+         for (const char* event : {"Close", "Maximize", "Minimize", "Open", "MenuPopup"}) {
+           const AnsiString key = AnsiString(kSounds) + event;
+           r.SetString(kCurrentUser, key + "\\.Current", "", "");
+           r.SetString(kCurrentUser, key + "\\.Default", "", "");
+         }
+         r.AddKey(kCurrentUser, AnsiString(kSounds) + "CCSelect");
+       },
+       nullptr},
+      {"sound of the Windows Default scheme",
+       [](R r) {
+         const AnsiString key = AnsiString(kSounds) + "SystemAsterisk";
+         for (const char* scheme : {"\\.Current", "\\.Default"})
+           r.SetString(kCurrentUser, key + scheme, "",
+                       "%SystemRoot%\\media\\Windows Background.wav", regtype::kExpandString);
+       },
+       // Both sounds name the file: each is a finding.
+       "C:\\Windows\\media\\Windows Background.wav", 2},
+      // Windows' own uninstall stubs carry neither a display name nor an uninstall command.
+      {"uninstall stubs of Windows",
+       [](R r) {
+         const AnsiString base = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+         for (const char* stub : {"AddressBook", "DirectDrawEx", "Fontcore", "IE40", "IE4Data",
+                                  "IE5BAKEX", "IEData", "MobileOptionPack", "SchedulingAgent"})
+           r.AddKey(kLocalMachine, base + stub);
+         r.SetString(kLocalMachine, base + "WIC", "NoRemove", "");
+       },
+       nullptr},
+      // Media players and viewers register other verbs, a DelegateExecute handler or only the
+      // types they open.
+      {"registered programs without an open command",
+       [](R r) {
+         const AnsiString wmp = "Applications\\wmplayer.exe";
+         r.SetString(kClassesRoot, wmp + "\\SupportedTypes", ".mp3", "");
+         r.SetString(kClassesRoot, wmp + "\\shell\\play\\command", "",
+                     "\"%ProgramFiles(x86)%\\Windows Media Player\\wmplayer.exe\" /Play \"%L\"",
+                     regtype::kExpandString);
+         r.SetString(kClassesRoot, "Applications\\Photos.exe\\shell\\open\\command",
+                     "DelegateExecute", "{4ED3A719-CEA8-4BD9-910D-E252F997AFC2}");
+         r.SetString(kClassesRoot, "Applications\\VLC.exe\\SupportedTypes", ".mkv", "");
+       },
+       nullptr},
+      {"OneDrive at log-on",
+       [](R r) {
+         RunValue(
+             r, kCurrentUser, "OneDrive",
+             "\"C:\\Users\\Ann\\AppData\\Local\\Microsoft\\OneDrive\\OneDrive.exe\" /background");
+       },
+       "C:\\Users\\Ann\\AppData\\Local\\Microsoft\\OneDrive\\OneDrive.exe"},
+      {"Windows Security's tray icon",
+       [](R r) {
+         RunValue(r, kLocalMachine, "SecurityHealth",
+                  "%windir%\\system32\\SecurityHealthSystray.exe");
+       },
+       "C:\\Windows\\System32\\SecurityHealthSystray.exe"},
+      // Command lines whose file has none of the program extensions, followed by arguments.
+      {"script through a host with arguments",
+       [](R r) {
+         RunValue(r, kCurrentUser, "TrayScript", "wscript.exe //B C:\\Scripts\\tray.vbs /silent");
+       },
+       "C:\\Scripts\\tray.vbs"},
+      {"Java archive with arguments",
+       [](R r) { RunValue(r, kCurrentUser, "Tool", "javaw -jar C:\\Apps\\tool.jar --port 8080"); },
+       "C:\\Apps\\tool.jar"},
+      {"folder opened at log-on",
+       [](R r) { RunValue(r, kCurrentUser, "Docs", "explorer.exe C:\\Users\\Ann\\Documents"); },
+       "C:\\Users\\Ann\\Documents", 1, true},
+      {"help folder with a comma",
+       [](R r) {
+         r.SetString(kLocalMachine, kHelp, "studio.chm",
+                     "C:\\Program Files (x86)\\Contoso, Inc\\Studio\\Help");
+       },
+       "C:\\Program Files (x86)\\Contoso, Inc\\Studio\\Help\\studio.chm"},
+      // A 32-bit program's class lives only in the 32-bit view; its program identifier and file
+      // type name it from the merged class root. The scan walks the native view's classes, so
+      // the class's own server is not judged.
+      {"32-bit COM program",
+       [](R r) {
+         const char* classId = "{6C3E2A10-5B8F-4C1D-9E7A-2F4B8D0C1A33}";
+         r.SetString(kClassesRoot,
+                     AnsiString("Wow6432Node\\CLSID\\") + classId + "\\InprocServer32", "",
+                     "C:\\Program Files (x86)\\Contoso\\widget32.dll");
+         r.SetString(kClassesRoot, "Contoso.Widget.1\\CLSID", "", classId);
+         r.SetString(kClassesRoot, "Contoso.Widget.1\\DefaultIcon", "",
+                     "C:\\Program Files (x86)\\Contoso\\widget32.dll,0");
+       },
+       "C:\\Program Files (x86)\\Contoso\\widget32.dll", 0, false, true},
   };
   return forms;
 }
 
-void PlantEveryForm(Machine& machine) {
+std::vector<EntryForm> FormsToPlant() {
+  std::vector<EntryForm> forms;
   for (const EntryForm& form : Forms()) {
+    if (!form.needsBothViews)
+      forms.push_back(form);
+  }
+  return forms;
+}
+
+void PlantEveryForm(Machine& machine) {
+  for (const EntryForm& form : FormsToPlant()) {
     form.plant(machine.fake.registry);
-    machine.fake.files.AddFile(form.file);
+    if (form.file != nullptr && form.folder)
+      machine.fake.files.AddFolder(form.file);
+    else if (form.file != nullptr)
+      machine.fake.files.AddFile(form.file);
   }
 }
 
@@ -269,12 +376,14 @@ TEST(EntryFormsTest, EveryFormIsLeftAloneWhileItsFileIsThereAndReportedOnceItIsG
     healthy.Scan();
     EXPECT_EQ(healthy.Findings(), StringList{});
   }
-  for (const EntryForm& form : Forms()) {
+  for (const EntryForm& form : FormsToPlant()) {
+    if (form.file == nullptr)
+      continue;
     Machine machine;
     PlantEveryForm(machine);
     ASSERT_TRUE(machine.fake.files.Erase(form.file)) << form.form;
     machine.Scan();
-    EXPECT_EQ(machine.state.ErrorCount, form.reportedWhenGone ? 1u : 0u)
+    EXPECT_EQ(machine.state.ErrorCount, form.findingsWhenGone)
         << form.form << ": " << ::testing::PrintToString(machine.Findings());
   }
 }

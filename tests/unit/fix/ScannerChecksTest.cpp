@@ -54,12 +54,6 @@ TEST_F(ChecksTest, AnApplicationReportsTheEditCommandWhenTheOpenCommandIsEmpty) 
   EXPECT_EQ(ExportedKeys(), (StringList{"HKEY_CLASSES_ROOT\\Applications\\ed.exe"}));
 }
 
-TEST_F(ChecksTest, AnApplicationWithSubkeysButNoCommandIsReportedWithoutAPath) {
-  fake.registry.AddKey(kClassesRoot, "Applications\\x.exe\\SupportedTypes");
-  scanner.CheckRegisteredPrograms();
-  EXPECT_EQ(Errors(Category::RegisteredPrograms), (StringList{"Program does not exist: "}));
-}
-
 TEST_F(ChecksTest, ApplicationsThatAreExemptOrFineAreNotReported) {
   const AnsiString gone = "C:\\GONE\\A.EXE";
   fake.registry.SetString(kClassesRoot, "Applications\\a.exe\\shell\\open\\command", "", gone);
@@ -306,15 +300,6 @@ class SoundsTest : public ScanFixture {
   const AnsiString event = AnsiString(kSounds) + "Ding";
   const AnsiString root = "HKEY_CURRENT_USER\\";
 };
-
-TEST_F(SoundsTest, AnEventWithoutSoundsIsDeletedWholeAndExportedWhole) {
-  SetSounds("", "");
-  fake.registry.SetString(kCurrentUser, event + "\\Scheme2", "", "keep me");
-  scanner.CheckSounds();
-  EXPECT_EQ(Errors(Category::FontHelpSounds), (StringList{"Sound file does not exist: Ding"}));
-  EXPECT_EQ(FixLines(), (StringList{"[-" + root + event + "]", ""}));
-  EXPECT_EQ(ExportedKeys(), (StringList{root + event}));
-}
 
 TEST_F(SoundsTest, AMissingCurrentSoundTakesTheDefaultSoundAsRead) {
   fake.files.AddFile("C:\\WINDOWS\\Media\\ding.wav");

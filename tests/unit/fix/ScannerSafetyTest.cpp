@@ -81,23 +81,20 @@ TEST_P(FailedExportTest, LeavesTheKeyFindingAloneAndNamesItInTheLog) {
   fake.registry.SetString(kClassesRoot, "CLSID\\{A}\\InprocServer32", "", "C:\\GONE\\A.DLL");
   fake.registry.SetString(kClassesRoot, "cls\\CLSID", "", "{missing}");
   fake.registry.SetString(kLocalMachine, AnsiString(kUninstall) + "Orphan", "DisplayName", "x");
-  fake.registry.SetString(kCurrentUser, "AppEvents\\Schemes\\Apps\\.Default\\Ding\\.Current", "",
-                          "");
   fake.registry.SetString(kCurrentUser, kRun, "r", "C:\\GONE\\X.EXE");
   Fail();
   RunAllChecks(scanner);
   EXPECT_EQ(state.ErrorCount, 1u);
-  for (Category category : {Category::ExtensionsHandlers, Category::RegisteredPrograms,
-                            Category::ComActiveX, Category::FontHelpSounds})
+  for (Category category :
+       {Category::ExtensionsHandlers, Category::RegisteredPrograms, Category::ComActiveX})
     EXPECT_TRUE(Errors(category).empty()) << static_cast<int>(category);
   EXPECT_EQ(Errors(Category::StartupUninstall),
             (StringList{"Startup file does not exist: C:\\GONE\\X.EXE"}));
   EXPECT_EQ(FixLines(),
             (StringList{"[HKEY_CURRENT_USER\\" + AnsiString(kRun) + "\\]", "\"r\"=-", ""}));
-  const StringList leftAlone = {
-      "Invalid handler .abc",           "Program does not exist: C:\\GONE\\ED.EXE",
-      "Invalid Server32: A.DLL",        "Invalid CLSID: {MISSING}",
-      "Invalid uninstall path: Orphan", "Sound file does not exist: Ding"};
+  const StringList leftAlone = {"Invalid handler .abc", "Program does not exist: C:\\GONE\\ED.EXE",
+                                "Invalid Server32: A.DLL", "Invalid CLSID: {MISSING}",
+                                "Invalid uninstall path: Orphan"};
   EXPECT_EQ(state.NotBackedUp, leftAlone);
 
   fake.launcher.SetStartFails(false);
