@@ -2,6 +2,7 @@
 // command lines and the files a fix writes.
 #pragma once
 
+#include <map>
 #include <stdexcept>
 
 #include "fix/ScanState.h"
@@ -72,11 +73,13 @@ class FixPipeline {
   // Chooses the number of the next undo script and restarts the three texts with their headers.
   void PrepareFixScripts();
   // Appends the value as it now stands, with its key line and an empty line, to the undo script;
-  // nothing when the key does not open. The empty name is the default value.
-  void SaveValueToUndo(RegRoot root, const AnsiString& keyPath, const AnsiString& valueName);
+  // nothing when the key does not open. The empty name is the default value. True only when the
+  // undo script now holds the value.
+  bool SaveValueToUndo(RegRoot root, const AnsiString& keyPath, const AnsiString& valueName);
   // Appends the key with all its values and subkeys, through the registry editor's export. True
-  // only when the undo script now holds the key: the registry editor ended within its wait and
-  // its export opens with this very key's line.
+  // only when the undo script now holds the whole key: the registry editor ended within its wait,
+  // its export opens with this very key's line and holds every key of the subtree with as many
+  // values as the registry has there (an export cut short holds less).
   bool ExportKeyToUndo(RegRoot root, const AnsiString& keyPath);
   // Writes the log, the undo script and the fix script, lets the registry editor import the fix
   // script, then reads every fixed entry back and writes the log again with what the import did.
@@ -92,6 +95,8 @@ class FixPipeline {
   // then the findings the import did not apply and those left alone for want of a backup.
   StringList ReportLogLines(std::uint32_t fixed, const StringList& notApplied) const;
   bool IsApplied(const FixedEntry& entry);
+  bool ExportHoldsSubtree(RegRoot root, const AnsiString& keyPath,
+                          const std::map<WideString, std::size_t>& valueCounts);
   void WriteFile(const AnsiString& path, const Bytes& bytes);
   void AppendUndoLine(const AnsiString& line);
 

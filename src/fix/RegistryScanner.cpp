@@ -89,9 +89,12 @@ void RegistryScanner::RecordKeyDeletion(Category category, const AnsiString& des
 void RegistryScanner::RecordValueDeletion(Category category, const AnsiString& description,
                                           RegRoot root, const AnsiString& keyPath,
                                           const AnsiString& valueName) {
+  if (!pipeline_.SaveValueToUndo(root, keyPath, valueName)) {
+    state_.NotBackedUp.push_back(description);
+    return;
+  }
   AddProblem(category,
              {FixedEntry::Change::ValueDeleted, root, keyPath, valueName, "", description});
-  pipeline_.SaveValueToUndo(root, keyPath, valueName);
   state_.FixScript.push_back(KeyLine(root, keyPath));
   state_.FixScript.push_back(ValueDeletionLine(valueName));
   state_.FixScript.push_back("");
@@ -99,9 +102,12 @@ void RegistryScanner::RecordValueDeletion(Category category, const AnsiString& d
 
 void RegistryScanner::RecordDefaultValue(Category category, const AnsiString& description,
                                          const AnsiString& keyPath, const AnsiString& text) {
+  if (!pipeline_.SaveValueToUndo(kCurrentUser, keyPath, "")) {
+    state_.NotBackedUp.push_back(description);
+    return;
+  }
   AddProblem(category,
              {FixedEntry::Change::DefaultValueSet, kCurrentUser, keyPath, "", text, description});
-  pipeline_.SaveValueToUndo(kCurrentUser, keyPath, "");
   state_.FixScript.push_back(KeyLine(kCurrentUser, keyPath));
   state_.FixScript.push_back(DefaultValueLine(text));
   state_.FixScript.push_back("");

@@ -78,8 +78,8 @@ class RegistryScanner {
   bool SubtreeCanBeCarried(RegRoot root, const AnsiString& keyPath) const;
 
   void AddProblem(Category category, const FixedEntry& entry);
-  // A key deletion is recorded only once the undo script holds the exported key; a finding whose
-  // export failed is left alone and named in the log.
+  // A change is recorded only once the undo script holds the exported key or the value; a
+  // finding whose backup failed is left alone and named in the log.
   void RecordKeyDeletion(Category category, const AnsiString& description, RegRoot root,
                          const AnsiString& exportPath, const AnsiString& deletePath);
   void RecordValueDeletion(Category category, const AnsiString& description, RegRoot root,

@@ -6,6 +6,7 @@
 
 #include "platform/fake/FakeCodePage.h"
 #include "unit/fix/ScanFixture.h"
+#include "unit/registry/ObservedRegistry.h"
 
 namespace ql {
 namespace {
@@ -108,6 +109,26 @@ TEST_P(FailedExportTest, LeavesTheKeyFindingAloneAndNamesItInTheLog) {
     expectedTail.push_back(kNotBackedUpPrefix + description);
   EXPECT_EQ(StringList(summary + 1, log.end()), expectedTail);
   EXPECT_TRUE(fake.registry.HasKey(kClassesRoot, ".abc"));
+}
+
+// A value fix needs the value's old data in the undo script too: a value whose backup cannot
+// read it is left alone and named in the log.
+TEST_F(ScanFixture, AValueThatCannotBeBackedUpIsLeftAlone) {
+  test::ObservedRegistry observed(fake.registry);
+  Platform refusing{observed,      fake.files, fake.processes, fake.system, fake.clock,
+                    fake.codePage, fake.shell, regedit,        fake.pump};
+  FixPipeline refusingPipeline(refusing, state, undoFolder);
+  refusingPipeline.RefreshFolders();
+  RegistryScanner refusingScanner(refusing, state, refusingPipeline);
+  fake.registry.SetString(kCurrentUser, kRun, "r", "C:\\GONE\\X.EXE");
+  fake.registry.SetString(kCurrentUser, "AppEvents\\Schemes\\Apps\\.Default\\Ding\\.Current", "",
+                          "C:\\GONE\\DING.WAV");
+  observed.refuseWideQueries = true;
+  RunAllChecks(refusingScanner);
+  EXPECT_EQ(state.ErrorCount, 0u);
+  EXPECT_EQ(FixLines(), StringList{});
+  EXPECT_EQ(state.NotBackedUp, (StringList{"Startup file does not exist: C:\\GONE\\X.EXE",
+                                           "Sound file does not exist: C:\\GONE\\DING.WAV"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Failures, FailedExportTest,
