@@ -248,6 +248,7 @@ StringList FixPipeline::ReportLogLines(std::uint32_t fixed, const StringList& no
   log.push_back("Summary: " + std::to_string(fixed) + " errors fixed");
   AppendSection(log, kNotAppliedPrefix, notApplied);
   AppendSection(log, kNotBackedUpPrefix, state_.NotBackedUp);
+  AppendSection(log, kNoLongerBrokenPrefix, state_.NoLongerBroken);
   return log;
 }
 

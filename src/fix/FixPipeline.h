@@ -22,6 +22,7 @@ constexpr char kFixScriptHeader[] = "REGEDIT4";
 // followed by the finding's description.
 constexpr char kNotBackedUpPrefix[] = "Left alone because it could not be backed up: ";
 constexpr char kNotAppliedPrefix[] = "Not changed by the registry editor: ";
+constexpr char kNoLongerBrokenPrefix[] = "Left alone because it is no longer broken: ";
 
 // A fix that could not be carried out; the message tells the user what failed.
 class FixError : public std::runtime_error {

@@ -1,6 +1,7 @@
 // The registry scanner's checks: class root, program lists, startup, fonts, help and sounds.
 #include "fix/RegistryScanner.h"
 
+#include <algorithm>
 #include <map>
 
 #include "registry/RegistryHelpers.h"
@@ -15,6 +16,15 @@ bool Contains(const AnsiString& text, const char* part) {
 
 bool ContainsExeOrDll(const AnsiString& text) {
   return Contains(text, "EXE") || Contains(text, "DLL");
+}
+
+// The descriptions of every finding, those left alone for want of a backup included.
+StringList RecordedDescriptions(const ScanState& state) {
+  StringList descriptions;
+  for (const StringList& errors : state.CategoryErrors)
+    descriptions.insert(descriptions.end(), errors.begin(), errors.end());
+  descriptions.insert(descriptions.end(), state.NotBackedUp.begin(), state.NotBackedUp.end());
+  return descriptions;
 }
 
 }  // namespace
@@ -35,9 +45,57 @@ void RegistryScanner::Walk(const StringList& names, Examine examine, bool skipEm
     platform_.pump.ProcessMessages();
     if (!state_.Scanning || (skipEmptyNames && name.empty()))
       continue;
-    inexact_ = false;
-    (this->*examine)(name);
+    ExamineAndNote(examine, name);
   }
+}
+
+const std::vector<RegistryScanner::Examine>& RegistryScanner::Examinations() {
+  using S = RegistryScanner;
+  static const std::vector<Examine> examinations = {
+      &S::ExamineExtension,    &S::ExamineApplication,    &S::ExamineClassId,
+      &S::ExamineClass,        &S::ExamineAppPath,        &S::ExamineSharedLibrary,
+      &S::ExamineStartupValue, &S::ExamineUninstallEntry, &S::ExamineFont,
+      &S::ExamineHelpFile,     &S::ExamineSoundEvent};
+  return examinations;
+}
+
+void RegistryScanner::ExamineAndNote(Examine examine, const AnsiString& name) {
+  const std::size_t recorded = state_.Fixes.size() + state_.NotBackedUp.size();
+  inexact_ = false;
+  (this->*examine)(name);
+  if (state_.Fixes.size() + state_.NotBackedUp.size() == recorded)
+    return;
+  const std::vector<Examine>& examinations = Examinations();
+  const auto check = std::find(examinations.begin(), examinations.end(), examine);
+  state_.Examined.push_back(
+      {static_cast<std::size_t>(check - examinations.begin()), startupRoot_, name});
+}
+
+void RegistryScanner::RecheckFindings() {
+  const std::vector<ExaminedEntry> entries = std::move(state_.Examined);
+  StringList earlier = RecordedDescriptions(state_);
+  for (StringList& errors : state_.CategoryErrors)
+    errors.clear();
+  state_.ErrorCount = 0;
+  state_.Fixes.clear();
+  state_.NotBackedUp.clear();
+  state_.Examined.clear();
+  pipeline_.PrepareFixScripts();
+  folders_ = pipeline_.Folders();
+  ambiguousNames_.clear();
+  const bool scanning = state_.Scanning;
+  state_.Scanning = true;
+  for (const ExaminedEntry& entry : entries) {
+    startupRoot_ = entry.root;
+    ExamineAndNote(Examinations()[entry.check], entry.name);
+  }
+  state_.Scanning = scanning;
+  for (const AnsiString& description : RecordedDescriptions(state_)) {
+    const auto found = std::find(earlier.begin(), earlier.end(), description);
+    if (found != earlier.end())
+      earlier.erase(found);
+  }
+  state_.NoLongerBroken = earlier;
 }
 
 bool RegistryScanner::KeyEntryIsSafe(RegRoot root, const AnsiString& parentPath,

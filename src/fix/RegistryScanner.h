@@ -46,8 +46,17 @@ class RegistryScanner {
   void CheckHelp();
   void CheckSounds();
 
+  // Right before a fix: examines again every entry the scan recorded something for, with fresh
+  // backups and fix lines, so that the fix works on the registry as it is now. A finding that is
+  // no longer broken (the program was reinstalled, the file came back) is left alone and named
+  // in the log.
+  void RecheckFindings();
+
  private:
   using Examine = void (RegistryScanner::*)(const AnsiString& name);
+  // Every entry examination, in a fixed order: ExaminedEntry::check is a place in this list.
+  static const std::vector<Examine>& Examinations();
+  void ExamineAndNote(Examine examine, const AnsiString& name);
 
   // Walks a listing: pending input is processed once per entry, and entries are examined only
   // while Scanning is set. Names that occur twice in the listing are remembered as ambiguous.
