@@ -205,13 +205,17 @@ std::uint32_t FixPipeline::WriteFixFiles() {
   // The registry editor tells nothing of what it imported: the registry itself is asked.
   std::uint32_t fixed = 0;
   StringList notApplied;
+  StringList stillMissing;
   for (const FixedEntry& entry : state_.Fixes) {
-    if (IsApplied(entry))
-      ++fixed;
-    else
+    if (!IsApplied(entry))
       notApplied.push_back(entry.description);
+    else if (NamesMissingFile(entry))
+      stillMissing.push_back(entry.description);
+    else
+      ++fixed;
   }
-  WriteFile(undoFolder_ + state_.LogFileName, EncodeAnsiLines(ReportLogLines(fixed, notApplied)));
+  WriteFile(undoFolder_ + state_.LogFileName,
+            EncodeAnsiLines(ReportLogLines(fixed, notApplied, stillMissing)));
   const AnsiString regedit = "\"" + folders_.windowsFolder + "regedit.exe\"";
   if (run == LaunchResult::kNotStarted)
     throw RegEditError("Cannot start the registry editor " + regedit + ". Nothing was fixed.");
@@ -225,7 +229,7 @@ std::uint32_t FixPipeline::WriteFixFiles() {
 
 void FixPipeline::WriteFixFilesOnly() {
   WriteFile(undoFolder_ + state_.LogFileName,
-            EncodeAnsiLines(ReportLogLines(state_.ErrorCount, {})));
+            EncodeAnsiLines(ReportLogLines(state_.ErrorCount, {}, {})));
   WriteFile(undoFolder_ + state_.UndoFileName, EncodeUtf16Lines(state_.UndoScript));
   const AnsiString fixPath = undoFolder_ + kFixScriptFileName;
   if (FileExists(platform_.files, fixPath))
@@ -233,7 +237,8 @@ void FixPipeline::WriteFixFilesOnly() {
   WriteFile(fixPath, EncodeAnsiLines(state_.FixScript));
 }
 
-StringList FixPipeline::ReportLogLines(std::uint32_t fixed, const StringList& notApplied) const {
+StringList FixPipeline::ReportLogLines(std::uint32_t fixed, const StringList& notApplied,
+                                       const StringList& stillMissing) const {
   StringList log = state_.ReportLog;
   for (std::size_t category = 0; category + 1 < kCategoryCount; ++category) {
     const StringList& errors = state_.CategoryErrors[category];
@@ -247,6 +252,7 @@ StringList FixPipeline::ReportLogLines(std::uint32_t fixed, const StringList& no
   log.push_back("");
   log.push_back("Summary: " + std::to_string(fixed) + " errors fixed");
   AppendSection(log, kNotAppliedPrefix, notApplied);
+  AppendSection(log, kStillMissingPrefix, stillMissing);
   AppendSection(log, kNotBackedUpPrefix, state_.NotBackedUp);
   AppendSection(log, kNoLongerBrokenPrefix, state_.NoLongerBroken);
   return log;
@@ -268,6 +274,17 @@ bool FixPipeline::IsApplied(const FixedEntry& entry) {
     return true;
   return entry.change == FixedEntry::Change::DefaultValueSet && type == regtype::kString &&
          TextOfStringData(data) == entry.text;
+}
+
+// A sound set to its sister's text is fixed only when that text names no missing file: when
+// both sounds were missing, each now names the other's missing file.
+bool FixPipeline::NamesMissingFile(const FixedEntry& entry) {
+  if (entry.change != FixedEntry::Change::DefaultValueSet || entry.text.empty())
+    return false;
+  AnsiString file;
+  return ResolveCommandFile(platform_.system, platform_.codePage, platform_.files, entry.text,
+                            folders_, file) &&
+         PathPresence(platform_.files, file) == Presence::Missing;
 }
 
 void FixPipeline::WriteFile(const AnsiString& path, const Bytes& bytes) {

@@ -22,6 +22,7 @@ constexpr char kFixScriptHeader[] = "REGEDIT4";
 // followed by the finding's description.
 constexpr char kNotBackedUpPrefix[] = "Left alone because it could not be backed up: ";
 constexpr char kNotAppliedPrefix[] = "Not changed by the registry editor: ";
+constexpr char kStillMissingPrefix[] = "Changed, but it still names a missing file: ";
 constexpr char kNoLongerBrokenPrefix[] = "Left alone because it is no longer broken: ";
 
 // A fix that could not be carried out; the message tells the user what failed.
@@ -93,9 +94,12 @@ class FixPipeline {
 
  private:
   // The log: its header, the findings by category, the summary with the number of fixed entries,
-  // then the findings the import did not apply and those left alone for want of a backup.
-  StringList ReportLogLines(std::uint32_t fixed, const StringList& notApplied) const;
+  // then the findings the import did not apply, those it changed that still name a missing file,
+  // those left alone for want of a backup and those no longer broken when the fix ran.
+  StringList ReportLogLines(std::uint32_t fixed, const StringList& notApplied,
+                            const StringList& stillMissing) const;
   bool IsApplied(const FixedEntry& entry);
+  bool NamesMissingFile(const FixedEntry& entry);
   bool ExportHoldsSubtree(RegRoot root, const AnsiString& keyPath,
                           const std::map<WideString, std::size_t>& valueCounts);
   void WriteFile(const AnsiString& path, const Bytes& bytes);

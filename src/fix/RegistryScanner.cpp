@@ -128,9 +128,30 @@ void RegistryScanner::AddProblem(Category category, const FixedEntry& entry) {
   state_.Fixes.push_back(entry);
 }
 
+// The class root merges the per-user and the machine class hives: deleted through it, a key that
+// both hold goes from the per-user hive only, and its export mixes the two. Such a key is
+// exported and deleted in each hive, one finding each.
 void RegistryScanner::RecordKeyDeletion(Category category, const AnsiString& description,
                                         RegRoot root, const AnsiString& exportPath,
                                         const AnsiString& deletePath) {
+  const std::pair<RegRoot, const char*> hives[] = {{kCurrentUser, "\\Software\\Classes"},
+                                                   {kLocalMachine, "\\SOFTWARE\\Classes"}};
+  const bool inBothHives =
+      root == kClassesRoot &&
+      std::all_of(std::begin(hives), std::end(hives), [&](const auto& hive) {
+        return KeyExists(platform_.registry, hive.first, hive.second + deletePath);
+      });
+  if (!inBothHives) {
+    RecordKeyDeletionIn(category, description, root, exportPath, deletePath);
+    return;
+  }
+  for (const auto& [hive, classes] : hives)
+    RecordKeyDeletionIn(category, description, hive, classes + exportPath, classes + deletePath);
+}
+
+void RegistryScanner::RecordKeyDeletionIn(Category category, const AnsiString& description,
+                                          RegRoot root, const AnsiString& exportPath,
+                                          const AnsiString& deletePath) {
   if (!SubtreeCanBeCarried(root, exportPath))
     return;
   if (pipeline_.KeyExports()) {

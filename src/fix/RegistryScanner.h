@@ -91,6 +91,8 @@ class RegistryScanner {
   // finding whose backup failed is left alone and named in the log.
   void RecordKeyDeletion(Category category, const AnsiString& description, RegRoot root,
                          const AnsiString& exportPath, const AnsiString& deletePath);
+  void RecordKeyDeletionIn(Category category, const AnsiString& description, RegRoot root,
+                           const AnsiString& exportPath, const AnsiString& deletePath);
   void RecordValueDeletion(Category category, const AnsiString& description, RegRoot root,
                            const AnsiString& keyPath, const AnsiString& valueName);
   void RecordDefaultValue(Category category, const AnsiString& description,

@@ -316,6 +316,26 @@ TEST_F(ScanWindowTest, FixExaminesEveryFindingAgainAndBacksItUpThen) {
             undoLines.end());
 }
 
+// A sound set to its sister's text counts as fixed only when that text names a file that is
+// there: with both sounds missing, each now names the other's missing file.
+TEST_F(ScanWindowTest, ASoundCountsAsFixedOnlyWhenItNoLongerNamesAMissingFile) {
+  fake.files.AddFile("C:\\Snd\\b.wav");
+  const AnsiString events = "AppEvents\\Schemes\\Apps\\.Default\\";
+  fake.registry.SetString(kCurrentUser, events + "One\\.Current", "", "C:\\GONE\\A.WAV");
+  fake.registry.SetString(kCurrentUser, events + "One\\.Default", "", "C:\\Snd\\b.wav");
+  fake.registry.SetString(kCurrentUser, events + "Two\\.Current", "", "C:\\GONE\\C.WAV");
+  fake.registry.SetString(kCurrentUser, events + "Two\\.Default", "", "C:\\GONE\\D.WAV");
+  form->Button1Label.Click();
+  ASSERT_EQ(form->State().ErrorCount, 3u);
+  form->Button2Label.Click();
+  EXPECT_EQ(Shows().back().text, "1 errors fixed!");
+  const StringList log = SplitLines(fake.files.Text("C:\\Undo\\Quillon_Log_1.txt"));
+  EXPECT_EQ(StringList(log.end() - 3, log.end()),
+            (StringList{
+                "", AnsiString(kStillMissingPrefix) + "Sound file does not exist: C:\\GONE\\C.WAV",
+                AnsiString(kStillMissingPrefix) + "Sound file does not exist: C:\\GONE\\D.WAV"}));
+}
+
 // A registry editor that cannot start, or that is still running when its wait is over, gives an
 // error and never a count; the window keeps its findings.
 TEST_F(ScanWindowTest, ARegistryEditorThatFailsGivesAnErrorAndNoCount) {

@@ -42,6 +42,21 @@ TEST_F(ChecksTest, ExtensionsThatAreFineOrProtectedAreNotReported) {
   EXPECT_EQ(FixLines(), StringList{});
 }
 
+// The class root shows a key of both class hives once; each hive's key is exported and deleted
+// in that hive, and each is a finding.
+TEST_F(ChecksTest, AClassKeyInBothHivesIsExportedAndDeletedInEach) {
+  fake.registry.SetString(kClassesRoot, ".abc", "", "gone");
+  fake.registry.SetString(kCurrentUser, "Software\\Classes\\.abc", "", "gone");
+  fake.registry.SetString(kLocalMachine, "SOFTWARE\\Classes\\.abc", "", "gone");
+  scanner.CheckExtensionsHandlers();
+  EXPECT_EQ(Errors(Category::ExtensionsHandlers),
+            (StringList{"Invalid handler .abc", "Invalid handler .abc"}));
+  EXPECT_EQ(FixLines(), (StringList{"[-HKEY_CURRENT_USER\\Software\\Classes\\.abc]", "",
+                                    "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.abc]", ""}));
+  EXPECT_EQ(ExportedKeys(), (StringList{"HKEY_CURRENT_USER\\Software\\Classes\\.abc",
+                                        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.abc"}));
+}
+
 // ---- Registered programs ----
 
 TEST_F(ChecksTest, AnApplicationReportsTheEditCommandWhenTheOpenCommandIsEmpty) {
