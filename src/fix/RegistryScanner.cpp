@@ -61,7 +61,6 @@ const std::vector<RegistryScanner::Examine>& RegistryScanner::Examinations() {
 
 void RegistryScanner::ExamineAndNote(Examine examine, const AnsiString& name) {
   const std::size_t recorded = state_.Fixes.size() + state_.NotBackedUp.size();
-  inexact_ = false;
   (this->*examine)(name);
   if (state_.Fixes.size() + state_.NotBackedUp.size() == recorded)
     return;
@@ -100,14 +99,14 @@ void RegistryScanner::RecheckFindings() {
 
 bool RegistryScanner::KeyEntryIsSafe(RegRoot root, const AnsiString& parentPath,
                                      const AnsiString& name) const {
-  return !inexact_ && ScriptCanCarryName(name) &&
+  return ScriptCanCarryName(name) && !HoldsDoubleByteCharacters(name) &&
          ambiguousNames_.count(platform_.codePage.UpperCase(name)) == 0 &&
          KeyExists(platform_.registry, root, parentPath + name);
 }
 
 bool RegistryScanner::ValueEntryIsSafe(RegRoot root, const AnsiString& keyPath,
                                        const AnsiString& name) const {
-  return !inexact_ && ScriptCanCarryName(name) &&
+  return ScriptCanCarryName(name) && !HoldsDoubleByteCharacters(name) &&
          ambiguousNames_.count(platform_.codePage.UpperCase(name)) == 0 &&
          ValueExists(platform_.registry, root, keyPath, name);
 }
@@ -197,16 +196,19 @@ void RegistryScanner::Show(const AnsiString& text, StatusForm form) const {
     status_(text, form);
 }
 
-AnsiString RegistryScanner::Read(RegRoot root, const AnsiString& path,
-                                 const AnsiString& name) const {
-  AnsiString text;
-  if (!ReadExactStringValue(platform_.registry, root, path, name, text))
-    inexact_ = true;
-  return text;
+bool RegistryScanner::Read(RegRoot root, const AnsiString& path, const AnsiString& name,
+                           AnsiString& text) const {
+  return ReadExactStringValue(platform_.registry, root, path, name, text) &&
+         !HoldsDoubleByteCharacters(text);
 }
 
-AnsiString RegistryScanner::ReadClassText(const AnsiString& keyPath) const {
-  return Read(kClassesRoot, keyPath, "");
+bool RegistryScanner::ReadClassText(const AnsiString& keyPath, AnsiString& text) const {
+  return Read(kClassesRoot, keyPath, "", text);
+}
+
+bool RegistryScanner::HoldsDoubleByteCharacters(const AnsiString& text) const {
+  return std::any_of(text.begin(), text.end(),
+                     [this](char c) { return platform_.codePage.IsLeadByte(c); });
 }
 
 bool RegistryScanner::Resolve(const AnsiString& text, AnsiString& path) const {
@@ -242,8 +244,9 @@ void RegistryScanner::ExamineExtension(const AnsiString& name) {
   if (name[0] != '.')
     return;
   Show(name, StatusForm::Unchanged);
-  const AnsiString handler = ReadClassText("\\" + name);
-  if (handler.empty() || KeyExists(platform_.registry, kClassesRoot, handler))
+  AnsiString handler;
+  if (!ReadClassText("\\" + name, handler) || handler.empty() ||
+      KeyExists(platform_.registry, kClassesRoot, handler))
     return;
   if (!KeyIsWritable(platform_.registry, kClassesRoot, "\\" + name) ||
       !KeyEntryIsSafe(kClassesRoot, "\\", name))
@@ -265,9 +268,10 @@ void RegistryScanner::ExamineApplication(const AnsiString& name) {
       ValueExists(registry, kClassesRoot, key, "NoStartPage") ||
       !HasSubKeys(registry, kClassesRoot, key))
     return;
-  AnsiString command = ReadClassText(key + "\\shell\\open\\command");
-  if (command.empty())
-    command = ReadClassText(key + "\\shell\\edit\\command");
+  AnsiString command;
+  if (!ReadClassText(key + "\\shell\\open\\command", command) ||
+      (command.empty() && !ReadClassText(key + "\\shell\\edit\\command", command)))
+    return;
   Show(command, StatusForm::Shortened);
   // Media players and viewers register only other verbs, a DelegateExecute handler or their
   // supported types: with neither command there is nothing that could be missing.
@@ -293,10 +297,13 @@ void RegistryScanner::ExamineClassId(const AnsiString& name) {
   if (!KeyIsWritable(platform_.registry, kClassesRoot, key))
     return;
   AnsiString kind = "\\InprocServer32";
-  AnsiString server = ReadClassText(key + kind);
+  AnsiString server;
+  if (!ReadClassText(key + kind, server))
+    return;
   if (server.empty()) {
     kind = "\\LocalServer32";
-    server = ReadClassText(key + kind);
+    if (!ReadClassText(key + kind, server))
+      return;
   }
   Show(server, StatusForm::Shortened);
   if (server.empty())
@@ -326,10 +333,14 @@ void RegistryScanner::ExamineClass(const AnsiString& name) {
   const AnsiString key = "\\" + name;
   if (!KeyIsWritable(platform_.registry, kClassesRoot, key))
     return;
-  const AnsiString classId = ReadClassText(key + "\\CLSID");
-  const AnsiString icon = ReadClassText(key + "\\DefaultIcon");
-  const AnsiString openCommand = ReadClassText(key + "\\shell\\open\\command");
-  const AnsiString editCommand = ReadClassText(key + "\\shell\\edit\\command");
+  AnsiString classId;
+  AnsiString icon;
+  AnsiString openCommand;
+  AnsiString editCommand;
+  if (!ReadClassText(key + "\\CLSID", classId) || !ReadClassText(key + "\\DefaultIcon", icon) ||
+      !ReadClassText(key + "\\shell\\open\\command", openCommand) ||
+      !ReadClassText(key + "\\shell\\edit\\command", editCommand))
+    return;
   if (!classId.empty() && !KeyExists(platform_.registry, kClassesRoot, "CLSID\\" + classId)) {
     if (KeyEntryIsSafe(kClassesRoot, "\\", name))
       RecordKeyDeletion(Category::ComActiveX, "Invalid CLSID: " + classId, kClassesRoot, key, key);
@@ -372,8 +383,10 @@ void RegistryScanner::ExamineAppPath(const AnsiString& name) {
   if (ReadDwordValue(registry, kLocalMachine, key, "RunAsOnNonAdminInstall") == 1 ||
       HasSubKeys(registry, kLocalMachine, key))
     return;
-  const AnsiString program = Read(kLocalMachine, key, "");
-  const AnsiString folder = Read(kLocalMachine, key, "Path");
+  AnsiString program;
+  AnsiString folder;
+  if (!Read(kLocalMachine, key, "", program) || !Read(kLocalMachine, key, "Path", folder))
+    return;
   if (!program.empty() || !folder.empty()) {
     AnsiString expandedFolder;
     if (program.empty() && (!Expand(folder, expandedFolder) ||
@@ -415,7 +428,9 @@ void RegistryScanner::CheckStartup(RegRoot root) {
 }
 
 void RegistryScanner::ExamineStartupValue(const AnsiString& name) {
-  const AnsiString command = Read(startupRoot_, kRunPath, name);
+  AnsiString command;
+  if (!Read(startupRoot_, kRunPath, name, command))
+    return;
   Show(command, StatusForm::Shortened);
   AnsiString path;
   if (!command.empty()) {
@@ -447,12 +462,16 @@ void RegistryScanner::ExamineUninstallEntry(const AnsiString& name) {
       ReadDwordValue(registry, kLocalMachine, key, "SystemComponent") == 1 ||
       !KeyIsWritable(registry, kLocalMachine, key))
     return;
-  if (!Read(kLocalMachine, key, "UninstallString").empty() ||
-      !Read(kLocalMachine, key, "QuietUninstallString").empty())
+  AnsiString uninstall;
+  AnsiString quietUninstall;
+  if (!Read(kLocalMachine, key, "UninstallString", uninstall) ||
+      !Read(kLocalMachine, key, "QuietUninstallString", quietUninstall) || !uninstall.empty() ||
+      !quietUninstall.empty())
     return;
   // Without a display name Programs and Features never shows the entry: Windows' own stubs
   // (AddressBook, DirectDrawEx, IE40) look like this and are not broken.
-  if (Read(kLocalMachine, key, "DisplayName").empty())
+  AnsiString displayName;
+  if (!Read(kLocalMachine, key, "DisplayName", displayName) || displayName.empty())
     return;
   if (!KeyEntryIsSafe(kLocalMachine, kUninstallPath, name))
     return;
@@ -468,9 +487,10 @@ void RegistryScanner::CheckFonts() {
 
 void RegistryScanner::ExamineFont(const AnsiString& name) {
   Show(name, StatusForm::Unchanged);
-  const AnsiString fontFile = Read(kLocalMachine, kFontsPath, name);
+  AnsiString fontFile;
   AnsiString path;
-  if (fontFile.empty() || !Expand(fontFile, path))
+  if (!Read(kLocalMachine, kFontsPath, name, fontFile) || fontFile.empty() ||
+      !Expand(fontFile, path))
     return;
   // Windows writes the full path for a font installed outside the Fonts folder.
   if (!IsFullPath(path))
@@ -489,8 +509,8 @@ void RegistryScanner::CheckHelp() {
 
 void RegistryScanner::ExamineHelpFile(const AnsiString& name) {
   const AnsiString helpFile = platform_.codePage.UpperCase(name);
-  const AnsiString folderText = Read(kLocalMachine, kHelpPath, name);
-  if (folderText.empty())
+  AnsiString folderText;
+  if (!Read(kLocalMachine, kHelpPath, name, folderText) || folderText.empty())
     return;
   AnsiString folder;
   if (!Resolve(folderText, folder))
@@ -515,10 +535,12 @@ void RegistryScanner::ExamineSoundEvent(const AnsiString& name) {
   if (!KeyEntryIsSafe(kCurrentUser, kSoundsPath, name))
     return;
   const AnsiString event = kSoundsPath + name;
-  AnsiString current = Read(kCurrentUser, event + "\\.Current", "");
-  const AnsiString defaultSound = Read(kCurrentUser, event + "\\.Default", "");
+  AnsiString current;
+  AnsiString defaultSound;
   // An event with no sound assigned ("(None)" in the Sound control panel) names no file.
-  if (inexact_ || (current.empty() && defaultSound.empty()))
+  if (!Read(kCurrentUser, event + "\\.Current", "", current) ||
+      !Read(kCurrentUser, event + "\\.Default", "", defaultSound) ||
+      (current.empty() && defaultSound.empty()))
     return;
   if (!current.empty()) {
     AnsiString resolved;

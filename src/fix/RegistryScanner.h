@@ -99,10 +99,13 @@ class RegistryScanner {
                           const AnsiString& keyPath, const AnsiString& text);
 
   void Show(const AnsiString& text, StatusForm form) const;
-  // ReadStringValue that marks the entry in hand unjudged when the code page cannot carry the
-  // text exactly: such an entry is never recorded.
-  AnsiString Read(RegRoot root, const AnsiString& path, const AnsiString& name) const;
-  AnsiString ReadClassText(const AnsiString& keyPath) const;
+  // ReadStringValue; false when the entry in hand cannot be judged by the text: the code page
+  // cannot carry it exactly, or it holds double-byte characters. Such an entry is never recorded.
+  bool Read(RegRoot root, const AnsiString& path, const AnsiString& name, AnsiString& text) const;
+  bool ReadClassText(const AnsiString& keyPath, AnsiString& text) const;
+  // In a double-byte code page (932 and its kin) the second byte of a character may be 0x5C, the
+  // byte of "\": such text is never taken apart byte by byte, in paths or in script lines.
+  bool HoldsDoubleByteCharacters(const AnsiString& text) const;
   // The file a text names; false when the text cannot be judged.
   bool Resolve(const AnsiString& text, AnsiString& path) const;
   bool Expand(const AnsiString& text, AnsiString& expanded) const;
@@ -118,7 +121,6 @@ class RegistryScanner {
   PathFolders folders_;
   RegRoot startupRoot_ = kCurrentUser;
   std::set<AnsiString> ambiguousNames_;  // upper case
-  mutable bool inexact_ = false;         // a text of the entry in hand is not exact
 };
 
 // One step of a scan: the checks it runs, one after the other, and the category whose count is

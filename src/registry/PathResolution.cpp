@@ -245,8 +245,7 @@ bool ExpandEnvironmentReferences(System& system, const AnsiString& text, const P
     return true;
   for (const PrefixRow& row : PrefixTable(folders))
     expanded = ReplaceAllIgnoringCase(expanded, row.token, row.replacement);
-  expanded = system.ExpandEnvironment(expanded);
-  return !HoldsUnexpandedReference(expanded);
+  return system.ExpandEnvironment(expanded, expanded) && !HoldsUnexpandedReference(expanded);
 }
 
 bool ResolveCommandFile(System& system, CodePage& codePage, Files& files, const AnsiString& text,

@@ -436,6 +436,43 @@ TEST(EntryFormsTest, OnlyNotFoundCountsAsGone) {
   }
 }
 
+// A user whose name the code page cannot carry ("Gergő" on code page 1252): the ANSI calls would
+// give a best-fitted look-alike of the profile, where nothing lies. The system's wide calls tell
+// that the text is not exact, and what lies below the profile is never judged.
+TEST(EntryFormsTest, AProfileTheCodePageCannotCarryIsNeverJudged) {
+  Machine machine;
+  FakeSystem& system = machine.fake.system;
+  system.SetShellFolderPath(csidl::kProfile, "");
+  for (const char* name : {"USERPROFILE", "APPDATA", "LOCALAPPDATA", "TEMP"}) {
+    AnsiString value = name == AnsiString("USERPROFILE") ? "C:\\Users\\Gergo"
+                       : name == AnsiString("APPDATA")   ? "C:\\Users\\Gergo\\AppData\\Roaming"
+                                                         : "C:\\Users\\Gergo\\AppData\\Local";
+    system.SetEnvironment(name, value);
+    system.SetEnvironmentOutsideCodePage(name);
+  }
+  FakeRegistry& r = machine.fake.registry;
+  RunValue(r, kCurrentUser, "Sync", "\"%APPDATA%\\Sync App\\sync.exe\" --background");
+  RunValue(r, kCurrentUser, "Chat", "%LOCALAPPDATA%\\Programs\\Chat\\Chat.exe");
+  RunValue(r, kCurrentUser, "Mine", "%USERPROFILE%\\Tools\\t.exe");
+  RunValue(r, kCurrentUser, "Gone", "C:\\Gone\\tool.exe");
+  machine.Scan();
+  EXPECT_EQ(machine.Findings(), StringList{"Startup file does not exist: C:\\GONE\\TOOL.EXE"});
+}
+
+// In a double-byte code page the second byte of a character may be 0x5C, the byte of "\": text
+// holding such characters is never taken apart, in a path or in a script line.
+TEST(EntryFormsTest, DoubleByteTextIsNeverJudged) {
+  Machine machine;
+  machine.fake.codePage.PlayDoubleByteLeadBytes(true);
+  FakeRegistry& r = machine.fake.registry;
+  RunValue(r, kCurrentUser, "Table", "C:\\Gone\\\x95\\.exe");
+  RunValue(r, kCurrentUser, "\x95\\", "C:\\Gone\\other.exe");
+  r.SetString(kLocalMachine, kFonts, "Gothic", "C:\\Gone\\\x82\xA0.ttf");
+  RunValue(r, kCurrentUser, "Plain", "C:\\Gone\\tool.exe");
+  machine.Scan();
+  EXPECT_EQ(machine.Findings(), StringList{"Startup file does not exist: C:\\GONE\\TOOL.EXE"});
+}
+
 class NoProgress : public CleanerProgress {
  public:
   void ShowFolder(const AnsiString&) override {}
