@@ -327,7 +327,10 @@ void RegistryScanner::CheckActiveX() {
 
 void RegistryScanner::ExamineClass(const AnsiString& name) {
   const AnsiString upperName = platform_.codePage.UpperCase(name);
-  if (name[0] == '.' || Contains(name, "urn:") || upperName == "CLSID" || upperName == "LNKFILE")
+  // The 32-bit view's class root is no class, whatever its "CLSID" subkey holds (Wine names a
+  // class there): deleting it would take every 32-bit registration with it.
+  if (name[0] == '.' || Contains(name, "urn:") || upperName == "CLSID" || upperName == "LNKFILE" ||
+      upperName == "WOW6432NODE")
     return;
   Show(name, StatusForm::Unchanged);
   const AnsiString key = "\\" + name;

@@ -332,6 +332,13 @@ const std::vector<EntryForm>& Forms() {
                      "C:\\Program Files (x86)\\Contoso, Inc\\Studio\\Help");
        },
        "C:\\Program Files (x86)\\Contoso, Inc\\Studio\\Help\\studio.chm"},
+      // Wine names a class as the default value of the class identifiers' keys, in both views.
+      {"32-bit view's class root",
+       [](R r) {
+         r.SetString(kClassesRoot, "CLSID", "", "ClassMoniker");
+         r.SetString(kClassesRoot, "Wow6432Node\\CLSID", "", "ClassMoniker");
+       },
+       nullptr},
       // A 32-bit program's class lives only in the 32-bit view; its program identifier and file
       // type name it from the merged class root. The scan walks the native view's classes, so
       // the class's own server is not judged.
