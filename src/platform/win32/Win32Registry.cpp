@@ -73,10 +73,6 @@ bool EnumName(HKEY key, bool values, AnsiString& name, Enumerate enumerate) {
   }
 }
 
-bool IsTextType(DWORD type) {
-  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
-}
-
 }  // namespace
 
 bool Win32Registry::OpenKey(RegRoot root, const AnsiString& path, std::uint32_t access,
@@ -256,7 +252,7 @@ bool Win32Registry::QueryValueExact(RegHandle key, const AnsiString& name, std::
   Bytes wide;
   if (!QueryValueWide(key, name, type, wide))
     return false;
-  if (!IsTextType(type)) {
+  if (!regtype::IsText(type)) {
     if (data != nullptr)
       *data = std::move(wide);
     return true;
