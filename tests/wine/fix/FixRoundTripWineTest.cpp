@@ -210,6 +210,9 @@ class FixRoundTripWineTest : public ::testing::Test {
 
   void Scan(ScanState& state, FixPipeline& pipeline) {
     RegistryScanner scanner(platform, state, pipeline);
+    Scan(scanner, state, pipeline);
+  }
+  void Scan(RegistryScanner& scanner, ScanState& state, FixPipeline& pipeline) {
     pipeline.RefreshFolders();
     pipeline.PrepareFixScripts();
     state.Scanning = true;
@@ -311,10 +314,7 @@ TEST_F(FixRoundTripWineTest, AFindingRepairedBeforeTheFixIsLeftAloneAndNotCounte
   ScanState state;
   FixPipeline pipeline(platform, state, undoFolder);
   RegistryScanner scanner(platform, state, pipeline);
-  pipeline.RefreshFolders();
-  pipeline.PrepareFixScripts();
-  state.Scanning = true;
-  RunAllChecks(scanner);
+  Scan(scanner, state, pipeline);
   state.Scanning = false;
   // Only the two planted entries are examined again: the prefix's own findings stay as they are.
   state.Examined.erase(
