@@ -239,6 +239,20 @@ bool NamesSomethingThere(const std::string& path) {
   return false;
 }
 
+// Deletes a subkey or a value in the native view, where WriteRegistryText writes, whatever the
+// bitness of the test.
+void DeleteNative(HKEY root, const std::string& key, const char* subKey, const char* value) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &handle) !=
+      ERROR_SUCCESS)
+    return;
+  if (subKey != nullptr)
+    RegDeleteTreeA(handle, subKey);
+  if (value != nullptr)
+    RegDeleteValueA(handle, value);
+  RegCloseKey(handle);
+}
+
 // A stock Windows sample beside the planted problems: silent sound events, Windows' uninstall
 // stubs, program registrations without an open command, command lines whose file is followed by
 // arguments, a help folder with a comma. Removed again when the test ends.
@@ -262,7 +276,8 @@ class StockSample {
     HKEY key = nullptr;
     for (const char* stub : {"QlStockAddressBook", "QlStockIE40"}) {
       if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(kUninstall) + stub).c_str(), 0, nullptr,
-                          0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS)
+                          0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key,
+                          nullptr) == ERROR_SUCCESS)
         RegCloseKey(key);
     }
     WriteRegistryText(HKEY_CLASSES_ROOT, "Applications\\qlstockplayer.exe\\SupportedTypes", ".mp3",
@@ -279,15 +294,15 @@ class StockSample {
                       (folder_ + "\\Contoso, Inc").c_str());
   }
   ~StockSample() {
-    RegDeleteTreeA(HKEY_CURRENT_USER, (std::string(kEvents) + "QlStockClose").c_str());
-    RegDeleteTreeA(HKEY_CURRENT_USER, (std::string(kEvents) + "QlStockMaximize").c_str());
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string(kUninstall) + "QlStockAddressBook").c_str());
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string(kUninstall) + "QlStockIE40").c_str());
-    RegDeleteTreeA(HKEY_CLASSES_ROOT, "Applications\\qlstockplayer.exe");
-    RegDeleteTreeA(HKEY_CLASSES_ROOT, "Applications\\qlstockphotos.exe");
+    for (const char* event : {"QlStockClose", "QlStockMaximize"})
+      DeleteNative(HKEY_CURRENT_USER, kEvents, event, nullptr);
+    for (const char* stub : {"QlStockAddressBook", "QlStockIE40"})
+      DeleteNative(HKEY_LOCAL_MACHINE, kUninstall, stub, nullptr);
+    for (const char* program : {"qlstockplayer.exe", "qlstockphotos.exe"})
+      DeleteNative(HKEY_CLASSES_ROOT, "Applications", program, nullptr);
     for (const char* name : {"QlStock script", "QlStock java", "QlStock folder"})
-      RegDeleteKeyValueA(HKEY_CURRENT_USER, kRun, name);
-    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kHelp, "QlStock.chm");
+      DeleteNative(HKEY_CURRENT_USER, kRun, nullptr, name);
+    DeleteNative(HKEY_LOCAL_MACHINE, kHelp, nullptr, "QlStock.chm");
     for (const std::string& file : files_)
       DeleteFileA(file.c_str());
     RemoveDirectoryA((folder_ + "\\Contoso, Inc").c_str());
