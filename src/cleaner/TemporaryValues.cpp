@@ -19,10 +19,6 @@ constexpr const char* kSkipWords[] = {"MICROSOFT", "CLASSES", "POLICIES", "MCAFE
 // for a character the code page lacks: such data cannot be looked up as the path it names.
 constexpr char kNeverInTemporaryData[] = ",\"%~*?";
 
-bool IsStringType(std::uint32_t type) {
-  return type == regtype::kString || type == regtype::kExpandString;
-}
-
 bool LooksLikePath(const AnsiString& data) {
   return data.size() > 4 && data.find(':') != AnsiString::npos &&
          data.find('\\') != AnsiString::npos && data.find('.') != AnsiString::npos &&
@@ -143,7 +139,7 @@ bool CleanerPasses::EnterKey(RegRoot root, const AnsiString& path, bool deleteVa
 void CleanerPasses::CleanValues(KeyLevel& level, bool deleteValues, StringList& valuesList) {
   for (const ListedValue& value : ListValues(registry_, level.key)) {
     pump_.ProcessMessages();
-    if (!IsStringType(value.type))
+    if (!regtype::IsString(value.type))
       continue;
     AnsiString text = TextOfStringData(value.data);
     if (!IsTemporaryValueData(text, files_))
@@ -162,7 +158,7 @@ void CleanerPasses::CleanValues(KeyLevel& level, bool deleteValues, StringList& 
 bool CleanerPasses::StillTemporary(const RegKey& key, const AnsiString& name, AnsiString& text) {
   std::uint32_t type = regtype::kNone;
   Bytes data;
-  if (!registry_.QueryValue(key.Get(), name, type, &data) || !IsStringType(type))
+  if (!registry_.QueryValue(key.Get(), name, type, &data) || !regtype::IsString(type))
     return false;
   const AnsiString now = TextOfStringData(data);
   if (now == text)

@@ -2,6 +2,7 @@
 #include "fix/FixPipeline.h"
 
 #include <algorithm>
+#include <map>
 #include <utility>
 
 #include "registry/RegistryHelpers.h"
@@ -44,6 +45,31 @@ bool SameKeyLine(const WideString& line, const WideString& expected) {
   return line.size() == expected.size() &&
          std::equal(line.begin(), line.end(), expected.begin(),
                     [](char16_t a, char16_t b) { return UpperAscii(a) == UpperAscii(b); });
+}
+
+WideString UpperAsciiText(WideString text) {
+  for (char16_t& c : text)
+    c = UpperAscii(c);
+  return text;
+}
+
+// The number of value entries under each key line of an exported script, by the key line in
+// upper case; a value whose data goes on over continuation lines counts once.
+std::map<WideString, std::size_t> ValueCountsByKeyLine(const WideStringList& lines) {
+  std::map<WideString, std::size_t> counts;
+  std::size_t* current = nullptr;
+  bool continued = false;
+  for (const WideString& line : lines) {
+    const bool continuation = continued;
+    continued = !line.empty() && line.back() == u'\\';
+    if (continuation)
+      continue;
+    if (!line.empty() && line.front() == u'[')
+      current = &counts[UpperAsciiText(line)];
+    else if (current != nullptr && !line.empty() && (line.front() == u'"' || line.front() == u'@'))
+      ++*current;
+  }
+  return counts;
 }
 
 void AppendSection(StringList& log, const char* prefix, const StringList& descriptions) {
@@ -102,21 +128,40 @@ void FixPipeline::PrepareFixScripts() {
   state_.ReportLog = {"Quillon report file. " + platform_.clock.LongTimeText(), ""};
 }
 
-void FixPipeline::SaveValueToUndo(RegRoot root, const AnsiString& keyPath,
+bool FixPipeline::SaveValueToUndo(RegRoot root, const AnsiString& keyPath,
                                   const AnsiString& valueName) {
   AnsiString path = keyPath;
   if (path.size() > 1 && path.back() == '\\')
     path.pop_back();
   RegKey key(platform_.registry);
   if (!key.Open(root, NormalizeKeyPath(path), FullAccess64))
-    return;
+    return false;
   AppendUndoLine(KeyLine(root, path));
   std::uint32_t type = regtype::kNone;
   Bytes data;
-  if (platform_.registry.QueryValueWide(key.Get(), valueName, type, data))
+  const bool held = platform_.registry.QueryValueWide(key.Get(), valueName, type, data);
+  if (held)
     state_.UndoScript.push_back(UndoValueLineWide(valueName, type, data, platform_.codePage));
   key.Close();
   AppendUndoLine("");
+  return held;
+}
+
+bool FixPipeline::ExportHoldsSubtree(RegRoot root, const AnsiString& keyPath,
+                                     const std::map<WideString, std::size_t>& valueCounts) {
+  const auto found =
+      valueCounts.find(UpperAsciiText(platform_.codePage.ToWide(KeyLine(root, keyPath))));
+  RegKey key(platform_.registry);
+  RegKeyInfo info;
+  if (found == valueCounts.end() || !key.Open(root, NormalizeKeyPath(keyPath), FullAccess64) ||
+      !platform_.registry.QueryInfoKey(key.Get(), info) || found->second != info.values)
+    return false;
+  key.Close();
+  StringList names;
+  ReadKeyNames(platform_.registry, root, keyPath, names);
+  return std::all_of(names.begin(), names.end(), [&](const AnsiString& name) {
+    return ExportHoldsSubtree(root, keyPath + "\\" + name, valueCounts);
+  });
 }
 
 // The registry editor exits without a word whether it exported or not (Wine's always with 0), and
@@ -140,7 +185,8 @@ bool FixPipeline::ExportKeyToUndo(RegRoot root, const AnsiString& keyPath) {
       platform_.files.ReadWholeFile(exportPath, bytes)) {
     const WideStringList lines = SplitLines(DecodeScriptFile(bytes, platform_.codePage));
     held = lines.size() > 2 &&
-           SameKeyLine(lines[2], platform_.codePage.ToWide(KeyLine(root, keyPath)));
+           SameKeyLine(lines[2], platform_.codePage.ToWide(KeyLine(root, keyPath))) &&
+           ExportHoldsSubtree(root, keyPath, ValueCountsByKeyLine(lines));
     if (held)
       state_.UndoScript.insert(state_.UndoScript.end(), lines.begin() + 2, lines.end());
   }
@@ -165,13 +211,17 @@ std::uint32_t FixPipeline::WriteFixFiles() {
   // The registry editor tells nothing of what it imported: the registry itself is asked.
   std::uint32_t fixed = 0;
   StringList notApplied;
+  StringList stillMissing;
   for (const FixedEntry& entry : state_.Fixes) {
-    if (IsApplied(entry))
-      ++fixed;
-    else
+    if (!IsApplied(entry))
       notApplied.push_back(entry.description);
+    else if (NamesMissingFile(entry))
+      stillMissing.push_back(entry.description);
+    else
+      ++fixed;
   }
-  WriteFile(undoFolder_ + state_.LogFileName, EncodeAnsiLines(ReportLogLines(fixed, notApplied)));
+  WriteFile(undoFolder_ + state_.LogFileName,
+            EncodeAnsiLines(ReportLogLines(fixed, notApplied, stillMissing)));
   const AnsiString regedit = Quoted(RegistryEditorPath(folders_.windowsFolder));
   if (run == LaunchResult::kNotStarted)
     throw RegEditError("Cannot start the registry editor " + regedit + ". Nothing was fixed.");
@@ -185,7 +235,7 @@ std::uint32_t FixPipeline::WriteFixFiles() {
 
 void FixPipeline::WriteFixFilesOnly() {
   WriteFile(undoFolder_ + state_.LogFileName,
-            EncodeAnsiLines(ReportLogLines(state_.ErrorCount, {})));
+            EncodeAnsiLines(ReportLogLines(state_.ErrorCount, {}, {})));
   WriteFile(undoFolder_ + state_.UndoFileName, EncodeUtf16Lines(state_.UndoScript));
   const AnsiString fixPath = undoFolder_ + kFixScriptFileName;
   if (FileExists(platform_.files, fixPath))
@@ -193,7 +243,8 @@ void FixPipeline::WriteFixFilesOnly() {
   WriteFile(fixPath, EncodeAnsiLines(state_.FixScript));
 }
 
-StringList FixPipeline::ReportLogLines(std::uint32_t fixed, const StringList& notApplied) const {
+StringList FixPipeline::ReportLogLines(std::uint32_t fixed, const StringList& notApplied,
+                                       const StringList& stillMissing) const {
   StringList log = state_.ReportLog;
   for (std::size_t category = 0; category + 1 < kCategoryCount; ++category) {
     const StringList& errors = state_.CategoryErrors[category];
@@ -207,7 +258,9 @@ StringList FixPipeline::ReportLogLines(std::uint32_t fixed, const StringList& no
   log.push_back("");
   log.push_back("Summary: " + std::to_string(fixed) + " errors fixed");
   AppendSection(log, kNotAppliedPrefix, notApplied);
+  AppendSection(log, kStillMissingPrefix, stillMissing);
   AppendSection(log, kNotBackedUpPrefix, state_.NotBackedUp);
+  AppendSection(log, kNoLongerBrokenPrefix, state_.NoLongerBroken);
   return log;
 }
 
@@ -227,6 +280,17 @@ bool FixPipeline::IsApplied(const FixedEntry& entry) {
     return true;
   return entry.change == FixedEntry::Change::DefaultValueSet && type == regtype::kString &&
          TextOfStringData(data) == entry.text;
+}
+
+// A sound set to its sister's text is fixed only when that text names no missing file: when
+// both sounds were missing, each now names the other's missing file.
+bool FixPipeline::NamesMissingFile(const FixedEntry& entry) {
+  if (entry.change != FixedEntry::Change::DefaultValueSet || entry.text.empty())
+    return false;
+  AnsiString file;
+  return ResolveCommandFile(platform_.system, platform_.codePage, platform_.files, entry.text,
+                            folders_, file) &&
+         PathPresence(platform_.files, file) == Presence::Missing;
 }
 
 void FixPipeline::WriteFile(const AnsiString& path, const Bytes& bytes) {

@@ -2,6 +2,7 @@
 // command lines and the files a fix writes.
 #pragma once
 
+#include <map>
 #include <stdexcept>
 
 #include "fix/ScanState.h"
@@ -21,6 +22,8 @@ constexpr char kFixScriptHeader[] = "REGEDIT4";
 // followed by the finding's description.
 constexpr char kNotBackedUpPrefix[] = "Left alone because it could not be backed up: ";
 constexpr char kNotAppliedPrefix[] = "Not changed by the registry editor: ";
+constexpr char kStillMissingPrefix[] = "Changed, but it still names a missing file: ";
+constexpr char kNoLongerBrokenPrefix[] = "Left alone because it is no longer broken: ";
 
 // A fix that could not be carried out; the message tells the user what failed.
 class FixError : public std::runtime_error {
@@ -77,11 +80,13 @@ class FixPipeline {
   // Chooses the number of the next undo script and restarts the three texts with their headers.
   void PrepareFixScripts();
   // Appends the value as it now stands, with its key line and an empty line, to the undo script;
-  // nothing when the key does not open. The empty name is the default value.
-  void SaveValueToUndo(RegRoot root, const AnsiString& keyPath, const AnsiString& valueName);
+  // nothing when the key does not open. The empty name is the default value. True only when the
+  // undo script now holds the value.
+  bool SaveValueToUndo(RegRoot root, const AnsiString& keyPath, const AnsiString& valueName);
   // Appends the key with all its values and subkeys, through the registry editor's export. True
-  // only when the undo script now holds the key: the registry editor ended within its wait and
-  // its export opens with this very key's line.
+  // only when the undo script now holds the whole key: the registry editor ended within its wait,
+  // its export opens with this very key's line and holds every key of the subtree with as many
+  // values as the registry has there (an export cut short holds less).
   bool ExportKeyToUndo(RegRoot root, const AnsiString& keyPath);
   // Writes the log, the undo script and the fix script, lets the registry editor import the fix
   // script, then reads every fixed entry back and writes the log again with what the import did.
@@ -94,9 +99,14 @@ class FixPipeline {
 
  private:
   // The log: its header, the findings by category, the summary with the number of fixed entries,
-  // then the findings the import did not apply and those left alone for want of a backup.
-  StringList ReportLogLines(std::uint32_t fixed, const StringList& notApplied) const;
+  // then the findings the import did not apply, those it changed that still name a missing file,
+  // those left alone for want of a backup and those no longer broken when the fix ran.
+  StringList ReportLogLines(std::uint32_t fixed, const StringList& notApplied,
+                            const StringList& stillMissing) const;
   bool IsApplied(const FixedEntry& entry);
+  bool NamesMissingFile(const FixedEntry& entry);
+  bool ExportHoldsSubtree(RegRoot root, const AnsiString& keyPath,
+                          const std::map<WideString, std::size_t>& valueCounts);
   void WriteFile(const AnsiString& path, const Bytes& bytes);
   void AppendUndoLine(const AnsiString& line);
 

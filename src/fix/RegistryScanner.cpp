@@ -1,6 +1,7 @@
 // The registry scanner's checks: class root, program lists, startup, fonts, help and sounds.
 #include "fix/RegistryScanner.h"
 
+#include <algorithm>
 #include <map>
 
 #include "registry/RegistryHelpers.h"
@@ -15,6 +16,15 @@ bool Contains(const AnsiString& text, const char* part) {
 
 bool ContainsExeOrDll(const AnsiString& text) {
   return Contains(text, "EXE") || Contains(text, "DLL");
+}
+
+// The descriptions of every finding, those left alone for want of a backup included.
+StringList RecordedDescriptions(const ScanState& state) {
+  StringList descriptions;
+  for (const StringList& errors : state.CategoryErrors)
+    descriptions.insert(descriptions.end(), errors.begin(), errors.end());
+  descriptions.insert(descriptions.end(), state.NotBackedUp.begin(), state.NotBackedUp.end());
+  return descriptions;
 }
 
 }  // namespace
@@ -35,21 +45,68 @@ void RegistryScanner::Walk(const StringList& names, Examine examine, bool skipEm
     platform_.pump.ProcessMessages();
     if (!state_.Scanning || (skipEmptyNames && name.empty()))
       continue;
-    inexact_ = false;
-    (this->*examine)(name);
+    ExamineAndNote(examine, name);
   }
+}
+
+const std::vector<RegistryScanner::Examine>& RegistryScanner::Examinations() {
+  using S = RegistryScanner;
+  static const std::vector<Examine> examinations = {
+      &S::ExamineExtension,    &S::ExamineApplication,    &S::ExamineClassId,
+      &S::ExamineClass,        &S::ExamineAppPath,        &S::ExamineSharedLibrary,
+      &S::ExamineStartupValue, &S::ExamineUninstallEntry, &S::ExamineFont,
+      &S::ExamineHelpFile,     &S::ExamineSoundEvent};
+  return examinations;
+}
+
+void RegistryScanner::ExamineAndNote(Examine examine, const AnsiString& name) {
+  const std::size_t recorded = state_.Fixes.size() + state_.NotBackedUp.size();
+  (this->*examine)(name);
+  if (state_.Fixes.size() + state_.NotBackedUp.size() == recorded)
+    return;
+  const std::vector<Examine>& examinations = Examinations();
+  const auto check = std::find(examinations.begin(), examinations.end(), examine);
+  state_.Examined.push_back(
+      {static_cast<std::size_t>(check - examinations.begin()), startupRoot_, name});
+}
+
+void RegistryScanner::RecheckFindings() {
+  const std::vector<ExaminedEntry> entries = std::move(state_.Examined);
+  StringList earlier = RecordedDescriptions(state_);
+  for (StringList& errors : state_.CategoryErrors)
+    errors.clear();
+  state_.ErrorCount = 0;
+  state_.Fixes.clear();
+  state_.NotBackedUp.clear();
+  state_.Examined.clear();
+  pipeline_.PrepareFixScripts();
+  folders_ = pipeline_.Folders();
+  ambiguousNames_.clear();
+  const bool scanning = state_.Scanning;
+  state_.Scanning = true;
+  for (const ExaminedEntry& entry : entries) {
+    startupRoot_ = entry.root;
+    ExamineAndNote(Examinations()[entry.check], entry.name);
+  }
+  state_.Scanning = scanning;
+  for (const AnsiString& description : RecordedDescriptions(state_)) {
+    const auto found = std::find(earlier.begin(), earlier.end(), description);
+    if (found != earlier.end())
+      earlier.erase(found);
+  }
+  state_.NoLongerBroken = earlier;
 }
 
 bool RegistryScanner::KeyEntryIsSafe(RegRoot root, const AnsiString& parentPath,
                                      const AnsiString& name) const {
-  return !inexact_ && ScriptCanCarryName(name) &&
+  return ScriptCanCarryName(name) && !HoldsDoubleByteCharacters(name) &&
          ambiguousNames_.count(platform_.codePage.UpperCase(name)) == 0 &&
          KeyExists(platform_.registry, root, parentPath + name);
 }
 
 bool RegistryScanner::ValueEntryIsSafe(RegRoot root, const AnsiString& keyPath,
                                        const AnsiString& name) const {
-  return !inexact_ && ScriptCanCarryName(name) &&
+  return ScriptCanCarryName(name) && !HoldsDoubleByteCharacters(name) &&
          ambiguousNames_.count(platform_.codePage.UpperCase(name)) == 0 &&
          ValueExists(platform_.registry, root, keyPath, name);
 }
@@ -70,9 +127,30 @@ void RegistryScanner::AddProblem(Category category, const FixedEntry& entry) {
   state_.Fixes.push_back(entry);
 }
 
+// The class root merges the per-user and the machine class hives: deleted through it, a key that
+// both hold goes from the per-user hive only, and its export mixes the two. Such a key is
+// exported and deleted in each hive, one finding each.
 void RegistryScanner::RecordKeyDeletion(Category category, const AnsiString& description,
                                         RegRoot root, const AnsiString& exportPath,
                                         const AnsiString& deletePath) {
+  const std::pair<RegRoot, const char*> hives[] = {{kCurrentUser, "\\Software\\Classes"},
+                                                   {kLocalMachine, "\\SOFTWARE\\Classes"}};
+  const bool inBothHives =
+      root == kClassesRoot &&
+      std::all_of(std::begin(hives), std::end(hives), [&](const auto& hive) {
+        return KeyExists(platform_.registry, hive.first, hive.second + deletePath);
+      });
+  if (!inBothHives) {
+    RecordKeyDeletionIn(category, description, root, exportPath, deletePath);
+    return;
+  }
+  for (const auto& [hive, classes] : hives)
+    RecordKeyDeletionIn(category, description, hive, classes + exportPath, classes + deletePath);
+}
+
+void RegistryScanner::RecordKeyDeletionIn(Category category, const AnsiString& description,
+                                          RegRoot root, const AnsiString& exportPath,
+                                          const AnsiString& deletePath) {
   if (!SubtreeCanBeCarried(root, exportPath))
     return;
   if (pipeline_.KeyExports()) {
@@ -89,9 +167,12 @@ void RegistryScanner::RecordKeyDeletion(Category category, const AnsiString& des
 void RegistryScanner::RecordValueDeletion(Category category, const AnsiString& description,
                                           RegRoot root, const AnsiString& keyPath,
                                           const AnsiString& valueName) {
+  if (!pipeline_.SaveValueToUndo(root, keyPath, valueName)) {
+    state_.NotBackedUp.push_back(description);
+    return;
+  }
   AddProblem(category,
              {FixedEntry::Change::ValueDeleted, root, keyPath, valueName, "", description});
-  pipeline_.SaveValueToUndo(root, keyPath, valueName);
   state_.FixScript.push_back(KeyLine(root, keyPath));
   state_.FixScript.push_back(ValueDeletionLine(valueName));
   state_.FixScript.push_back("");
@@ -99,9 +180,12 @@ void RegistryScanner::RecordValueDeletion(Category category, const AnsiString& d
 
 void RegistryScanner::RecordDefaultValue(Category category, const AnsiString& description,
                                          const AnsiString& keyPath, const AnsiString& text) {
+  if (!pipeline_.SaveValueToUndo(kCurrentUser, keyPath, "")) {
+    state_.NotBackedUp.push_back(description);
+    return;
+  }
   AddProblem(category,
              {FixedEntry::Change::DefaultValueSet, kCurrentUser, keyPath, "", text, description});
-  pipeline_.SaveValueToUndo(kCurrentUser, keyPath, "");
   state_.FixScript.push_back(KeyLine(kCurrentUser, keyPath));
   state_.FixScript.push_back(DefaultValueLine(text));
   state_.FixScript.push_back("");
@@ -112,20 +196,24 @@ void RegistryScanner::Show(const AnsiString& text, StatusForm form) const {
     status_(text, form);
 }
 
-AnsiString RegistryScanner::Read(RegRoot root, const AnsiString& path,
-                                 const AnsiString& name) const {
-  AnsiString text;
-  if (!ReadExactStringValue(platform_.registry, root, path, name, text))
-    inexact_ = true;
-  return text;
+bool RegistryScanner::Read(RegRoot root, const AnsiString& path, const AnsiString& name,
+                           AnsiString& text) const {
+  return ReadExactStringValue(platform_.registry, root, path, name, text) &&
+         !HoldsDoubleByteCharacters(text);
 }
 
-AnsiString RegistryScanner::ReadClassText(const AnsiString& keyPath) const {
-  return Read(kClassesRoot, keyPath, "");
+bool RegistryScanner::ReadClassText(const AnsiString& keyPath, AnsiString& text) const {
+  return Read(kClassesRoot, keyPath, "", text);
+}
+
+bool RegistryScanner::HoldsDoubleByteCharacters(const AnsiString& text) const {
+  return std::any_of(text.begin(), text.end(),
+                     [this](char c) { return platform_.codePage.IsLeadByte(c); });
 }
 
 bool RegistryScanner::Resolve(const AnsiString& text, AnsiString& path) const {
-  return ResolveCommandFile(platform_.system, platform_.codePage, text, folders_, path);
+  return ResolveCommandFile(platform_.system, platform_.codePage, platform_.files, text, folders_,
+                            path);
 }
 
 bool RegistryScanner::Expand(const AnsiString& text, AnsiString& expanded) const {
@@ -133,11 +221,11 @@ bool RegistryScanner::Expand(const AnsiString& text, AnsiString& expanded) const
 }
 
 bool RegistryScanner::IsMissing(const AnsiString& path) const {
-  return FilePresence(platform_.files, path) == Presence::Missing;
+  return PathPresence(platform_.files, path) == Presence::Missing;
 }
 
 bool RegistryScanner::IsPresent(const AnsiString& path) const {
-  return FilePresence(platform_.files, path) == Presence::Present;
+  return PathPresence(platform_.files, path) == Presence::Present;
 }
 
 bool RegistryScanner::MissingInWindowsFolders(const AnsiString& name) const {
@@ -156,8 +244,9 @@ void RegistryScanner::ExamineExtension(const AnsiString& name) {
   if (name[0] != '.')
     return;
   Show(name, StatusForm::Unchanged);
-  const AnsiString handler = ReadClassText("\\" + name);
-  if (handler.empty() || KeyExistsInEitherView(platform_.registry, kClassesRoot, handler))
+  AnsiString handler;
+  if (!ReadClassText("\\" + name, handler) || handler.empty() ||
+      KeyExistsInEitherView(platform_.registry, kClassesRoot, handler))
     return;
   if (!KeyIsWritable(platform_.registry, kClassesRoot, "\\" + name) ||
       !KeyEntryIsSafe(kClassesRoot, "\\", name))
@@ -179,13 +268,16 @@ void RegistryScanner::ExamineApplication(const AnsiString& name) {
       ValueExists(registry, kClassesRoot, key, "NoStartPage") ||
       !HasSubKeys(registry, kClassesRoot, key))
     return;
-  AnsiString command = ReadClassText(key + "\\shell\\open\\command");
-  if (command.empty())
-    command = ReadClassText(key + "\\shell\\edit\\command");
+  AnsiString command;
+  if (!ReadClassText(key + "\\shell\\open\\command", command) ||
+      (command.empty() && !ReadClassText(key + "\\shell\\edit\\command", command)))
+    return;
   Show(command, StatusForm::Shortened);
+  // Media players and viewers register only other verbs, a DelegateExecute handler or their
+  // supported types: with neither command there is nothing that could be missing.
   AnsiString program;
-  if (!command.empty() &&
-      (!Resolve(command, program) || Contains(program, "RUNDLL32") || !IsMissing(program)))
+  if (command.empty() || !Resolve(command, program) || Contains(program, "RUNDLL32") ||
+      !IsMissing(program))
     return;
   if (!KeyIsWritable(registry, kClassesRoot, key) ||
       !KeyEntryIsSafe(kClassesRoot, kApplicationsPath, name))
@@ -205,10 +297,13 @@ void RegistryScanner::ExamineClassId(const AnsiString& name) {
   if (!KeyIsWritable(platform_.registry, kClassesRoot, key))
     return;
   AnsiString kind = "\\InprocServer32";
-  AnsiString server = ReadClassText(key + kind);
+  AnsiString server;
+  if (!ReadClassText(key + kind, server))
+    return;
   if (server.empty()) {
     kind = "\\LocalServer32";
-    server = ReadClassText(key + kind);
+    if (!ReadClassText(key + kind, server))
+      return;
   }
   Show(server, StatusForm::Shortened);
   if (server.empty())
@@ -241,10 +336,14 @@ void RegistryScanner::ExamineClass(const AnsiString& name) {
   const AnsiString key = "\\" + name;
   if (!KeyIsWritable(platform_.registry, kClassesRoot, key))
     return;
-  const AnsiString classId = ReadClassText(key + "\\CLSID");
-  const AnsiString icon = ReadClassText(key + "\\DefaultIcon");
-  const AnsiString openCommand = ReadClassText(key + "\\shell\\open\\command");
-  const AnsiString editCommand = ReadClassText(key + "\\shell\\edit\\command");
+  AnsiString classId;
+  AnsiString icon;
+  AnsiString openCommand;
+  AnsiString editCommand;
+  if (!ReadClassText(key + "\\CLSID", classId) || !ReadClassText(key + "\\DefaultIcon", icon) ||
+      !ReadClassText(key + "\\shell\\open\\command", openCommand) ||
+      !ReadClassText(key + "\\shell\\edit\\command", editCommand))
+    return;
   if (!classId.empty() &&
       !KeyExistsInEitherView(platform_.registry, kClassesRoot, "CLSID\\" + classId)) {
     if (KeyEntryIsSafe(kClassesRoot, "\\", name))
@@ -288,8 +387,10 @@ void RegistryScanner::ExamineAppPath(const AnsiString& name) {
   if (ReadDwordValue(registry, kLocalMachine, key, "RunAsOnNonAdminInstall") == 1 ||
       HasSubKeys(registry, kLocalMachine, key))
     return;
-  const AnsiString program = Read(kLocalMachine, key, "");
-  const AnsiString folder = Read(kLocalMachine, key, "Path");
+  AnsiString program;
+  AnsiString folder;
+  if (!Read(kLocalMachine, key, "", program) || !Read(kLocalMachine, key, "Path", folder))
+    return;
   if (!program.empty() || !folder.empty()) {
     AnsiString expandedFolder;
     if (program.empty() && (!Expand(folder, expandedFolder) ||
@@ -331,7 +432,9 @@ void RegistryScanner::CheckStartup(RegRoot root) {
 }
 
 void RegistryScanner::ExamineStartupValue(const AnsiString& name) {
-  const AnsiString command = Read(startupRoot_, kRunPath, name);
+  AnsiString command;
+  if (!Read(startupRoot_, kRunPath, name, command))
+    return;
   Show(command, StatusForm::Shortened);
   AnsiString path;
   if (!command.empty()) {
@@ -363,8 +466,16 @@ void RegistryScanner::ExamineUninstallEntry(const AnsiString& name) {
       ReadDwordValue(registry, kLocalMachine, key, "SystemComponent") == 1 ||
       !KeyIsWritable(registry, kLocalMachine, key))
     return;
-  if (!Read(kLocalMachine, key, "UninstallString").empty() ||
-      !Read(kLocalMachine, key, "QuietUninstallString").empty())
+  AnsiString uninstall;
+  AnsiString quietUninstall;
+  if (!Read(kLocalMachine, key, "UninstallString", uninstall) ||
+      !Read(kLocalMachine, key, "QuietUninstallString", quietUninstall) || !uninstall.empty() ||
+      !quietUninstall.empty())
+    return;
+  // Without a display name Programs and Features never shows the entry: Windows' own stubs
+  // (AddressBook, DirectDrawEx, IE40) look like this and are not broken.
+  AnsiString displayName;
+  if (!Read(kLocalMachine, key, "DisplayName", displayName) || displayName.empty())
     return;
   if (!KeyEntryIsSafe(kLocalMachine, kUninstallPath, name))
     return;
@@ -380,9 +491,10 @@ void RegistryScanner::CheckFonts() {
 
 void RegistryScanner::ExamineFont(const AnsiString& name) {
   Show(name, StatusForm::Unchanged);
-  const AnsiString fontFile = Read(kLocalMachine, kFontsPath, name);
+  AnsiString fontFile;
   AnsiString path;
-  if (fontFile.empty() || !Expand(fontFile, path))
+  if (!Read(kLocalMachine, kFontsPath, name, fontFile) || fontFile.empty() ||
+      !Expand(fontFile, path))
     return;
   // Windows writes the full path for a font installed outside the Fonts folder.
   if (!IsFullPath(path))
@@ -401,8 +513,8 @@ void RegistryScanner::CheckHelp() {
 
 void RegistryScanner::ExamineHelpFile(const AnsiString& name) {
   const AnsiString helpFile = platform_.codePage.UpperCase(name);
-  const AnsiString folderText = Read(kLocalMachine, kHelpPath, name);
-  if (folderText.empty())
+  AnsiString folderText;
+  if (!Read(kLocalMachine, kHelpPath, name, folderText) || folderText.empty())
     return;
   AnsiString folder;
   if (!Resolve(folderText, folder))
@@ -427,17 +539,13 @@ void RegistryScanner::ExamineSoundEvent(const AnsiString& name) {
   if (!KeyEntryIsSafe(kCurrentUser, kSoundsPath, name))
     return;
   const AnsiString event = kSoundsPath + name;
-  AnsiString current = Read(kCurrentUser, event + "\\.Current", "");
-  const AnsiString defaultSound = Read(kCurrentUser, event + "\\.Default", "");
-  if (inexact_)
+  AnsiString current;
+  AnsiString defaultSound;
+  // An event with no sound assigned ("(None)" in the Sound control panel) names no file.
+  if (!Read(kCurrentUser, event + "\\.Current", "", current) ||
+      !Read(kCurrentUser, event + "\\.Default", "", defaultSound) ||
+      (current.empty() && defaultSound.empty()))
     return;
-  if (current.empty() && defaultSound.empty()) {
-    // The fix deletes the whole event key, every scheme under it included, so the undo keeps
-    // the whole key rather than only the two sounds.
-    RecordKeyDeletion(Category::FontHelpSounds, "Sound file does not exist: " + name, kCurrentUser,
-                      event, event);
-    return;
-  }
   if (!current.empty()) {
     AnsiString resolved;
     if (!Resolve(current, resolved) || !IsMissing(resolved))

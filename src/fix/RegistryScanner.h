@@ -46,8 +46,17 @@ class RegistryScanner {
   void CheckHelp();
   void CheckSounds();
 
+  // Right before a fix: examines again every entry the scan recorded something for, with fresh
+  // backups and fix lines, so that the fix works on the registry as it is now. A finding that is
+  // no longer broken (the program was reinstalled, the file came back) is left alone and named
+  // in the log.
+  void RecheckFindings();
+
  private:
   using Examine = void (RegistryScanner::*)(const AnsiString& name);
+  // Every entry examination, in a fixed order: ExaminedEntry::check is a place in this list.
+  static const std::vector<Examine>& Examinations();
+  void ExamineAndNote(Examine examine, const AnsiString& name);
 
   // Walks a listing: pending input is processed once per entry, and entries are examined only
   // while Scanning is set. Names that occur twice in the listing are remembered as ambiguous.
@@ -78,20 +87,25 @@ class RegistryScanner {
   bool SubtreeCanBeCarried(RegRoot root, const AnsiString& keyPath) const;
 
   void AddProblem(Category category, const FixedEntry& entry);
-  // A key deletion is recorded only once the undo script holds the exported key; a finding whose
-  // export failed is left alone and named in the log.
+  // A change is recorded only once the undo script holds the exported key or the value; a
+  // finding whose backup failed is left alone and named in the log.
   void RecordKeyDeletion(Category category, const AnsiString& description, RegRoot root,
                          const AnsiString& exportPath, const AnsiString& deletePath);
+  void RecordKeyDeletionIn(Category category, const AnsiString& description, RegRoot root,
+                           const AnsiString& exportPath, const AnsiString& deletePath);
   void RecordValueDeletion(Category category, const AnsiString& description, RegRoot root,
                            const AnsiString& keyPath, const AnsiString& valueName);
   void RecordDefaultValue(Category category, const AnsiString& description,
                           const AnsiString& keyPath, const AnsiString& text);
 
   void Show(const AnsiString& text, StatusForm form) const;
-  // ReadStringValue that marks the entry in hand unjudged when the code page cannot carry the
-  // text exactly: such an entry is never recorded.
-  AnsiString Read(RegRoot root, const AnsiString& path, const AnsiString& name) const;
-  AnsiString ReadClassText(const AnsiString& keyPath) const;
+  // ReadStringValue; false when the entry in hand cannot be judged by the text: the code page
+  // cannot carry it exactly, or it holds double-byte characters. Such an entry is never recorded.
+  bool Read(RegRoot root, const AnsiString& path, const AnsiString& name, AnsiString& text) const;
+  bool ReadClassText(const AnsiString& keyPath, AnsiString& text) const;
+  // In a double-byte code page (932 and its kin) the second byte of a character may be 0x5C, the
+  // byte of "\": such text is never taken apart byte by byte, in paths or in script lines.
+  bool HoldsDoubleByteCharacters(const AnsiString& text) const;
   // The file a text names; false when the text cannot be judged.
   bool Resolve(const AnsiString& text, AnsiString& path) const;
   bool Expand(const AnsiString& text, AnsiString& expanded) const;
@@ -107,7 +121,6 @@ class RegistryScanner {
   PathFolders folders_;
   RegRoot startupRoot_ = kCurrentUser;
   std::set<AnsiString> ambiguousNames_;  // upper case
-  mutable bool inexact_ = false;         // a text of the entry in hand is not exact
 };
 
 // One step of a scan: the checks it runs, one after the other, and the category whose count is

@@ -41,6 +41,14 @@ struct FixedEntry {
   AnsiString description;
 };
 
+// An entry a scan recorded something for: the check that examined it (its place in the
+// scanner's list of entry examinations), the root of a check that walks two, and its name.
+struct ExaminedEntry {
+  std::size_t check;
+  RegRoot root;
+  AnsiString name;
+};
+
 struct ScanState {
   bool Scanning = false;
   bool Scanned = false;
@@ -53,6 +61,8 @@ struct ScanState {
   AnsiString LogFileName;
   std::vector<FixedEntry> Fixes;  // one per counted problem, in the order found
   StringList NotBackedUp;         // descriptions of the findings left alone: no backup was made
+  StringList NoLongerBroken;      // descriptions of the findings repaired before the fix ran
+  std::vector<ExaminedEntry> Examined;  // the entries to examine again right before the fix
 
   StringList& ErrorsOf(Category category) {
     return CategoryErrors[static_cast<std::size_t>(category)];

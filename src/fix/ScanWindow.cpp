@@ -181,6 +181,7 @@ void ScanWindow::Button2Click() {
     return;
   }
   std::uint32_t fixed = 0;
+  scanner_.RecheckFindings();
   try {
     fixed = pipeline_.WriteFixFiles();
   } catch (const FixError& error) {

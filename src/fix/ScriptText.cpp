@@ -63,11 +63,6 @@ bool IsPlainWideStringData(const Bytes& data) {
   return true;
 }
 
-bool IsTextType(std::uint32_t type) {
-  return type == regtype::kString || type == regtype::kExpandString ||
-         type == regtype::kMultiString;
-}
-
 Bytes Utf16Bytes(const WideString& text) {
   Bytes bytes;
   bytes.reserve(text.size() * 2);
@@ -194,7 +189,7 @@ AnsiString UndoValueLine(const AnsiString& valueName, std::uint32_t type, const 
     return QuotedName(valueName) + "=dword:" + DwordText(data);
   if (type == regtype::kBinary)
     return QuotedName(valueName) + "=hex:" + HexBytes(data);
-  if (IsTextType(type)) {
+  if (regtype::IsText(type)) {
     const Bytes wide = Utf16Bytes(codePage.ToWide(AnsiString(data.begin(), data.end())));
     return QuotedName(valueName) + "=" + HexType(type) + HexBytes(wide);
   }
@@ -203,7 +198,7 @@ AnsiString UndoValueLine(const AnsiString& valueName, std::uint32_t type, const 
 
 WideString UndoValueLineWide(const AnsiString& valueName, std::uint32_t type, const Bytes& data,
                              CodePage& codePage) {
-  if (!IsTextType(type))
+  if (!regtype::IsText(type))
     return codePage.ToWide(UndoValueLine(valueName, type, data, codePage));
   if (type != regtype::kString || !IsPlainWideStringData(data))
     return codePage.ToWide(QuotedName(valueName) + "=" + HexType(type) + HexBytes(data));

@@ -36,6 +36,15 @@ constexpr std::uint32_t kBinary = 3;
 constexpr std::uint32_t kDword = 4;
 constexpr std::uint32_t kMultiString = 7;
 constexpr std::uint32_t kQword = 11;
+
+// String and expandable string: the types whose data is one text.
+inline bool IsString(std::uint32_t type) {
+  return type == kString || type == kExpandString;
+}
+// The types whose data is text, multi-string included: the ANSI calls convert their data.
+inline bool IsText(std::uint32_t type) {
+  return IsString(type) || type == kMultiString;
+}
 }  // namespace regtype
 
 namespace regaccess {

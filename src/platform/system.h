@@ -43,14 +43,16 @@ class System {
   virtual void ReleaseBlock(void* block) = 0;
   virtual void SleepMs(std::uint32_t milliseconds) = 0;
   virtual AnsiString WindowsDirectory() = 0;  // as the system gives it, no trailing "\" added
-  virtual AnsiString ShellFolderPath(int csidl) = 0;  // current path; empty on failure
+  // The current path; empty on failure and when the code page cannot carry it exactly.
+  virtual AnsiString ShellFolderPath(int csidl) = 0;
   // The program-files folder and its common-files folder of the native view (on 64-bit Windows
   // the 64-bit ones, whatever the bitness of the caller); empty on failure.
   virtual AnsiString NativeProgramFiles() = 0;
   virtual AnsiString NativeCommonFiles() = 0;
-  // ExpandEnvironmentStringsA with the current user's environment: references to names that are
-  // not defined stay as they are written.
-  virtual AnsiString ExpandEnvironment(const AnsiString& text) = 0;
+  // The text with the current user's environment expanded: references to names that are not
+  // defined stay as they are written. False when the result holds characters the code page
+  // cannot carry exactly (a profile named outside it): such text is never to be judged.
+  virtual bool ExpandEnvironment(const AnsiString& text, AnsiString& expanded) = 0;
   virtual AnsiString ExecutablePath() = 0;  // full path of the running executable
   // Bytes this process can still commit: the system's commit limit left over, and for a 32-bit
   // process also its address space left over; false when it cannot be read.
@@ -72,6 +74,9 @@ class CodePage {
   virtual AnsiString UpperCase(const AnsiString& text) = 0;
   virtual WideString ToWide(const AnsiString& text) = 0;
   virtual AnsiString FromWide(const WideString& text) = 0;
+  // True for a byte that begins a two-byte character (code pages 932, 936, 949, 950): the byte
+  // after it may be 0x5C and is then no backslash.
+  virtual bool IsLeadByte(char byte) = 0;
 };
 
 }  // namespace ql

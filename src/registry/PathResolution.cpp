@@ -141,17 +141,21 @@ bool NameEndsAt(const AnsiString& text, std::size_t end) {
 }
 
 // An extension counts only where a name ends with it, so that "C:\DIR.DLLS\APP.EXE" and
-// "C:\SETUP.EXE\APP.EXE" keep their program instead of being cut inside a folder name.
-void CutAfterKnownExtensions(AnsiString& text) {
+// "C:\SETUP.EXE\APP.EXE" keep their program instead of being cut inside a folder name. True when
+// the text was cut after one.
+bool CutAfterKnownExtensions(AnsiString& text) {
+  bool cut = false;
   for (const char* extension : kCommandExtensions) {
     for (std::size_t at = text.find(extension); at != AnsiString::npos;
          at = text.find(extension, at + 1)) {
       if (NameEndsAt(text, at + 4)) {
         text.resize(at + 4);
+        cut = true;
         break;
       }
     }
   }
+  return cut;
 }
 
 void DropStartPrefix(AnsiString& text) {
@@ -159,33 +163,72 @@ void DropStartPrefix(AnsiString& text) {
     text.erase(0, 6);
 }
 
-// An icon reference "FILE,INDEX": keep the file. `comma` stays the comma's position in the text
-// before any deletion, as the later comparison is made against it.
+// An icon reference "FILE,INDEX" keeps the file. Only a whole number, perhaps negative, after the
+// last comma is an index: a comma inside a folder name ("Contoso, Inc") stays.
 void CutIconIndex(AnsiString& text) {
-  const std::size_t comma = text.find(',');
+  const std::size_t comma = text.rfind(',');
   if (comma == AnsiString::npos)
     return;
-  const std::size_t colon = text.find(':');
-  if (colon != AnsiString::npos && comma < colon)
-    text.erase(0, comma + 1);
-  const std::size_t firstDot = text.find('.');
-  if (firstDot == AnsiString::npos || firstDot < comma) {
-    const std::size_t lastDot = text.rfind('.');
-    const std::size_t keep = lastDot == AnsiString::npos ? 3 : lastDot + 4;
-    if (keep < text.size())
-      text.resize(keep);
-  }
+  std::size_t digits = text.find_first_not_of(' ', comma + 1);
+  if (digits != AnsiString::npos && text[digits] == '-')
+    ++digits;
+  if (digits >= text.size() || text.find_first_not_of("0123456789", digits) != AnsiString::npos)
+    return;
+  text.resize(comma);
 }
 
-// The steps after the expansion: quotes, host programs, arguments and icon indexes go.
-AnsiString CutToFile(const AnsiString& expanded) {
+// The steps after the expansion: quotes, host programs, known extensions' arguments and icon
+// indexes go. `endsAtExtension` tells whether a known extension ended the file.
+AnsiString CutToFile(const AnsiString& expanded, bool& endsAtExtension) {
   AnsiString file = WithoutQuotes(expanded);
   DropTextBeforeFirstDrive(file);
   CutBeforeSecondDrive(file);
-  CutAfterKnownExtensions(file);
+  endsAtExtension = CutAfterKnownExtensions(file);
   DropStartPrefix(file);
   CutIconIndex(file);
   return file;
+}
+
+bool LastNameHasExtension(const AnsiString& path) {
+  const std::size_t name = path.find_last_of('\\');
+  return path.find('.', name == AnsiString::npos ? 0 : name) != AnsiString::npos;
+}
+
+// A path followed by arguments ("C:\SCRIPTS\TRAY.VBS /SILENT", "C:\APPS\TOOL.JAR --PORT 8080"): the
+// file ends at one of the blanks. The first text up to a blank that is a file is the one named;
+// the whole text may also name a folder ("EXPLORER.EXE C:\USERS\ME\DOCUMENTS"). When nothing is
+// there, the missing one is the first whose last name has an extension, else the whole text; an
+// argument is never what is judged. False when the file system leaves one of them unjudged.
+bool PickPathBeforeArguments(Files& files, AnsiString& file) {
+  StringList candidates;
+  for (std::size_t blank = file.find(' '); blank != AnsiString::npos;
+       blank = file.find(' ', blank + 1)) {
+    if (blank > 0 && file[blank - 1] != ' ')
+      candidates.push_back(file.substr(0, blank));
+  }
+  if (candidates.empty())
+    return true;
+  bool unjudged = false;
+  for (const AnsiString& candidate : candidates) {
+    const Presence presence = FilePresence(files, candidate);
+    if (presence == Presence::Present) {
+      file = candidate;
+      return true;
+    }
+    unjudged = unjudged || presence == Presence::Unjudged;
+  }
+  const Presence whole = PathPresence(files, file);
+  if (whole != Presence::Missing)
+    return whole == Presence::Present;
+  if (unjudged)
+    return false;
+  for (const AnsiString& candidate : candidates) {
+    if (LastNameHasExtension(candidate)) {
+      file = candidate;
+      break;
+    }
+  }
+  return true;
 }
 
 // Neither the empty prefix of a rooted path nor a bare drive ("C:") can be created.
@@ -195,15 +238,6 @@ bool IsCreatableFolder(const AnsiString& folder) {
 
 }  // namespace
 
-AnsiString ExpandPathPrefixes(const AnsiString& text, const PathFolders& folders) {
-  AnsiString result = text;
-  for (const PrefixRow& row : PrefixTable(folders)) {
-    if (result.find(row.token) != AnsiString::npos)
-      result = ReplaceAllIgnoringCase(result, row.token, row.replacement);
-  }
-  return result;
-}
-
 bool ExpandEnvironmentReferences(System& system, const AnsiString& text, const PathFolders& folders,
                                  AnsiString& expanded) {
   expanded = text;
@@ -211,11 +245,10 @@ bool ExpandEnvironmentReferences(System& system, const AnsiString& text, const P
     return true;
   for (const PrefixRow& row : PrefixTable(folders))
     expanded = ReplaceAllIgnoringCase(expanded, row.token, row.replacement);
-  expanded = system.ExpandEnvironment(expanded);
-  return !HoldsUnexpandedReference(expanded);
+  return system.ExpandEnvironment(expanded, expanded) && !HoldsUnexpandedReference(expanded);
 }
 
-bool ResolveCommandFile(System& system, CodePage& codePage, const AnsiString& text,
+bool ResolveCommandFile(System& system, CodePage& codePage, Files& files, const AnsiString& text,
                         const PathFolders& folders, AnsiString& file) {
   file = TrimControlsAndBlanks(text);
   if (file.empty())
@@ -224,38 +257,16 @@ bool ResolveCommandFile(System& system, CodePage& codePage, const AnsiString& te
   AnsiString expanded;
   if (!ExpandEnvironmentReferences(system, codePage.UpperCase(file), folders, expanded))
     return false;
-  file = CutToFile(expanded);
-  return file.empty() || file[0] != '%';
-}
-
-AnsiString ExtractCommandFile(const AnsiString& text, CodePage& codePage,
-                              const PathFolders& folders) {
-  AnsiString file = TrimControlsAndBlanks(text);
-  if (file.empty())
-    return file;
-  return CutToFile(ExpandPathPrefixes(codePage.UpperCase(file), folders));
-}
-
-AnsiString EscapeBackslashes(const AnsiString& text) {
-  AnsiString result;
-  result.reserve(text.size());
-  for (char c : text) {
-    if (c == '\\')
-      result.push_back('\\');
-    result.push_back(c);
-  }
-  return result;
+  bool endsAtExtension = false;
+  file = CutToFile(expanded, endsAtExtension);
+  if (!file.empty() && file[0] == '%')
+    return false;
+  return endsAtExtension || PickPathBeforeArguments(files, file);
 }
 
 AnsiString ExtractFileName(const AnsiString& path) {
   const std::size_t delimiter = path.find_last_of("\\:");
   return delimiter == AnsiString::npos ? path : path.substr(delimiter + 1);
-}
-
-bool ExistsInWindowsFolders(Files& files, const AnsiString& name, const PathFolders& folders) {
-  const AnsiString& windows = folders.windowsFolder;
-  return FileExists(files, windows + name) || FileExists(files, windows + "System\\" + name) ||
-         FileExists(files, windows + "System32\\" + name);
 }
 
 Presence PathPresence(Files& files, const AnsiString& path) {

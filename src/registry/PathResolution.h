@@ -19,9 +19,6 @@ struct PathFolders {
   AnsiString commonFilesX86 = "C:\\Program Files (x86)\\Common Files\\";
 };
 
-// Replaces "%WINDIR%\", "%SYSTEMROOT%\", "%PROGRAMFILES%\" ... "%USERPROFILE%\" by their folders.
-AnsiString ExpandPathPrefixes(const AnsiString& text, const PathFolders& folders);
-
 // The text with its environment references expanded: the prefix table's first (so that the
 // program-files references name the native folders whatever the program's bitness), then every
 // other one as the system expands it for the current user. False when a reference is left that
@@ -29,23 +26,17 @@ AnsiString ExpandPathPrefixes(const AnsiString& text, const PathFolders& folders
 bool ExpandEnvironmentReferences(System& system, const AnsiString& text, const PathFolders& folders,
                                  AnsiString& expanded);
 
-// ExpandEnvironmentReferences, then ExtractCommandFile. False when the text cannot be judged: a
-// reference that names no variable, or a result that still begins with "%".
-bool ResolveCommandFile(System& system, CodePage& codePage, const AnsiString& text,
+// The upper-case file path a command line, icon reference or path from the registry names, its
+// environment references expanded (ExpandEnvironmentReferences), quotes, a host program before a
+// full path, arguments and an icon index cut away; empty for a blank text. Where no known program
+// extension ends the file, the files there tell which blank ends it. False when the text cannot be
+// judged: a reference that names no variable, a result that still begins with "%", or a file
+// system that leaves the path unjudged.
+bool ResolveCommandFile(System& system, CodePage& codePage, Files& files, const AnsiString& text,
                         const PathFolders& folders, AnsiString& file);
-
-// The upper-case file path a command line, icon reference or path names; empty for a blank text.
-AnsiString ExtractCommandFile(const AnsiString& text, CodePage& codePage,
-                              const PathFolders& folders);
-
-// Every "\" written as "\\", as registry script text needs it.
-AnsiString EscapeBackslashes(const AnsiString& text);
 
 // The part after the last "\" or ":", or the whole text when it has neither.
 AnsiString ExtractFileName(const AnsiString& path);
-
-// True when the file exists in the Windows folder, its "System\" or its "System32\" folder.
-bool ExistsInWindowsFolders(Files& files, const AnsiString& name, const PathFolders& folders);
 
 // What the file system says about a path. Missing only when it says that the entry, or a folder
 // on its way, is not there (file not found, path not found) while the drive or share it lives on

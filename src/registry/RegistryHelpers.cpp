@@ -17,10 +17,6 @@ constexpr std::uint32_t kDwordReadModes[] = {
 };
 constexpr std::uint32_t kExistenceTestMode = regaccess::kReadNoNotify | regaccess::kWow64_64Key;
 
-bool IsStringType(std::uint32_t type) {
-  return type == regtype::kString || type == regtype::kExpandString;
-}
-
 using EnumFunction = bool (Registry::*)(RegHandle, std::uint32_t, AnsiString&, bool&);
 
 std::int32_t ReadNames(Registry& registry, RegRoot root, const AnsiString& path, StringList& names,
@@ -94,12 +90,12 @@ bool ReadExactStringValue(Registry& registry, RegRoot root, const AnsiString& pa
   if (!key.Open(root, NormalizeKeyPath(path), FullAccess64))
     return true;
   std::uint32_t type = regtype::kNone;
-  if (!registry.QueryValue(key.Get(), name, type, nullptr) || !IsStringType(type))
+  if (!registry.QueryValue(key.Get(), name, type, nullptr) || !regtype::IsString(type))
     return true;
   Bytes data;
   bool exact = true;
   // The type is asked again with the data: the value may have changed in between.
-  if (!registry.QueryValueExact(key.Get(), name, type, &data, exact) || !IsStringType(type))
+  if (!registry.QueryValueExact(key.Get(), name, type, &data, exact) || !regtype::IsString(type))
     return true;
   if (!exact)
     return false;

@@ -74,4 +74,9 @@ AnsiString FakeCodePage::FromWide(const WideString& text) {
   return ansi;
 }
 
+bool FakeCodePage::IsLeadByte(char byte) {
+  const auto c = static_cast<unsigned char>(byte);
+  return doubleByte_ && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC));
+}
+
 }  // namespace ql

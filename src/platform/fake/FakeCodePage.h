@@ -21,6 +21,13 @@ class FakeCodePage : public CodePage {
   AnsiString UpperCase(const AnsiString& text) override;
   WideString ToWide(const AnsiString& text) override;
   AnsiString FromWide(const WideString& text) override;
+  bool IsLeadByte(char byte) override;
+
+  // Plays code page 932's lead bytes (0x81-0x9F, 0xE0-0xFC); the rest stays Windows-1252.
+  void PlayDoubleByteLeadBytes(bool play) { doubleByte_ = play; }
+
+ private:
+  bool doubleByte_ = false;
 };
 
 }  // namespace ql

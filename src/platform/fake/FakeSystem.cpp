@@ -177,7 +177,12 @@ void FakeSystem::SetEnvironment(const AnsiString& name, const AnsiString& value)
     environment_[UpperAscii(name)] = value;
 }
 
-AnsiString FakeSystem::ExpandEnvironment(const AnsiString& text) {
+void FakeSystem::SetEnvironmentOutsideCodePage(const AnsiString& name) {
+  outsideCodePage_.insert(UpperAscii(name));
+}
+
+bool FakeSystem::ExpandEnvironment(const AnsiString& text, AnsiString& expanded) {
+  bool exact = true;
   AnsiString result;
   std::size_t at = 0;
   while (at < text.size()) {
@@ -191,6 +196,7 @@ AnsiString FakeSystem::ExpandEnvironment(const AnsiString& text) {
     const auto found = environment_.find(UpperAscii(text.substr(open + 1, close - open - 1)));
     if (found != environment_.end() && close > open + 1) {
       result += found->second;
+      exact = exact && outsideCodePage_.count(found->first) == 0;
       at = close + 1;
     } else {
       // The closing sign may open the next reference.
@@ -198,7 +204,8 @@ AnsiString FakeSystem::ExpandEnvironment(const AnsiString& text) {
       at = close;
     }
   }
-  return result;
+  expanded = result;
+  return exact;
 }
 
 AnsiString FakeClock::LongTimeText() {

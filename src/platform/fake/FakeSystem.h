@@ -56,7 +56,7 @@ class FakeSystem : public System {
   AnsiString NativeCommonFiles() override { return nativeCommonFiles_; }
   // As ExpandEnvironmentStringsA: names compare without regard to letter case, and a reference
   // to a name the table lacks is copied as it stands.
-  AnsiString ExpandEnvironment(const AnsiString& text) override;
+  bool ExpandEnvironment(const AnsiString& text, AnsiString& expanded) override;
   AnsiString ExecutablePath() override { return executablePath_; }
   bool AvailableCommit(std::uint64_t& bytes) override;
 
@@ -105,6 +105,9 @@ class FakeSystem : public System {
   // The environment table; an empty value removes the name.
   void SetEnvironment(const AnsiString& name, const AnsiString& value);
   void ClearEnvironment() { environment_.clear(); }
+  // Marks a name whose value holds characters the code page cannot carry: its value is the
+  // best-fitted text the ANSI calls would give, and an expansion that uses it is not exact.
+  void SetEnvironmentOutsideCodePage(const AnsiString& name);
 
  private:
   void* Allocate(std::size_t bytes, std::set<void*>& blocks);
@@ -146,6 +149,7 @@ class FakeSystem : public System {
   AnsiString executablePath_ = "C:\\Program Files\\Quillon\\Quillon.exe";
   AnsiString nativeProgramFiles_ = "C:\\Program Files";
   AnsiString nativeCommonFiles_ = "C:\\Program Files\\Common Files";
+  std::set<AnsiString> outsideCodePage_;  // upper case
   std::map<AnsiString, AnsiString> environment_{
       // by upper-case name
       {"ALLUSERSPROFILE", "C:\\Documents and Settings\\All Users"},

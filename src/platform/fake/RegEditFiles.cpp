@@ -317,11 +317,6 @@ WideString HexNumber(std::uint32_t value, int width) {
   return Widen(digits);
 }
 
-bool IsTextType(std::uint32_t type) {
-  return type == regtype::kString || type == regtype::kExpandString ||
-         type == regtype::kMultiString;
-}
-
 bool IsPlainString(const RegValue& value) {
   if (value.type != regtype::kString || value.data.empty() || value.data.back() != 0)
     return false;
@@ -363,7 +358,7 @@ class Exporter {
         continue;
       // Text is exported as the wide call gives it, so that every character survives.
       Bytes wide;
-      if (IsTextType(value.type) && registry_.QueryValueWide(key, name, value.type, wide)) {
+      if (regtype::IsText(value.type) && registry_.QueryValueWide(key, name, value.type, wide)) {
         for (std::size_t at = 0; at + 1 < wide.size(); at += 2)
           value.wideText.push_back(static_cast<char16_t>(wide[at] | wide[at + 1] << 8));
         value.storedWide = true;
@@ -406,7 +401,7 @@ class Exporter {
         bytes.push_back(static_cast<std::uint8_t>(unit));
         bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
       }
-    } else if (IsTextType(value.type)) {
+    } else if (regtype::IsText(value.type)) {
       bytes = WideBytes(value.data);
     }
     std::size_t column = line.size();

@@ -1,6 +1,7 @@
 // File-system adapter: FindFirstFileA and friends, run with WOW64 file-system redirection off.
 #include <windows.h>
 
+#include "platform/win32/CodePageText.h"
 #include "platform/win32/NativeFileSystem.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
@@ -85,7 +86,7 @@ void Win32Files::FindClose(FindHandle search) {
 
 bool Win32Files::GetAttributes(const AnsiString& path, std::uint32_t& attributes) {
   NativeFileSystem native;
-  const DWORD found = GetFileAttributesA(path.c_str());
+  const DWORD found = GetFileAttributesW(ToWideText(path).c_str());
   if (found == INVALID_FILE_ATTRIBUTES)
     return false;
   attributes = found;
@@ -96,7 +97,7 @@ std::uint32_t Win32Files::QueryAttributes(const AnsiString& path, std::uint32_t&
   NativeFileSystem native;
   // No "insert the disk" box for a drive without a medium: the caller only wants the error.
   const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  const DWORD found = GetFileAttributesA(path.c_str());
+  const DWORD found = GetFileAttributesW(ToWideText(path).c_str());
   const DWORD error = found == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_SUCCESS;
   SetErrorMode(previousMode);
   if (found == INVALID_FILE_ATTRIBUTES)

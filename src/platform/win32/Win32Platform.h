@@ -78,7 +78,7 @@ class Win32System final : public System {
   AnsiString ShellFolderPath(int csidl) override;
   AnsiString NativeProgramFiles() override;
   AnsiString NativeCommonFiles() override;
-  AnsiString ExpandEnvironment(const AnsiString& text) override;
+  bool ExpandEnvironment(const AnsiString& text, AnsiString& expanded) override;
   AnsiString ExecutablePath() override;
   bool AvailableCommit(std::uint64_t& bytes) override;
 };
@@ -94,6 +94,7 @@ class Win32CodePage final : public CodePage {
   AnsiString UpperCase(const AnsiString& text) override;
   WideString ToWide(const AnsiString& text) override;
   AnsiString FromWide(const WideString& text) override;
+  bool IsLeadByte(char byte) override;
 };
 
 class Win32Shell final : public Shell {

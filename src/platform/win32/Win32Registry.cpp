@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/win32/CodePageText.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace ql::win32 {
@@ -70,39 +71,6 @@ bool EnumName(HKEY key, bool values, AnsiString& name, Enumerate enumerate) {
       return false;
     capacity *= 2;
   }
-}
-
-// The code page's text for UTF-16 units, without best-fit mapping; false when a unit had no
-// character of its own there and the default character stood in for it.
-bool ToAnsiExactly(const wchar_t* text, std::size_t units, AnsiString& ansi) {
-  ansi.clear();
-  if (units == 0)
-    return true;
-  const int size = static_cast<int>(units);
-  BOOL usedDefault = FALSE;
-  const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, size, nullptr, 0,
-                                         nullptr, &usedDefault);
-  if (length <= 0)
-    return false;
-  ansi.assign(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, size, &ansi[0], length, nullptr,
-                      &usedDefault);
-  return usedDefault == FALSE;
-}
-
-std::wstring ToWideName(const AnsiString& name) {
-  if (name.empty())
-    return std::wstring();
-  const int size = static_cast<int>(name.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, name.data(), size, nullptr, 0);
-  std::wstring wide(length > 0 ? static_cast<std::size_t>(length) : 0, L'\0');
-  if (length > 0)
-    MultiByteToWideChar(CP_ACP, 0, name.data(), size, &wide[0], length);
-  return wide;
-}
-
-bool IsTextType(DWORD type) {
-  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
 }  // namespace
@@ -256,7 +224,7 @@ bool Win32Registry::EnumValueExact(RegHandle key, std::uint32_t index, AnsiStrin
 
 bool Win32Registry::QueryValueWide(RegHandle key, const AnsiString& name, std::uint32_t& type,
                                    Bytes& data) {
-  const std::wstring wideName = ToWideName(name);
+  const std::wstring wideName = ToWideText(name);
   DWORD valueType = 0;
   DWORD size = 512;
   // The value may grow between the calls; then the size is asked again.
@@ -284,7 +252,7 @@ bool Win32Registry::QueryValueExact(RegHandle key, const AnsiString& name, std::
   Bytes wide;
   if (!QueryValueWide(key, name, type, wide))
     return false;
-  if (!IsTextType(type)) {
+  if (!regtype::IsText(type)) {
     if (data != nullptr)
       *data = std::move(wide);
     return true;

@@ -3,6 +3,7 @@
 
 #include <shlobj.h>
 
+#include "platform/win32/CodePageText.h"
 #include "platform/win32/SystemFunction.h"
 #include "platform/win32/Win32Platform.h"
 
@@ -95,37 +96,71 @@ AnsiString Win32System::WindowsDirectory() {
       [](char* buffer, DWORD capacity) { return GetWindowsDirectoryA(buffer, capacity); });
 }
 
-AnsiString Win32System::ShellFolderPath(int csidl) {
-  char path[MAX_PATH] = {};
-  if (SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
-    return AnsiString();
-  return AnsiString(path, strnlen(path, sizeof(path)));
-}
-
 namespace {
 
-// ExpandEnvironmentStringsA counts the terminating NUL in what it returns.
-AnsiString ExpandedVariable(const char* reference) {
-  char text[MAX_PATH] = {};
-  const DWORD length = ExpandEnvironmentStringsA(reference, text, sizeof(text));
-  if (length == 0 || length > sizeof(text) || text[0] == '%')
+// The wide calls, so that a folder the code page cannot carry (a profile named "Gergő" on code
+// page 1252) is never handed on as a best-fitted look-alike.
+AnsiString ExactShellFolderPath(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  AnsiString ansi;
+  if (SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK ||
+      !ToAnsiExactly(path, wcsnlen(path, MAX_PATH), ansi))
     return AnsiString();
-  return AnsiString(text, strnlen(text, sizeof(text)));
+  return ansi;
+}
+
+// ExpandEnvironmentStringsW counts the terminating NUL in what it returns. False when it fails
+// or the code page cannot carry the result.
+bool ExpandExactly(const AnsiString& text, AnsiString& expanded) {
+  const std::wstring wide = ToWideText(text);
+  const DWORD needed = ExpandEnvironmentStringsW(wide.c_str(), nullptr, 0);
+  if (needed == 0)
+    return false;
+  std::wstring buffer(needed, L'\0');
+  const DWORD written = ExpandEnvironmentStringsW(wide.c_str(), &buffer[0], needed);
+  if (written == 0 || written > needed)
+    return false;
+  return ToAnsiExactly(buffer.c_str(), wcsnlen(buffer.c_str(), needed), expanded);
 }
 
 // A 32-bit process on 64-bit Windows gets the 32-bit folders from the shell; the variables
 // ProgramW6432 and CommonProgramW6432, defined only on 64-bit Windows, name the native ones.
 AnsiString NativeFolder(const char* nativeReference, int csidl) {
-  const AnsiString native = ExpandedVariable(nativeReference);
-  if (!native.empty())
+  AnsiString native;
+  if (ExpandExactly(nativeReference, native) && !native.empty() && native[0] != '%')
     return native;
-  char path[MAX_PATH] = {};
-  if (SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
-    return AnsiString();
-  return AnsiString(path, strnlen(path, sizeof(path)));
+  return ExactShellFolderPath(csidl);
 }
 
 }  // namespace
+
+bool ToAnsiExactly(const wchar_t* text, std::size_t units, AnsiString& ansi) {
+  ansi.clear();
+  if (units == 0)
+    return true;
+  const int size = static_cast<int>(units);
+  const int length = WideCharToMultiByte(CP_ACP, 0, text, size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0)
+    return false;
+  ansi.assign(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text, size, &ansi[0], length, nullptr, nullptr);
+  return ToWideText(ansi) == std::wstring(text, units);
+}
+
+std::wstring ToWideText(const AnsiString& text) {
+  if (text.empty())
+    return std::wstring();
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(length > 0 ? static_cast<std::size_t>(length) : 0, L'\0');
+  if (length > 0)
+    MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], length);
+  return wide;
+}
+
+AnsiString Win32System::ShellFolderPath(int csidl) {
+  return ExactShellFolderPath(csidl);
+}
 
 AnsiString Win32System::NativeProgramFiles() {
   return NativeFolder("%ProgramW6432%", CSIDL_PROGRAM_FILES);
@@ -135,15 +170,8 @@ AnsiString Win32System::NativeCommonFiles() {
   return NativeFolder("%CommonProgramW6432%", CSIDL_PROGRAM_FILES_COMMON);
 }
 
-AnsiString Win32System::ExpandEnvironment(const AnsiString& text) {
-  const DWORD needed = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
-  if (needed == 0)
-    return text;
-  std::string buffer(needed, '\0');
-  const DWORD written = ExpandEnvironmentStringsA(text.c_str(), &buffer[0], needed);
-  if (written == 0 || written > needed)
-    return text;
-  return AnsiString(buffer.c_str(), strnlen(buffer.c_str(), needed));
+bool Win32System::ExpandEnvironment(const AnsiString& text, AnsiString& expanded) {
+  return ExpandExactly(text, expanded);
 }
 
 // GetModuleFileNameA returns the full capacity when it had to cut the path.
@@ -185,16 +213,13 @@ AnsiString Win32CodePage::UpperCase(const AnsiString& text) {
   return upper;
 }
 
+bool Win32CodePage::IsLeadByte(char byte) {
+  return IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE;
+}
+
 WideString Win32CodePage::ToWide(const AnsiString& text) {
-  if (text.empty())
-    return WideString();
-  const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-  if (length <= 0)
-    return WideString();
-  WideString wide(static_cast<std::size_t>(length), u'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), size, reinterpret_cast<wchar_t*>(&wide[0]), length);
-  return wide;
+  const std::wstring wide = ToWideText(text);
+  return WideString(wide.begin(), wide.end());
 }
 
 AnsiString Win32CodePage::FromWide(const WideString& text) {

@@ -233,9 +233,88 @@ std::string NativeProgramFiles() {
   return native.find('%') == std::string::npos ? native : Expanded("%ProgramFiles%");
 }
 
-// No finding names a file that is there: on the prefix as wineboot made it (plus the planted
-// problems), every path a finding names, and every bare font name in the Fonts folder, is gone.
+// Every text up to a blank of a finding's path, and the whole: a finding that kept a command's
+// arguments ("C:\\X.VBS /S") must not name a file that is there either.
+bool NamesSomethingThere(const std::string& path) {
+  const DWORD whole = GetFileAttributesA(path.c_str());
+  if (whole != INVALID_FILE_ATTRIBUTES)
+    return true;
+  for (std::size_t blank = path.find(' '); blank != std::string::npos;
+       blank = path.find(' ', blank + 1)) {
+    const DWORD attributes = GetFileAttributesA(path.substr(0, blank).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+      return true;
+  }
+  return false;
+}
+
+// A stock Windows sample beside the planted problems: silent sound events, Windows' uninstall
+// stubs, program registrations without an open command, command lines whose file is followed by
+// arguments, a help folder with a comma. Removed again when the test ends.
+class StockSample {
+ public:
+  StockSample() {
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    CreateDirectoryA((folder_ + "\\Contoso, Inc").c_str(), nullptr);
+    for (const std::string& file : {folder_ + "\\tray.vbs", folder_ + "\\tool.jar",
+                                    folder_ + "\\Contoso, Inc\\QLSTOCK.CHM"}) {
+      HANDLE handle =
+          CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+      CloseHandle(handle);
+      files_.push_back(file);
+    }
+    for (const char* event : {"QlStockClose", "QlStockMaximize"}) {
+      const std::string key = std::string(kEvents) + event;
+      WriteRegistryText(HKEY_CURRENT_USER, (key + "\\.Current").c_str(), "", "");
+      WriteRegistryText(HKEY_CURRENT_USER, (key + "\\.Default").c_str(), "", "");
+    }
+    for (const char* stub : {"QlStockAddressBook", "QlStockIE40"}) {
+      ql::win32::UniqueHKey key;
+      RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(kUninstall) + stub).c_str(), 0, nullptr, 0,
+                      KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, key.put(), nullptr);
+    }
+    WriteRegistryText(HKEY_CLASSES_ROOT, "Applications\\qlstockplayer.exe\\SupportedTypes", ".mp3",
+                      "");
+    WriteRegistryText(HKEY_CLASSES_ROOT, "Applications\\qlstockphotos.exe\\shell\\open\\command",
+                      "DelegateExecute", "{4ED3A719-CEA8-4BD9-910D-E252F997AFC2}");
+    WriteRegistryText(HKEY_CURRENT_USER, kRun, "QlStock script",
+                      ("wscript.exe //B " + folder_ + "\\tray.vbs /silent").c_str());
+    WriteRegistryText(HKEY_CURRENT_USER, kRun, "QlStock java",
+                      ("javaw -jar " + folder_ + "\\tool.jar --port 8080").c_str());
+    WriteRegistryText(HKEY_CURRENT_USER, kRun, "QlStock folder",
+                      ("explorer.exe " + folder_).c_str());
+    WriteRegistryText(HKEY_LOCAL_MACHINE, kHelp, "QlStock.chm",
+                      (folder_ + "\\Contoso, Inc").c_str());
+  }
+  ~StockSample() {
+    for (const char* event : {"QlStockClose", "QlStockMaximize"})
+      DeleteRegistryTree(HKEY_CURRENT_USER, (std::string(kEvents) + event).c_str());
+    for (const char* stub : {"QlStockAddressBook", "QlStockIE40"})
+      DeleteRegistryTree(HKEY_LOCAL_MACHINE, (std::string(kUninstall) + stub).c_str());
+    for (const char* program : {"qlstockplayer.exe", "qlstockphotos.exe"})
+      DeleteRegistryTree(HKEY_CLASSES_ROOT, (std::string("Applications\\") + program).c_str());
+    for (const char* name : {"QlStock script", "QlStock java", "QlStock folder"})
+      DeleteRegistryValue(HKEY_CURRENT_USER, kRun, name);
+    DeleteRegistryValue(HKEY_LOCAL_MACHINE, kHelp, "QlStock.chm");
+    for (const std::string& file : files_)
+      DeleteFileA(file.c_str());
+    RemoveDirectoryA((folder_ + "\\Contoso, Inc").c_str());
+    RemoveDirectoryA(folder_.c_str());
+  }
+
+ private:
+  static constexpr char kEvents[] = "AppEvents\\Schemes\\Apps\\.Default\\";
+  static constexpr char kUninstall[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+  static constexpr char kHelp[] = "SOFTWARE\\Microsoft\\Windows\\Help";
+  std::string folder_ = Expanded("%ProgramData%") + "\\QlStock";
+  std::vector<std::string> files_;
+};
+
+// No finding names a file that is there: on the prefix as wineboot made it, with a stock sample
+// and the planted problems, neither the path a finding names nor any text of it up to a blank is
+// there, and every bare font name is gone from the Fonts folder.
 TEST_F(QuillonScanE2eTest, NoFindingNamesAFileThatIsThere) {
+  const StockSample sample;
   const Outcome outcome = RunScan("");
   for (const std::string& finding : FindingTexts(outcome.out)) {
     const std::size_t colon = finding.find(": ");
@@ -245,9 +324,17 @@ TEST_F(QuillonScanE2eTest, NoFindingNamesAFileThatIsThere) {
     if (finding.rfind("Font file does not exist: ", 0) == 0 && !IsFullPath(path))
       path = WindowsFolder() + "Fonts\\" + path;
     if (IsFullPath(path)) {
-      EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << finding;
+      EXPECT_FALSE(NamesSomethingThere(path)) << finding;
     }
   }
+}
+
+// A stock sample adds no finding to those of the prefix and the planted problems.
+TEST_F(QuillonScanE2eTest, AStockSampleGivesNoFinding) {
+  const Outcome without = RunScan("");
+  const StockSample sample;
+  const Outcome with = RunScan("");
+  EXPECT_EQ(FindingTexts(with.out), FindingTexts(without.out)) << with.out;
 }
 
 // Healthy entries in the forms Windows and installers write give no finding at all.

@@ -81,8 +81,9 @@ struct Machine {
 struct EntryForm {
   const char* form;
   std::function<void(FakeRegistry&)> plant;
-  const char* file;  // the file the entry names, as it lies on the disk
-  bool reportedWhenGone = true;
+  const char* file;  // the file the entry names, as it lies on the disk; null when it names none
+  unsigned findingsWhenGone = 1;
+  bool folder = false;  // the entry names a folder
 };
 
 void RunValue(FakeRegistry& registry, RegRoot root, const char* name, const char* command) {
@@ -160,13 +161,13 @@ const std::vector<EntryForm>& Forms() {
        [](R r) {
          RunValue(r, kLocalMachine, "Repair", "MsiExec.exe /X{12345678-1234-1234-1234-1234}");
        },
-       "C:\\Windows\\System32\\msiexec.exe", false},
+       "C:\\Windows\\System32\\msiexec.exe", 0},
       {"rundll32 host, never judged",
        [](R r) {
          RunValue(r, kCurrentUser, "Print",
                   "rundll32.exe \"%ProgramFiles%\\Vendor\\print.dll\",Start");
        },
-       "C:\\Program Files\\Vendor\\print.dll", false},
+       "C:\\Program Files\\Vendor\\print.dll", 0},
       {"App Paths entry under %LOCALAPPDATA%",
        [](R r) {
          const AnsiString key = AnsiString(kAppPaths) + "editor.exe";
@@ -235,7 +236,7 @@ const std::vector<EntryForm>& Forms() {
        [](R r) {
          r.SetString(kCurrentUser, AnsiString(kSounds) + "Ding\\.Current", "", "ding.wav");
        },
-       "C:\\Windows\\Media\\ding.wav", false},
+       "C:\\Windows\\Media\\ding.wav", 0},
       {"default sound under %USERPROFILE%",
        [](R r) {
          r.SetString(kCurrentUser, AnsiString(kSounds) + "Notify\\.Default", "",
@@ -251,6 +252,104 @@ const std::vector<EntryForm>& Forms() {
       {"shared library under %CommonProgramFiles%",
        [](R r) { r.SetDword(kLocalMachine, kSharedDlls, "%CommonProgramFiles%\\V\\lib2.dll", 2); },
        "C:\\Program Files\\Common Files\\V\\lib2.dll"},
+      // ---- What a stock Windows 10/11 writes, and everyday programs beside it ----
+      // The Windows Default scheme leaves many events silent: both sounds empty, or no sound
+      // key at all. Nothing is named, so nothing can be missing.
+      {"silent sound event of the Windows Default scheme",
+       [](R r) {
+         for (const char* event : {"Close", "Maximize", "Minimize", "Open", "MenuPopup"}) {
+           const AnsiString key = AnsiString(kSounds) + event;
+           r.SetString(kCurrentUser, key + "\\.Current", "", "");
+           r.SetString(kCurrentUser, key + "\\.Default", "", "");
+         }
+         r.AddKey(kCurrentUser, AnsiString(kSounds) + "CCSelect");
+       },
+       nullptr},
+      {"sound of the Windows Default scheme",
+       [](R r) {
+         const AnsiString key = AnsiString(kSounds) + "SystemAsterisk";
+         for (const char* scheme : {"\\.Current", "\\.Default"})
+           r.SetString(kCurrentUser, key + scheme, "",
+                       "%SystemRoot%\\media\\Windows Background.wav", regtype::kExpandString);
+       },
+       // Both sounds name the file: each is a finding.
+       "C:\\Windows\\media\\Windows Background.wav", 2},
+      // Windows' own uninstall stubs carry neither a display name nor an uninstall command.
+      {"uninstall stubs of Windows",
+       [](R r) {
+         const AnsiString base = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+         for (const char* stub : {"AddressBook", "DirectDrawEx", "Fontcore", "IE40", "IE4Data",
+                                  "IE5BAKEX", "IEData", "MobileOptionPack", "SchedulingAgent"})
+           r.AddKey(kLocalMachine, base + stub);
+         r.SetString(kLocalMachine, base + "WIC", "NoRemove", "");
+       },
+       nullptr},
+      // Media players and viewers register other verbs, a DelegateExecute handler or only the
+      // types they open.
+      {"registered programs without an open command",
+       [](R r) {
+         const AnsiString wmp = "Applications\\wmplayer.exe";
+         r.SetString(kClassesRoot, wmp + "\\SupportedTypes", ".mp3", "");
+         r.SetString(kClassesRoot, wmp + "\\shell\\play\\command", "",
+                     "\"%ProgramFiles(x86)%\\Windows Media Player\\wmplayer.exe\" /Play \"%L\"",
+                     regtype::kExpandString);
+         r.SetString(kClassesRoot, "Applications\\Photos.exe\\shell\\open\\command",
+                     "DelegateExecute", "{4ED3A719-CEA8-4BD9-910D-E252F997AFC2}");
+         r.SetString(kClassesRoot, "Applications\\VLC.exe\\SupportedTypes", ".mkv", "");
+       },
+       nullptr},
+      {"OneDrive at log-on",
+       [](R r) {
+         RunValue(
+             r, kCurrentUser, "OneDrive",
+             "\"C:\\Users\\Ann\\AppData\\Local\\Microsoft\\OneDrive\\OneDrive.exe\" /background");
+       },
+       "C:\\Users\\Ann\\AppData\\Local\\Microsoft\\OneDrive\\OneDrive.exe"},
+      {"Windows Security's tray icon",
+       [](R r) {
+         RunValue(r, kLocalMachine, "SecurityHealth",
+                  "%windir%\\system32\\SecurityHealthSystray.exe");
+       },
+       "C:\\Windows\\System32\\SecurityHealthSystray.exe"},
+      // Command lines whose file has none of the program extensions, followed by arguments.
+      {"script through a host with arguments",
+       [](R r) {
+         RunValue(r, kCurrentUser, "TrayScript", "wscript.exe //B C:\\Scripts\\tray.vbs /silent");
+       },
+       "C:\\Scripts\\tray.vbs"},
+      {"Java archive with arguments",
+       [](R r) { RunValue(r, kCurrentUser, "Tool", "javaw -jar C:\\Apps\\tool.jar --port 8080"); },
+       "C:\\Apps\\tool.jar"},
+      {"folder opened at log-on",
+       [](R r) { RunValue(r, kCurrentUser, "Docs", "explorer.exe C:\\Users\\Ann\\Documents"); },
+       "C:\\Users\\Ann\\Documents", 1, true},
+      {"help folder with a comma",
+       [](R r) {
+         r.SetString(kLocalMachine, kHelp, "studio.chm",
+                     "C:\\Program Files (x86)\\Contoso, Inc\\Studio\\Help");
+       },
+       "C:\\Program Files (x86)\\Contoso, Inc\\Studio\\Help\\studio.chm"},
+      // Wine names a class as the default value of the class identifiers' keys, in both views.
+      {"32-bit view's class root",
+       [](R r) {
+         r.SetString(kClassesRoot, "CLSID", "", "ClassMoniker");
+         r.SetString(kClassesRoot, "Wow6432Node\\CLSID", "", "ClassMoniker");
+       },
+       nullptr},
+      // A 32-bit program's class lives only in the 32-bit view; its program identifier and file
+      // type name it from the merged class root. The scan walks the native view's classes, so
+      // the class's own server is not judged.
+      {"32-bit COM program",
+       [](R r) {
+         const char* classId = "{6C3E2A10-5B8F-4C1D-9E7A-2F4B8D0C1A33}";
+         r.SetString(kClassesRoot,
+                     AnsiString("Wow6432Node\\CLSID\\") + classId + "\\InprocServer32", "",
+                     "C:\\Program Files (x86)\\Contoso\\widget32.dll");
+         r.SetString(kClassesRoot, "Contoso.Widget.1\\CLSID", "", classId);
+         r.SetString(kClassesRoot, "Contoso.Widget.1\\DefaultIcon", "",
+                     "C:\\Program Files (x86)\\Contoso\\widget32.dll,0");
+       },
+       "C:\\Program Files (x86)\\Contoso\\widget32.dll"},
   };
   return forms;
 }
@@ -258,7 +357,10 @@ const std::vector<EntryForm>& Forms() {
 void PlantEveryForm(Machine& machine) {
   for (const EntryForm& form : Forms()) {
     form.plant(machine.fake.registry);
-    machine.fake.files.AddFile(form.file);
+    if (form.file != nullptr && form.folder)
+      machine.fake.files.AddFolder(form.file);
+    else if (form.file != nullptr)
+      machine.fake.files.AddFile(form.file);
   }
 }
 
@@ -270,11 +372,13 @@ TEST(EntryFormsTest, EveryFormIsLeftAloneWhileItsFileIsThereAndReportedOnceItIsG
     EXPECT_EQ(healthy.Findings(), StringList{});
   }
   for (const EntryForm& form : Forms()) {
+    if (form.file == nullptr)
+      continue;
     Machine machine;
     PlantEveryForm(machine);
     ASSERT_TRUE(machine.fake.files.Erase(form.file)) << form.form;
     machine.Scan();
-    EXPECT_EQ(machine.state.ErrorCount, form.reportedWhenGone ? 1u : 0u)
+    EXPECT_EQ(machine.state.ErrorCount, form.findingsWhenGone)
         << form.form << ": " << ::testing::PrintToString(machine.Findings());
   }
 }
@@ -325,6 +429,43 @@ TEST(EntryFormsTest, OnlyNotFoundCountsAsGone) {
     const AnsiString data = AnsiString(c.path).replace(AnsiString(c.path).rfind(".exe"), 4, ".txt");
     EXPECT_EQ(IsTemporaryValueData(data, machine.fake.files), c.reported) << c.answer;
   }
+}
+
+// A user whose name the code page cannot carry ("Gergő" on code page 1252): the ANSI calls would
+// give a best-fitted look-alike of the profile, where nothing lies. The system's wide calls tell
+// that the text is not exact, and what lies below the profile is never judged.
+TEST(EntryFormsTest, AProfileTheCodePageCannotCarryIsNeverJudged) {
+  Machine machine;
+  FakeSystem& system = machine.fake.system;
+  system.SetShellFolderPath(csidl::kProfile, "");
+  for (const char* name : {"USERPROFILE", "APPDATA", "LOCALAPPDATA", "TEMP"}) {
+    AnsiString value = name == AnsiString("USERPROFILE") ? "C:\\Users\\Gergo"
+                       : name == AnsiString("APPDATA")   ? "C:\\Users\\Gergo\\AppData\\Roaming"
+                                                         : "C:\\Users\\Gergo\\AppData\\Local";
+    system.SetEnvironment(name, value);
+    system.SetEnvironmentOutsideCodePage(name);
+  }
+  FakeRegistry& r = machine.fake.registry;
+  RunValue(r, kCurrentUser, "Sync", "\"%APPDATA%\\Sync App\\sync.exe\" --background");
+  RunValue(r, kCurrentUser, "Chat", "%LOCALAPPDATA%\\Programs\\Chat\\Chat.exe");
+  RunValue(r, kCurrentUser, "Mine", "%USERPROFILE%\\Tools\\t.exe");
+  RunValue(r, kCurrentUser, "Gone", "C:\\Gone\\tool.exe");
+  machine.Scan();
+  EXPECT_EQ(machine.Findings(), StringList{"Startup file does not exist: C:\\GONE\\TOOL.EXE"});
+}
+
+// In a double-byte code page the second byte of a character may be 0x5C, the byte of "\": text
+// holding such characters is never taken apart, in a path or in a script line.
+TEST(EntryFormsTest, DoubleByteTextIsNeverJudged) {
+  Machine machine;
+  machine.fake.codePage.PlayDoubleByteLeadBytes(true);
+  FakeRegistry& r = machine.fake.registry;
+  RunValue(r, kCurrentUser, "Table", "C:\\Gone\\\x95\\.exe");
+  RunValue(r, kCurrentUser, "\x95\\", "C:\\Gone\\other.exe");
+  r.SetString(kLocalMachine, kFonts, "Gothic", "C:\\Gone\\\x82\xA0.ttf");
+  RunValue(r, kCurrentUser, "Plain", "C:\\Gone\\tool.exe");
+  machine.Scan();
+  EXPECT_EQ(machine.Findings(), StringList{"Startup file does not exist: C:\\GONE\\TOOL.EXE"});
 }
 
 class NoProgress : public CleanerProgress {

@@ -158,6 +158,8 @@ class ExportEncodingTest : public FixPipelineTest,
                            public ::testing::WithParamInterface<ExportEncodingCase> {};
 
 TEST_P(ExportEncodingTest, AppendsEverythingAfterTheHeaderAndDeletesTheFile) {
+  fake.registry.SetString(kCurrentUser, "K", "a", "x");
+  fake.registry.SetDword(kCurrentUser, "K", "b", 1);
   regedit.exportBytes = GetParam().file;
   pipeline.ExportKeyToUndo(kCurrentUser, "\\K");
   EXPECT_EQ(state.UndoScript, (WideStringList{u"[HKEY_CURRENT_USER\\K]", u"\"a\"=\"\u20AC\"",
@@ -211,6 +213,8 @@ enum class ExportTrouble {
   kOtherKeysFile,
   kSubkeysFile,
   kHeaderOnly,
+  kCutAfterKeyLine,
+  kSubkeyLeftOut,
 };
 
 struct ExportBackupCase {
@@ -252,6 +256,14 @@ TEST_P(ExportBackupTest, ReportsWhetherTheUndoScriptNowHoldsTheKey) {
     case ExportTrouble::kHeaderOnly:
       regedit.exportBytes = Utf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n");
       break;
+    case ExportTrouble::kCutAfterKeyLine:
+      regedit.exportBytes =
+          Utf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Soft\\K]\r\n");
+      break;
+    case ExportTrouble::kSubkeyLeftOut:
+      fake.registry.AddKey(kCurrentUser, "Soft\\K\\Sub");
+      regedit.exportBytes = exportOf(u"[HKEY_CURRENT_USER\\Soft\\K]");
+      break;
     case ExportTrouble::kNone:
     case ExportTrouble::kKeyMissing:
       break;
@@ -276,7 +288,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ExportBackupCase{"folder in the way", ExportTrouble::kFolderInTheWay, false},
                       ExportBackupCase{"other key's file", ExportTrouble::kOtherKeysFile, false},
                       ExportBackupCase{"subkey's file", ExportTrouble::kSubkeysFile, false},
-                      ExportBackupCase{"header only", ExportTrouble::kHeaderOnly, false}),
+                      ExportBackupCase{"header only", ExportTrouble::kHeaderOnly, false},
+                      ExportBackupCase{"cut after the key line", ExportTrouble::kCutAfterKeyLine,
+                                       false},
+                      ExportBackupCase{"subkey left out", ExportTrouble::kSubkeyLeftOut, false}),
     [](const ::testing::TestParamInfo<ExportBackupCase>& info) {
       AnsiString name;
       for (const char* c = info.param.label; *c != 0; ++c) {

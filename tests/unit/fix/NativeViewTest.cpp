@@ -161,8 +161,8 @@ class RedirectedLauncher : public Launcher {
 };
 
 // A machine-wide entry of a 64-bit program that a 32-bit Quillon finds broken, beside a healthy
-// 32-bit registration of the same name: the backup, the fix and the undo must all reach the
-// native key and leave the 32-bit one alone.
+// 32-bit registration of the same name and shape: the backup, the fix and the undo must all reach
+// the native key and leave the 32-bit one alone.
 TEST(NativeViewTest, TheFixAndTheUndoOfA32BitQuillonReachTheNativeView) {
   for (bool startsNativeEditor : {true, false}) {
     SCOPED_TRACE(startsNativeEditor ? "native registry editor" : "start left redirected");
@@ -175,6 +175,7 @@ TEST(NativeViewTest, TheFixAndTheUndoOfA32BitQuillonReachTheNativeView) {
     fake.registry.SetString(kLocalMachine, native, "Path", "C:\\Program Files\\Tool");
     fake.files.AddFile("C:\\Program Files (x86)\\Tool\\tool.exe");
     fake.registry.SetString(kLocalMachine, wow64, "", "C:\\Program Files (x86)\\Tool\\tool.exe");
+    fake.registry.SetString(kLocalMachine, wow64, "Path", "C:\\Program Files (x86)\\Tool");
     fake.launcher.SetConfirmationAnswer(true);
 
     RedirectedLauncher redirected(fake.launcher);

@@ -11,6 +11,7 @@
 #include "ui/MessageWindows.h"
 #include "ui/testing/ScriptedHost.h"
 #include "unit/fix/KeyDeletionBackups.h"
+#include "unit/fix/ScriptedRegEdit.h"
 
 namespace ql {
 namespace {
@@ -52,7 +53,9 @@ class ScanWindowTest : public ::testing::Test {
   ui::ScriptedHost host;
   ui::MessageWindows messages{host};
   FakePlatform fake;
-  Platform platform = fake.platform();
+  ScriptedRegEdit regedit{fake};
+  Platform platform{fake.registry, fake.files, fake.processes, fake.system, fake.clock,
+                    fake.codePage, fake.shell, regedit,        fake.pump,   fake.tasks};
   const AnsiString undoFolder = "C:\\Undo\\";
   std::unique_ptr<ScanWindow> form;
 };
@@ -226,7 +229,7 @@ TEST_F(ScanWindowTest, AFixFileThatCannotBeWrittenIsReportedAndNothingIsImported
 }
 
 // One entry of each kind of change a fix makes: a key deleted, a value deleted, a default value
-// set; a refusal made after the scan keeps the registry editor from applying some of them.
+// set; a refusal made while the registry editor imports keeps it from applying some of them.
 struct PartialImportCase {
   const char* label;
   std::vector<std::pair<AnsiString, std::uint32_t>> refusals;  // user's keys and refused access
@@ -251,8 +254,12 @@ TEST_P(PartialImportTest, CountsOnlyWhatTheImportChangedAndNamesTheRestInTheLog)
   fake.registry.SetString(kClassesRoot, ".abc", "", "gone");
   form->Button1Label.Click();
   ASSERT_EQ(form->State().ErrorCount, 3u);
-  for (const auto& [key, mask] : GetParam().refusals)
-    ASSERT_TRUE(fake.registry.DenyAccess(key == ".abc" ? kClassesRoot : kCurrentUser, key, mask));
+  regedit.duringRun = [this] {
+    if (regedit.commandLines.back().rfind(" /s ", 0) != 0)
+      return;
+    for (const auto& [key, mask] : GetParam().refusals)
+      fake.registry.DenyAccess(key == ".abc" ? kClassesRoot : kCurrentUser, key, mask);
+  };
   form->Button2Label.Click();
   EXPECT_EQ(Shows().back().text, GetParam().message);
   const StringList log = SplitLines(fake.files.Text("C:\\Undo\\Quillon_Log_1.txt"));
@@ -280,6 +287,54 @@ INSTANTIATE_TEST_SUITE_P(
                           "1 errors fixed!",
                           {"Startup file does not exist: C:\\GONE\\X.EXE",
                            "Sound file does not exist: C:\\GONE\\A.WAV"}}));
+
+// The fix works on the registry as it is when Fix is pressed: an entry repaired since the scan is
+// left alone and not counted, and one that changed since is backed up as it is now.
+TEST_F(ScanWindowTest, FixExaminesEveryFindingAgainAndBacksItUpThen) {
+  const AnsiString product = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Old";
+  fake.registry.SetString(kCurrentUser, kRun, "r0", "C:\\GONE\\X.EXE");
+  fake.registry.SetString(kLocalMachine, product, "DisplayName", "Old");
+  form->Button1Label.Click();
+  ASSERT_EQ(form->State().ErrorCount, 2u);
+  fake.files.AddFile("C:\\GONE\\X.EXE");
+  fake.registry.SetString(kLocalMachine, product, "DisplayVersion", "2.0");
+  form->Button2Label.Click();
+  EXPECT_EQ(Shows().back().text, "1 errors fixed!");
+  EXPECT_TRUE(fake.registry.HasValue(kCurrentUser, kRun, "r0"));
+  EXPECT_FALSE(fake.registry.HasKey(kLocalMachine, product));
+  const StringList log = SplitLines(fake.files.Text("C:\\Undo\\Quillon_Log_1.txt"));
+  EXPECT_EQ(log.back(),
+            AnsiString(kNoLongerBrokenPrefix) + "Startup file does not exist: C:\\GONE\\X.EXE");
+  EXPECT_EQ(std::count(log.begin(), log.end(), "Startup file does not exist: C:\\GONE\\X.EXE"), 0);
+  Bytes undo;
+  ASSERT_TRUE(fake.files.ReadWholeFile("C:\\Undo\\Quillon_Undo_1.reg", undo));
+  const WideStringList undoLines = SplitLines(DecodeScriptFile(undo, fake.codePage));
+  EXPECT_NE(std::find(undoLines.begin(), undoLines.end(), u"\"DisplayVersion\"=\"2.0\""),
+            undoLines.end());
+  EXPECT_EQ(std::find(undoLines.begin(), undoLines.end(),
+                      u"[HKEY_CURRENT_USER\\" + fake.codePage.ToWide(kRun) + u"]"),
+            undoLines.end());
+}
+
+// A sound set to its sister's text counts as fixed only when that text names a file that is
+// there: with both sounds missing, each now names the other's missing file.
+TEST_F(ScanWindowTest, ASoundCountsAsFixedOnlyWhenItNoLongerNamesAMissingFile) {
+  fake.files.AddFile("C:\\Snd\\b.wav");
+  const AnsiString events = "AppEvents\\Schemes\\Apps\\.Default\\";
+  fake.registry.SetString(kCurrentUser, events + "One\\.Current", "", "C:\\GONE\\A.WAV");
+  fake.registry.SetString(kCurrentUser, events + "One\\.Default", "", "C:\\Snd\\b.wav");
+  fake.registry.SetString(kCurrentUser, events + "Two\\.Current", "", "C:\\GONE\\C.WAV");
+  fake.registry.SetString(kCurrentUser, events + "Two\\.Default", "", "C:\\GONE\\D.WAV");
+  form->Button1Label.Click();
+  ASSERT_EQ(form->State().ErrorCount, 3u);
+  form->Button2Label.Click();
+  EXPECT_EQ(Shows().back().text, "1 errors fixed!");
+  const StringList log = SplitLines(fake.files.Text("C:\\Undo\\Quillon_Log_1.txt"));
+  EXPECT_EQ(StringList(log.end() - 3, log.end()),
+            (StringList{
+                "", AnsiString(kStillMissingPrefix) + "Sound file does not exist: C:\\GONE\\C.WAV",
+                AnsiString(kStillMissingPrefix) + "Sound file does not exist: C:\\GONE\\D.WAV"}));
+}
 
 // A registry editor that cannot start, or that is still running when its wait is over, gives an
 // error and never a count; the window keeps its findings.

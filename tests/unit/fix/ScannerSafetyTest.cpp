@@ -6,6 +6,7 @@
 
 #include "platform/fake/FakeCodePage.h"
 #include "unit/fix/ScanFixture.h"
+#include "unit/registry/ObservedRegistry.h"
 
 namespace ql {
 namespace {
@@ -81,23 +82,20 @@ TEST_P(FailedExportTest, LeavesTheKeyFindingAloneAndNamesItInTheLog) {
   fake.registry.SetString(kClassesRoot, "CLSID\\{A}\\InprocServer32", "", "C:\\GONE\\A.DLL");
   fake.registry.SetString(kClassesRoot, "cls\\CLSID", "", "{missing}");
   fake.registry.SetString(kLocalMachine, AnsiString(kUninstall) + "Orphan", "DisplayName", "x");
-  fake.registry.SetString(kCurrentUser, "AppEvents\\Schemes\\Apps\\.Default\\Ding\\.Current", "",
-                          "");
   fake.registry.SetString(kCurrentUser, kRun, "r", "C:\\GONE\\X.EXE");
   Fail();
   RunAllChecks(scanner);
   EXPECT_EQ(state.ErrorCount, 1u);
-  for (Category category : {Category::ExtensionsHandlers, Category::RegisteredPrograms,
-                            Category::ComActiveX, Category::FontHelpSounds})
+  for (Category category :
+       {Category::ExtensionsHandlers, Category::RegisteredPrograms, Category::ComActiveX})
     EXPECT_TRUE(Errors(category).empty()) << static_cast<int>(category);
   EXPECT_EQ(Errors(Category::StartupUninstall),
             (StringList{"Startup file does not exist: C:\\GONE\\X.EXE"}));
   EXPECT_EQ(FixLines(),
             (StringList{"[HKEY_CURRENT_USER\\" + AnsiString(kRun) + "\\]", "\"r\"=-", ""}));
-  const StringList leftAlone = {
-      "Invalid handler .abc",           "Program does not exist: C:\\GONE\\ED.EXE",
-      "Invalid Server32: A.DLL",        "Invalid CLSID: {MISSING}",
-      "Invalid uninstall path: Orphan", "Sound file does not exist: Ding"};
+  const StringList leftAlone = {"Invalid handler .abc", "Program does not exist: C:\\GONE\\ED.EXE",
+                                "Invalid Server32: A.DLL", "Invalid CLSID: {MISSING}",
+                                "Invalid uninstall path: Orphan"};
   EXPECT_EQ(state.NotBackedUp, leftAlone);
 
   fake.launcher.SetStartFails(false);
@@ -111,6 +109,26 @@ TEST_P(FailedExportTest, LeavesTheKeyFindingAloneAndNamesItInTheLog) {
     expectedTail.push_back(kNotBackedUpPrefix + description);
   EXPECT_EQ(StringList(summary + 1, log.end()), expectedTail);
   EXPECT_TRUE(fake.registry.HasKey(kClassesRoot, ".abc"));
+}
+
+// A value fix needs the value's old data in the undo script too: a value whose backup cannot
+// read it is left alone and named in the log.
+TEST_F(ScanFixture, AValueThatCannotBeBackedUpIsLeftAlone) {
+  test::ObservedRegistry observed(fake.registry);
+  Platform refusing{observed,      fake.files, fake.processes, fake.system, fake.clock,
+                    fake.codePage, fake.shell, regedit,        fake.pump,   fake.tasks};
+  FixPipeline refusingPipeline(refusing, state, undoFolder);
+  refusingPipeline.RefreshFolders();
+  RegistryScanner refusingScanner(refusing, state, refusingPipeline);
+  fake.registry.SetString(kCurrentUser, kRun, "r", "C:\\GONE\\X.EXE");
+  fake.registry.SetString(kCurrentUser, "AppEvents\\Schemes\\Apps\\.Default\\Ding\\.Current", "",
+                          "C:\\GONE\\DING.WAV");
+  observed.refuseWideQueries = true;
+  RunAllChecks(refusingScanner);
+  EXPECT_EQ(state.ErrorCount, 0u);
+  EXPECT_EQ(FixLines(), StringList{});
+  EXPECT_EQ(state.NotBackedUp, (StringList{"Startup file does not exist: C:\\GONE\\X.EXE",
+                                           "Sound file does not exist: C:\\GONE\\DING.WAV"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Failures, FailedExportTest,

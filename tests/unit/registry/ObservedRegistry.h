@@ -53,7 +53,7 @@ class ObservedRegistry : public Registry {
   }
   bool QueryValueWide(RegHandle key, const AnsiString& name, std::uint32_t& type,
                       Bytes& data) override {
-    return inner_.QueryValueWide(key, name, type, data);
+    return !refuseWideQueries && inner_.QueryValueWide(key, name, type, data);
   }
   bool SetValue(RegHandle key, const AnsiString& name, std::uint32_t type,
                 const Bytes& data) override {
@@ -66,6 +66,7 @@ class ObservedRegistry : public Registry {
   std::vector<std::uint32_t> openMasks;
   std::vector<std::uint32_t> createMasks;
   bool refuseWrites = false;
+  bool refuseWideQueries = false;   // as when the value went away after it was read
   std::uint32_t droppedAccess = 0;  // bits taken out of every open and create
   // Runs after every information query: lets a test change the registry in the middle of a listing.
   std::function<void()> afterInfoQuery;

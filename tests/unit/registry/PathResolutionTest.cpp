@@ -9,18 +9,32 @@
 
 #include "platform/fake/FakeCodePage.h"
 #include "platform/fake/FakeFiles.h"
+#include "platform/fake/FakeSystem.h"
 
 namespace ql {
 namespace {
 
 const PathFolders kFolders{"C:\\WINDOWS\\", "C:\\DOCUMENTS AND SETTINGS\\ANN\\"};
 
+// The file a text names on a machine whose disk holds `files`; "<unjudged>" when it cannot be told.
+std::string Resolved(const std::string& text, FakeFiles& files) {
+  FakeSystem system;
+  FakeCodePage codePage;
+  std::string file;
+  return ResolveCommandFile(system, codePage, files, text, kFolders, file) ? file : "<unjudged>";
+}
+
+std::string Resolved(const std::string& text) {
+  FakeFiles files;
+  return Resolved(text, files);
+}
+
 struct TextCase {
   std::string input;
   std::string expected;
 };
 
-TEST(ExtractCommandFileTest, ResolvesCommandLinesIconsAndPaths) {
+TEST(ResolveCommandFileTest, ResolvesCommandLinesIconsAndPaths) {
   const TextCase cases[] = {
       // Quoted program with a switch.
       {"\"C:\\Program Files\\App\\app.exe\" /s", "C:\\PROGRAM FILES\\APP\\APP.EXE"},
@@ -30,14 +44,16 @@ TEST(ExtractCommandFileTest, ResolvesCommandLinesIconsAndPaths) {
       {"C:\\A.EXE D:\\B.TXT", "C:\\A.EXE"},
       {"START FOO.EXE", "FOO.EXE"},
       {"C:\\X\\ICON.ICO,0", "C:\\X\\ICON.ICO"},
-      {"ABC,DEF", "ABC"},
+      // Only a whole number after the last comma is an icon index.
+      {"ABC,DEF", "ABC,DEF"},
+      {"C:\\HELP\\CONTOSO, INC\\STUDIO\\HELP", "C:\\HELP\\CONTOSO, INC\\STUDIO\\HELP"},
+      {"C:\\X\\ICON.ICO, -3", "C:\\X\\ICON.ICO"},
       // An extension inside a folder name does not end the path.
       {"C:\\DIR.DLLS\\APP.EXE", "C:\\DIR.DLLS\\APP.EXE"},
       {"C:\\SETUP.EXE\\APP.EXE /x", "C:\\SETUP.EXE\\APP.EXE"},
       {"C:\\My.Cmd-Tools\\run.bat arg", "C:\\MY.CMD-TOOLS\\RUN.BAT"},
       {"C:\\TOOL.EXE.CONFIG\\A.DLL,3", "C:\\TOOL.EXE.CONFIG\\A.DLL"},
       {"%PROGRAMW6432%\\APP\\A.EXE", "C:\\Program Files\\APP\\A.EXE"},
-      {"%PROGRAMFILES%APP.EXE", "%PROGRAMFILES%APP.EXE"},
       // Upper-casing comes before the prefix table, so lower-case prefixes expand too.
       {"%windir%\\notepad.exe %1", "C:\\WINDOWS\\NOTEPAD.EXE"},
       {"%UserProfile%\\Start Menu\\x.lnk", "C:\\DOCUMENTS AND SETTINGS\\ANN\\START MENU\\X.LNK"},
@@ -48,8 +64,6 @@ TEST(ExtractCommandFileTest, ResolvesCommandLinesIconsAndPaths) {
       {"C:\\X,Y\\A.EXE", "C:\\X,Y\\A.EXE"},
       {"A.B,C.D", "A.B,C.D"},
       {"A,B.C", "A,B.C"},
-      // A comma before the first colon: everything up to the comma goes.
-      {"X,C:ICON.ICO", "C:ICON.ICO"},
       {",C:\\X.DLL", "C:\\X.DLL"},
       // Several drives: the first full path wins.
       {"C:\\A\\B.EXE D:\\C.EXE E:\\F.EXE", "C:\\A\\B.EXE"},
@@ -59,7 +73,7 @@ TEST(ExtractCommandFileTest, ResolvesCommandLinesIconsAndPaths) {
       {"   \t\r\n ", ""},
       {"\"\"\"", ""},
       {"  \"  \"  ", "  "},
-      {",,,,", ",,,"},
+      {",,,,", ",,,,"},
       {",", ","},
       {"C:", "C:"},
       {":\\", ":\\"},
@@ -72,21 +86,44 @@ TEST(ExtractCommandFileTest, ResolvesCommandLinesIconsAndPaths) {
        "ES\\\xc9T\xc9.EXE"},
       {"\xff\xfe\x80,1", "\xff\xde\x80"},
   };
-  FakeCodePage codePage;
   for (const TextCase& c : cases)
-    EXPECT_EQ(ExtractCommandFile(c.input, codePage, kFolders), c.expected) << "input: " << c.input;
+    EXPECT_EQ(Resolved(c.input), c.expected) << "input: " << c.input;
 }
 
-TEST(ExtractCommandFileTest, VeryLongTextKeepsItsPath) {
-  FakeCodePage codePage;
+// Where no known program extension ends the file, the blank that ends it is found on the disk:
+// an argument is never what is judged.
+TEST(ResolveCommandFileTest, PathBeforeArgumentsIsTheOneThere) {
+  FakeFiles files;
+  files.AddFile("C:\\Scripts\\tray.vbs");
+  files.AddFile("C:\\Apps\\tool.jar");
+  files.AddFolder("C:\\Users\\Me\\Documents");
+  files.AddFolder("C:\\Program Files (x86)\\Contoso, Inc\\Studio\\Help");
+  files.AddFolder("C:\\Gone");
+  const TextCase cases[] = {
+      {"wscript.exe //B C:\\Scripts\\tray.vbs /silent", "C:\\SCRIPTS\\TRAY.VBS"},
+      {"javaw -jar C:\\Apps\\tool.jar --port 8080", "C:\\APPS\\TOOL.JAR"},
+      {"explorer.exe C:\\Users\\Me\\Documents", "C:\\USERS\\ME\\DOCUMENTS"},
+      {"C:\\Program Files (x86)\\Contoso, Inc\\Studio\\Help",
+       "C:\\PROGRAM FILES (X86)\\CONTOSO, INC\\STUDIO\\HELP"},
+      // Nothing there: the first name with an extension, else the whole text.
+      {"wscript.exe //B C:\\Gone\\old script.vbs /silent", "C:\\GONE\\OLD SCRIPT.VBS"},
+      {"javaw -jar C:\\Gone\\tool.jar --port 8080", "C:\\GONE\\TOOL.JAR"},
+      {"explorer.exe C:\\Gone\\My Folder", "C:\\GONE\\MY FOLDER"},
+      // A drive that does not answer leaves the command unjudged.
+      {"javaw -jar Q:\\Apps\\tool.jar --port 8080", "<unjudged>"},
+  };
+  for (const TextCase& c : cases)
+    EXPECT_EQ(Resolved(c.input, files), c.expected) << "input: " << c.input;
+}
+
+TEST(ResolveCommandFileTest, VeryLongTextKeepsItsPath) {
   const std::string folder = "C:\\" + std::string(10000, 'd') + "\\";
-  EXPECT_EQ(ExtractCommandFile(folder + "x.exe /q", codePage, kFolders),
-            UpperCase1252(folder) + "X.EXE");
+  EXPECT_EQ(Resolved(folder + "x.exe /q"), UpperCase1252(folder) + "X.EXE");
 }
 
 // Random command lines built from the pieces the steps react to. After the quotes are gone every
 // step only drops a head or cuts a tail, so the result is one piece of that text.
-TEST(ExtractCommandFileTest, ResultOfAnyTextIsOnePieceOfItsUnquotedForm) {
+TEST(ResolveCommandFileTest, ResultOfAnyTextIsOnePieceOfItsUnquotedForm) {
   const std::string pieces[] = {
       "C:\\", "D:\\", ":",    "\\",     ".",    ",",    "\"",         " ",
       "\t",   "A",    "\xe9", "START ", ".EXE", ".DLL", "%WINDIR%\\", "%USERPROFILE%\\",
@@ -94,61 +131,25 @@ TEST(ExtractCommandFileTest, ResultOfAnyTextIsOnePieceOfItsUnquotedForm) {
   std::mt19937 random(7);
   std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
   std::uniform_int_distribution<int> count(0, 12);
-  FakeCodePage codePage;
+  FakeSystem system;
+  FakeFiles files;
   for (int round = 0; round < 20000; ++round) {
     std::string text;
     for (int i = count(random); i > 0; --i)
       text += pieces[pick(random)];
-    const std::string result = ExtractCommandFile(text, codePage, kFolders);
+    const std::string result = Resolved(text, files);
+    std::string expanded;
+    ExpandEnvironmentReferences(system, UpperCase1252(text), kFolders, expanded);
     std::string unquoted;
-    for (char c : ExpandPathPrefixes(UpperCase1252(text), kFolders)) {
+    for (char c : expanded) {
       if (c != '"')
         unquoted.push_back(c);
     }
-    EXPECT_NE(unquoted.find(result), std::string::npos) << "input: " << text;
+    if (result != "<unjudged>") {
+      EXPECT_NE(unquoted.find(result), std::string::npos) << "input: " << text;
+    }
     EXPECT_EQ(result.find('"'), std::string::npos) << "input: " << text;
   }
-}
-
-TEST(ExpandPathPrefixesTest, AppliesEveryRowOfTheTable) {
-  const TextCase cases[] = {
-      {"%WINDIR%\\A", "C:\\WINDOWS\\A"},
-      {"%SYSTEMROOT%\\A", "C:\\WINDOWS\\A"},
-      {"%PROGRAMFILES%\\A", "C:\\Program Files\\A"},
-      {"%PROGRAMFILES(X86)%\\A", "C:\\Program Files (x86)\\A"},
-      {"%PROGRAMW6432%\\A", "C:\\Program Files\\A"},
-      {"%COMMONPROGRAMFILES%\\A", "C:\\Program Files\\Common Files\\A"},
-      {"%COMMONPROGRAMFILES(X86)%\\A", "C:\\Program Files (x86)\\Common Files\\A"},
-      {"%COMMONPROGRAMW6432%\\A", "C:\\Program Files\\Common Files\\A"},
-      {"%USERPROFILE%\\A", "C:\\DOCUMENTS AND SETTINGS\\ANN\\A"},
-      // Without the backslash, or another name: unchanged.
-      {"A\\%WINDIR%", "A\\%WINDIR%"},
-      {"%TEMP%\\A", "%TEMP%\\A"},
-      // Only an exact hit starts the replacement; then every case-insensitive hit is replaced.
-      {"%windir%\\A", "%windir%\\A"},
-      {"%WINDIR%\\A;%windir%\\B", "C:\\WINDOWS\\A;C:\\WINDOWS\\B"},
-      {"%WINDIR%\\%WINDIR%\\", "C:\\WINDOWS\\C:\\WINDOWS\\"},
-      {"", ""},
-  };
-  for (const TextCase& c : cases)
-    EXPECT_EQ(ExpandPathPrefixes(c.input, kFolders), c.expected) << "input: " << c.input;
-}
-
-TEST(ExpandPathPrefixesTest, ReplacementIsNotSearchedAgain) {
-  const PathFolders looping{"%WINDIR%\\%WINDIR%\\", "%USERPROFILE%\\"};
-  EXPECT_EQ(ExpandPathPrefixes("%WINDIR%\\X", looping), "%WINDIR%\\%WINDIR%\\X");
-  EXPECT_EQ(ExpandPathPrefixes("%USERPROFILE%\\%USERPROFILE%\\", looping),
-            "%USERPROFILE%\\%USERPROFILE%\\");
-}
-
-TEST(EscapeBackslashesTest, DoublesEveryBackslash) {
-  const TextCase cases[] = {
-      {"C:\\A\\B", "C:\\\\A\\\\B"}, {"no backslash", "no backslash"},
-      {"\\\\", "\\\\\\\\"},         {"", ""},
-      {"\xe9\\", "\xe9\\\\"},
-  };
-  for (const TextCase& c : cases)
-    EXPECT_EQ(EscapeBackslashes(c.input), c.expected) << "input: " << c.input;
 }
 
 TEST(ExtractFileNameTest, TakesThePartAfterTheLastDelimiter) {
@@ -220,15 +221,6 @@ TEST_F(FileChecksTest, DirectoryExistsIsTrueForFoldersOnly) {
   EXPECT_FALSE(DirectoryExists(files, "C:\\WINDOWS\\NOTEPAD.EXE"));
   EXPECT_FALSE(DirectoryExists(files, "C:\\NOWHERE"));
   EXPECT_FALSE(DirectoryExists(files, ""));
-}
-
-TEST_F(FileChecksTest, ExistsInWindowsFoldersLooksInThreeFoldersInOrder) {
-  const PathFolders folders{"C:\\WINDOWS\\", ""};
-  EXPECT_TRUE(ExistsInWindowsFolders(files, "NOTEPAD.EXE", folders));
-  EXPECT_TRUE(ExistsInWindowsFolders(files, "OLD16.DRV", folders));
-  EXPECT_TRUE(ExistsInWindowsFolders(files, "SHELL32.DLL", folders));
-  EXPECT_FALSE(ExistsInWindowsFolders(files, "FONTS", folders));
-  EXPECT_FALSE(ExistsInWindowsFolders(files, "MISSING.DLL", folders));
 }
 
 TEST_F(FileChecksTest, ForceDirectoriesCreatesEveryMissingParent) {

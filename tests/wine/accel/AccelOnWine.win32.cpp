@@ -68,8 +68,8 @@ class SmallMachine : public System {
   AnsiString ShellFolderPath(int csidl) override { return real.ShellFolderPath(csidl); }
   AnsiString NativeProgramFiles() override { return real.NativeProgramFiles(); }
   AnsiString NativeCommonFiles() override { return real.NativeCommonFiles(); }
-  AnsiString ExpandEnvironment(const AnsiString& text) override {
-    return real.ExpandEnvironment(text);
+  bool ExpandEnvironment(const AnsiString& text, AnsiString& expanded) override {
+    return real.ExpandEnvironment(text, expanded);
   }
   AnsiString ExecutablePath() override { return real.ExecutablePath(); }
   bool AvailableCommit(std::uint64_t& bytes) override { return real.AvailableCommit(bytes); }

@@ -5,14 +5,19 @@
 #include <cstdlib>
 
 #include "platform/fake/FakeCodePage.h"
+#include "platform/fake/FakeFiles.h"
+#include "platform/fake/FakeSystem.h"
 #include "registry/PathResolution.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static ql::FakeCodePage codePage;
+  static ql::FakeSystem system;
+  static ql::FakeFiles files;
   static const ql::PathFolders folders{"C:\\WINDOWS\\", "C:\\DOCUMENTS AND SETTINGS\\USER\\"};
   const ql::AnsiString text(reinterpret_cast<const char*>(data), size);
-  const ql::AnsiString file = ql::ExtractCommandFile(text, codePage, folders);
-  if (file.find('"') != ql::AnsiString::npos)
+  ql::AnsiString file;
+  if (ql::ResolveCommandFile(system, codePage, files, text, folders, file) &&
+      file.find('"') != ql::AnsiString::npos)
     std::abort();
   return 0;
 }
