@@ -1,10 +1,12 @@
 // The cleaner window of the real Quillon.exe, driven from outside through window texts and
-// control IDs: Scan finds the planted cache files and registry values, Details lists them, Clean
-// removes them and leaves the read-only and excluded files and every folder.
+// control IDs: Scan finds the planted cache files, old temporary files, browser caches and
+// registry values, Details lists them, Clean removes exactly them and leaves read-only, excluded,
+// linked and open files, running browsers' caches and every folder.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "Driver.win32.h"
@@ -127,7 +129,7 @@ TEST_F(CleanerWindowE2E, ScanDetailsAndCleanFromTheTrayMenu) {
   Click(cleaner, "Button1Label");
   ASSERT_TRUE(WaitUntil([&] { return ChildText(cleaner, "Label1c") == "Details"; }))
       << ChildText(cleaner, "InfoLabel");
-  EXPECT_EQ(ChildText(cleaner, "Label1b"), "4 items found");
+  EXPECT_EQ(ChildText(cleaner, "Label1b"), "3 items found");
   EXPECT_EQ(ChildText(cleaner, "InfoLabel"), "To clean these items please click \"Clean\" button.");
   EXPECT_TRUE(Exists(cache_ + "\\page.htm"));
 
@@ -159,8 +161,8 @@ TEST_F(CleanerWindowE2E, ScanDetailsAndCleanFromTheTrayMenu) {
   EXPECT_NE(cleaned.find(" items cleaned!"), std::string::npos) << cleaned;
   Click(information, "Button1Label");
   ASSERT_TRUE(WaitUntil([&] { return Window("Information") == nullptr; }));
-  EXPECT_EQ(ChildText(cleaner, "Label1b"), "4 items cleaned");
-  EXPECT_EQ(ChildText(cleaner, "Label1c"), "What is this?");
+  EXPECT_EQ(ChildText(cleaner, "Label1b"), "3 items cleaned");
+  EXPECT_EQ(ChildText(cleaner, "Label1c"), "Details");  // the read-only file could not go
 
   for (const char* gone : {"\\page.htm", "\\hidden.dat", "\\Content.IE5\\X1\\logo.gif"})
     EXPECT_FALSE(Exists(cache_ + gone)) << gone;
@@ -174,6 +176,212 @@ TEST_F(CleanerWindowE2E, ScanDetailsAndCleanFromTheTrayMenu) {
 
   Click(cleaner, "Button3Label");
   EXPECT_TRUE(WaitUntil([&] { return Window(kCleanerTitle) == nullptr; }));
+}
+
+constexpr ULONGLONG kTwoDays = 2ULL * 24 * 60 * 60 * 10000000;
+
+void MakeOld(const std::string& path) {
+  const HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER time{};
+  time.LowPart = now.dwLowDateTime;
+  time.HighPart = now.dwHighDateTime;
+  time.QuadPart -= kTwoDays;
+  const FILETIME old{time.LowPart, time.HighPart};
+  EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &old));
+  CloseHandle(file);
+}
+
+void MakeFolders(const std::string& path) {
+  for (std::size_t end = path.find('\\', 3); end != std::string::npos;
+       end = path.find('\\', end + 1))
+    CreateDirectoryA(path.substr(0, end).c_str(), nullptr);
+}
+
+void MakeFileIn(const std::string& path) {
+  MakeFolders(path);
+  MakeFile(path);
+}
+
+std::string LocalAppData() {
+  char buffer[MAX_PATH] = {};
+  GetEnvironmentVariableA("LOCALAPPDATA", buffer, MAX_PATH);
+  return std::string(buffer) + "\\";
+}
+
+// A Unix symbolic link made through Wine, which runs Unix programs: Wine's own
+// CreateSymbolicLinkA makes nothing.
+bool MakeUnixFileLink(const std::string& link, const std::string& target) {
+  using ToUnix = char*(CDECL*)(LPCWSTR);
+  const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (toUnix == nullptr)
+    return false;
+  const auto unix = [&](const std::string& path) {
+    const std::wstring wide(path.begin(), path.end());
+    char* converted = toUnix(wide.c_str());
+    const std::string result = converted != nullptr ? converted : "";
+    HeapFree(GetProcessHeap(), 0, converted);
+    return result;
+  };
+  const std::size_t delimiter = link.find_last_of('\\');
+  std::string command = "ln -s \"" + unix(target) + "\" \"" + unix(link.substr(0, delimiter)) +
+                        "/" + link.substr(delimiter + 1) + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA("Z:\\bin\\ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    return false;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return WaitUntil([&] { return Exists(link); }, 5000);
+}
+
+// A child process that keeps the file open, without letting it be deleted, until it is ended.
+Program HoldInChild(const std::string& path) {
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  const HANDLE held =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr);
+  const std::string child = DriverFolder() + "\\ql_test_child.exe";
+  std::string commandLine = "\"" + child + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  const bool started = held != INVALID_HANDLE_VALUE &&
+                       CreateProcessA(child.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
+                                      nullptr, nullptr, &startup, &process);
+  CloseHandle(held);
+  if (!started)
+    return Program();
+  CloseHandle(process.hThread);
+  return Program(win32::UniqueHandleNull(process.hProcess), process.dwProcessId);
+}
+
+// The paths a details window lists as found, without their sizes; notes are left out.
+std::set<std::string> ListedPaths(const std::string& details) {
+  std::set<std::string> paths;
+  std::size_t start = 0;
+  while (start < details.size()) {
+    std::size_t end = details.find("\r\n", start);
+    if (end == std::string::npos)
+      end = details.size();
+    const std::string line = details.substr(start, end - start);
+    const std::size_t size = line.rfind("  (");
+    if (size != std::string::npos && line.back() == ')')
+      paths.insert(line.substr(0, size));
+    start = end + 2;
+  }
+  return paths;
+}
+
+// The user's temporary folder and the caches of Edge, Chrome and Firefox profiles beside the
+// internet cache pass: Scan lists exactly what Clean deletes, files with another name, links, open
+// files, recent temporary files and a running browser's cache stay, and nothing else is touched.
+TEST_F(CleanerWindowE2E, TemporaryFolderAndBrowserCachesAreCleanedSafely) {
+  const std::string tag = std::to_string(GetTickCount());
+  const std::string temp = TempFolder();
+  const std::string local = LocalAppData();
+  const std::string outside = "C:\\quillon-e2e-outside-" + tag + "\\";
+  const std::string edge = local + "Microsoft\\Edge\\User Data\\";
+  const std::string chrome = local + "Google\\Chrome\\User Data\\";
+  const std::string firefox = local + "Mozilla\\Firefox\\Profiles\\";
+  const std::string oldTemp = temp + "quillon-e2e-old-" + tag + ".tmp";
+  const std::string newTemp = temp + "quillon-e2e-new-" + tag + ".tmp";
+  const std::string oldDeep = temp + "quillon-e2e-" + tag + "\\old.tmp";
+  const std::string secondName = temp + "quillon-e2e-second-" + tag + ".tmp";
+  const std::string keep = outside + "keep.doc";
+  const std::string link = chrome + "Default\\Cache\\Cache_Data\\link";
+  const std::string held = edge + "Default\\GPUCache\\data_1";
+  const std::string firefoxEntry = firefox + "e2e.default\\cache2\\entries\\ABCD";
+  const std::set<std::string> temporaryGone = {oldTemp, oldDeep};
+  const std::set<std::string> cachesGone = {edge + "Default\\Cache\\Cache_Data\\data_0",
+                                            edge + "Profile 1\\Code Cache\\js\\index",
+                                            chrome + "Default\\Cache\\Cache_Data\\f_000001"};
+  const std::vector<std::string> kept = {newTemp,
+                                         secondName,
+                                         keep,
+                                         link,
+                                         held,
+                                         firefoxEntry,
+                                         edge + "Default\\Bookmarks",
+                                         firefox + "e2e.default\\places.sqlite"};
+  for (const std::string& path : {oldTemp, oldDeep, keep}) {
+    MakeFileIn(path);
+    MakeOld(path);
+  }
+  for (const std::string& path : cachesGone)
+    MakeFileIn(path);
+  for (const std::string& path : {newTemp, held, firefoxEntry, edge + "Default\\Bookmarks",
+                                  firefox + "e2e.default\\places.sqlite"})
+    MakeFileIn(path);
+  ASSERT_TRUE(CreateHardLinkA(secondName.c_str(), keep.c_str(), nullptr));
+  ASSERT_TRUE(MakeUnixFileLink(link, keep));
+  Program holder = HoldInChild(held);
+  ASSERT_TRUE(holder.Started());
+  ASSERT_TRUE(CopyFileA((DriverFolder() + "\\ql_test_child.exe").c_str(),
+                        (outside + "firefox.exe").c_str(), FALSE));
+  Program browser = Start("\"" + outside + "firefox.exe\"");
+  ASSERT_TRUE(browser.Started());
+
+  PostMessageA(FindMain(), WM_COMMAND, kCleanSystemCommand, 0);
+  const HWND cleaner = WaitForWindow(kCleanerTitle);
+  ASSERT_NE(cleaner, nullptr);
+  EXPECT_EQ(ChildText(cleaner, "Label3a"), "Browser caches");
+  Click(cleaner, "Button1Label");
+  ASSERT_TRUE(WaitUntil([&] { return ChildText(cleaner, "Label3c") == "Details"; }));
+  EXPECT_EQ(ChildText(cleaner, "Label1b"), "5 items found");
+  EXPECT_EQ(ChildText(cleaner, "Label3b"), "3 items found");
+  const auto details = [&](const char* link) {
+    Click(cleaner, link);
+    const HWND window = WaitForWindow("Details");
+    const std::string text = window != nullptr ? ChildText(window, "InfoList") : "";
+    if (window != nullptr)
+      Click(window, "Button1Label");
+    WaitUntil([&] { return Window("Details") == nullptr; });
+    return text;
+  };
+  const std::string filesListed = details("Label1c");
+  const std::string cachesListed = details("Label3c");
+  std::set<std::string> listed = ListedPaths(filesListed);
+  for (const std::string& path : temporaryGone)
+    EXPECT_EQ(listed.count(path), 1u) << path << " in " << filesListed;
+  EXPECT_EQ(ListedPaths(cachesListed), cachesGone) << cachesListed;
+  EXPECT_NE(cachesListed.find("Skipped while running: Mozilla Firefox"), std::string::npos);
+  EXPECT_NE(cachesListed.find("Not deleted (in use): " + held), std::string::npos);
+  EXPECT_NE(filesListed.find(oldTemp + "  (6 bytes)"), std::string::npos) << filesListed;
+  for (const std::string& path : listed)
+    EXPECT_TRUE(Exists(path)) << path;
+
+  Click(cleaner, "Button2Label");
+  const HWND information = WaitForWindow("Information");
+  ASSERT_NE(information, nullptr);
+  EXPECT_EQ(ChildText(information, "InfoLabel"), "9 items cleaned!\r\n48 bytes freed");
+  Click(information, "Button1Label");
+  ASSERT_TRUE(WaitUntil([&] { return Window("Information") == nullptr; }));
+  EXPECT_EQ(ChildText(cleaner, "Label1b"), "5 items cleaned");
+  EXPECT_EQ(ChildText(cleaner, "Label3b"), "3 items cleaned");
+  listed.insert(cachesGone.begin(), cachesGone.end());
+  for (const std::string& path : listed)
+    EXPECT_FALSE(Exists(path)) << path;
+  for (const std::string& path : kept)
+    EXPECT_TRUE(Exists(path)) << path;
+  EXPECT_TRUE(Exists(temp + "quillon-e2e-" + tag));
+  EXPECT_TRUE(Exists(chrome + "Default\\Cache\\Cache_Data"));
+
+  Click(cleaner, "Button3Label");
+  EXPECT_TRUE(WaitUntil([&] { return Window(kCleanerTitle) == nullptr; }));
+  holder.Kill();
+  browser.Kill();
+  WaitUntil([&] { return !browser.Running() && !holder.Running(); });
+  for (const std::string& folder :
+       {outside, temp + "quillon-e2e-" + tag + "\\", edge, chrome, local + "Mozilla\\Firefox\\"})
+    RemoveTree(folder.substr(0, folder.size() - 1));
+  DeleteFileA(newTemp.c_str());
+  DeleteFileA(secondName.c_str());
 }
 
 }  // namespace

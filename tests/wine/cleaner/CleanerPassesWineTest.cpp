@@ -96,7 +96,7 @@ class CacheTreeTest : public ::testing::Test {
     planted_ = {{"page.htm", FILE_ATTRIBUTE_ARCHIVE, true},
                 {"hidden.dat", FILE_ATTRIBUTE_HIDDEN, true},
                 {"system.dat", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN, true},
-                {"locked.htm", FILE_ATTRIBUTE_READONLY, true},
+                {"locked.htm", FILE_ATTRIBUTE_READONLY, false},
                 {"index.dat", FILE_ATTRIBUTE_ARCHIVE, false},
                 {"Content.IE5\\index.dat", FILE_ATTRIBUTE_ARCHIVE, false},
                 {"Content.IE5\\desktop.ini", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, false},
@@ -273,6 +273,44 @@ TEST_F(CacheTreeTest, DirectoryLinkInsideTheCacheIsNotFollowed) {
   // Removed while its target exists: Wine does not list a dangling link, so the tree removal
   // could not find it afterwards.
   EXPECT_TRUE(RemoveDirectoryLink(link));
+}
+
+// A Unix symbolic link to a file, which Wine shows as a reparse point.
+bool MakeUnixFileLink(const AnsiString& link, const AnsiString& target) {
+  const AnsiString unixTarget = UnixPathOf(target);
+  const AnsiString unixLink = UnixPathOfNewEntry(link);
+  return !unixTarget.empty() && !unixLink.empty() &&
+         RunUnixProgram("Z:\\bin\\ln", "ln -s \"" + unixTarget + "\" \"" + unixLink + "\"", [&] {
+           return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+         });
+}
+
+// The deletion rules on the real file system: a second name of a file outside, a link to it and
+// a file this process holds open stay, and only the plain files are listed and deleted.
+TEST_F(CacheTreeTest, LinksHardLinksAndFilesInUseAreLeftAlone) {
+  const AnsiString thesis = outside_ + "thesis.doc";
+  ASSERT_TRUE(CreateHardLinkA((cache_ + "second-name.htm").c_str(), thesis.c_str(), nullptr));
+  ASSERT_TRUE(MakeUnixFileLink(cache_ + "link.htm", thesis));
+  ASSERT_TRUE(MakeFile(cache_ + "open.htm"));
+  const HANDLE open = CreateFileA((cache_ + "open.htm").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(open, INVALID_HANDLE_VALUE);
+  for (bool deleteFiles : {false, true}) {
+    SCOPED_TRACE(deleteFiles);
+    FilesReport report;
+    ground_.passes.CleanDir(cache_, deleteFiles, report);
+    EXPECT_EQ(std::set<AnsiString>(report.files.begin(), report.files.end()), ExpectedListing());
+    EXPECT_EQ(std::set<AnsiString>(report.notes.begin(), report.notes.end()),
+              (std::set<AnsiString>{
+                  "Not deleted (read-only): " + cache_ + "locked.htm",
+                  "Not deleted (read-only): " + cache_ + "Content.IE5\\EF56GH78\\script[2].js",
+                  "Not deleted (in use): " + cache_ + "open.htm"}));
+    for (const char* kept : {"second-name.htm", "link.htm", "open.htm"})
+      EXPECT_TRUE(PathExists(cache_ + kept)) << kept;
+    EXPECT_TRUE(PathExists(thesis));
+  }
+  CloseHandle(open);
+  DeleteFileA((cache_ + "link.htm").c_str());
 }
 
 const char kExplorerFolders[] =
