@@ -174,8 +174,7 @@ void CleanerPasses::CleanSource(const FileSource& source, bool deleteFiles, File
       continue;
     }
     progress_.ShowFolder(level.folder);
-    if (IsExcludedCacheFile(entry.name) || !IsPlainEntryName(entry.name) ||
-        (entry.attributes & fileattr::kReparsePoint) != 0)
+    if (IsExcludedCacheFile(entry.name) || !IsPlainEntryName(entry.name))
       continue;
     CleanFile(level.folder + entry.name, source, now, deleteFiles, report);
   }

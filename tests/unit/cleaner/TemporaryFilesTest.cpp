@@ -155,6 +155,17 @@ TEST(SafeDeletion, EveryFileGoesThroughTheSameRules) {
       {"empty folder",
        [](FakeFiles& f, const AnsiString& p, std::unique_ptr<HeldFile>&) { f.AddFolder(p); }, 0,
        false, ""},
+      {"file that turns into a folder before it is opened",
+       [](FakeFiles& f, const AnsiString& p, std::unique_ptr<HeldFile>&) {
+         f.AddFile(p);
+         f.SetSearchHook([&f, p](const FindEntry& entry) {
+           if (entry.name == "item.tmp" && f.IsFile(p)) {
+             f.Erase(p);
+             f.AddFolder(p);
+           }
+         });
+       },
+       0, false, ""},
   };
   const AnsiString folder = "C:\\Users\\ann\\AppData\\Local\\Temp\\";
   const AnsiString path = folder + "item.tmp";
@@ -181,6 +192,15 @@ TEST(SafeDeletion, EveryFileGoesThroughTheSameRules) {
     EXPECT_EQ(files.Contents(outside), Bytes{7});
     EXPECT_TRUE(files.IsFolder(folder));
   }
+}
+
+TEST_F(TemporaryFilesTest, FoldersThatAnotherSourceWalksAreSkipped) {
+  const AnsiString temp = "C:\\Users\\ann\\AppData\\Local\\Temp\\";
+  files().AddFile(temp + "Cache\\page.htm");
+  files().AddFile(temp + "Other\\page.htm");
+  FilesReport found;
+  ground.passes.CleanSource(FileSource{temp, 0, {temp + "CACHE\\"}}, false, found);
+  EXPECT_EQ(found.files, StringList{temp + "Other\\page.htm"});
 }
 
 struct NameCase {
