@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "Driver.win32.h"
 
@@ -45,14 +47,60 @@ std::string ReadCacheShellFolder(DWORD& type, bool& present) {
   return data;
 }
 
+// The Unix path Wine keeps a Windows path at.
+std::string UnixPath(const std::string& path) {
+  using ToUnix = char*(CDECL*)(LPCWSTR);
+  const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  const std::wstring wide(path.begin(), path.end());
+  char* converted = toUnix != nullptr ? toUnix(wide.c_str()) : nullptr;
+  const std::string result = converted != nullptr ? converted : "";
+  HeapFree(GetProcessHeap(), 0, converted);
+  return result;
+}
+
+// Runs a Unix program through Wine and waits until done() holds: a Unix process cannot be waited
+// on. Wine's CreateSymbolicLinkA makes nothing and its DeleteFileA leaves a Unix link in place.
+bool RunUnixProgram(const char* program, std::string commandLine,
+                    const std::function<bool()>& done) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    return false;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return WaitUntil(done, 5000);
+}
+
+bool MakeUnixFileLink(const std::string& link, const std::string& target) {
+  const std::size_t delimiter = link.find_last_of('\\');
+  return RunUnixProgram("Z:\\bin\\ln",
+                        "ln -s \"" + UnixPath(target) + "\" \"" +
+                            UnixPath(link.substr(0, delimiter)) + "/" + link.substr(delimiter + 1) +
+                            "\"",
+                        [&] { return Exists(link); });
+}
+
+// Only while its target is there: Wine lists no link whose target is gone.
+void RemoveUnixLink(const std::string& link) {
+  RunUnixProgram("Z:\\bin\\rm", "rm \"" + UnixPath(link) + "\"", [&] { return !Exists(link); });
+}
+
 class CleanerWindowE2E : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = TempFolder() + "quillon-e2e-cleaner-" + std::to_string(GetTickCount());
+    static const std::string userTemp = TempFolder();  // before a test points it elsewhere
+    root_ = userTemp + "quillon-e2e-cleaner-" + std::to_string(GetTickCount());
     cache_ = root_ + "\\Temporary Internet Files";
+    temp_ = root_ + "\\Temp\\";
     for (const std::string& folder : {root_, cache_, cache_ + "\\Content.IE5",
-                                      cache_ + "\\Content.IE5\\X1", root_ + "\\Outside"})
+                                      cache_ + "\\Content.IE5\\X1", root_ + "\\Outside", temp_})
       ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+    // Quillon cleans a temporary folder of the test's own, which nothing else fills.
+    SetEnvironmentVariableA("TMP", temp_.c_str());
+    SetEnvironmentVariableA("TEMP", temp_.c_str());
     MakeFile(cache_ + "\\page.htm");
     MakeFile(cache_ + "\\hidden.dat", FILE_ATTRIBUTE_HIDDEN);
     MakeFile(cache_ + "\\locked.htm", FILE_ATTRIBUTE_READONLY);
@@ -78,6 +126,10 @@ class CleanerWindowE2E : public ::testing::Test {
 
   void TearDown() override {
     quillon_.Kill();
+    for (const std::string& link : links_)
+      RemoveUnixLink(link);
+    for (const std::string& tree : trees_)
+      RemoveTree(tree);
     if (hadCache_)
       WriteRegistryText(HKEY_CURRENT_USER, kExplorerFolders, "Cache", oldCache_, oldCacheType_);
     RegDeleteTreeA(HKEY_CURRENT_USER, kPlantedKey);
@@ -113,6 +165,9 @@ class CleanerWindowE2E : public ::testing::Test {
 
   std::string root_;
   std::string cache_;
+  std::string temp_;
+  std::vector<std::string> links_;  // removed at the end, before the trees
+  std::vector<std::string> trees_;
   std::string oldCache_;
   DWORD oldCacheType_ = REG_EXPAND_SZ;
   bool hadCache_ = false;
@@ -212,35 +267,6 @@ std::string LocalAppData() {
   return std::string(buffer) + "\\";
 }
 
-// A Unix symbolic link made through Wine, which runs Unix programs: Wine's own
-// CreateSymbolicLinkA makes nothing.
-bool MakeUnixFileLink(const std::string& link, const std::string& target) {
-  using ToUnix = char*(CDECL*)(LPCWSTR);
-  const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void (*)()>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (toUnix == nullptr)
-    return false;
-  const auto unix = [&](const std::string& path) {
-    const std::wstring wide(path.begin(), path.end());
-    char* converted = toUnix(wide.c_str());
-    const std::string result = converted != nullptr ? converted : "";
-    HeapFree(GetProcessHeap(), 0, converted);
-    return result;
-  };
-  const std::size_t delimiter = link.find_last_of('\\');
-  std::string command = "ln -s \"" + unix(target) + "\" \"" + unix(link.substr(0, delimiter)) +
-                        "/" + link.substr(delimiter + 1) + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA("Z:\\bin\\ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
-    return false;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return WaitUntil([&] { return Exists(link); }, 5000);
-}
-
 // A child process that keeps the file open, without letting it be deleted, until it is ended.
 Program HoldInChild(const std::string& path) {
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
@@ -283,7 +309,7 @@ std::set<std::string> ListedPaths(const std::string& details) {
 // files, recent temporary files and a running browser's cache stay, and nothing else is touched.
 TEST_F(CleanerWindowE2E, TemporaryFolderAndBrowserCachesAreCleanedSafely) {
   const std::string tag = std::to_string(GetTickCount());
-  const std::string temp = TempFolder();
+  const std::string temp = temp_;
   const std::string local = LocalAppData();
   const std::string outside = "C:\\quillon-e2e-outside-" + tag + "\\";
   const std::string edge = local + "Microsoft\\Edge\\User Data\\";
@@ -309,6 +335,9 @@ TEST_F(CleanerWindowE2E, TemporaryFolderAndBrowserCachesAreCleanedSafely) {
                                          firefoxEntry,
                                          edge + "Default\\Bookmarks",
                                          firefox + "e2e.default\\places.sqlite"};
+  links_ = {link};
+  trees_ = {outside.substr(0, outside.size() - 1), edge.substr(0, edge.size() - 1),
+            chrome.substr(0, chrome.size() - 1), local + "Mozilla\\Firefox"};
   for (const std::string& path : {oldTemp, oldDeep, keep}) {
     MakeFileIn(path);
     MakeOld(path);
@@ -374,14 +403,6 @@ TEST_F(CleanerWindowE2E, TemporaryFolderAndBrowserCachesAreCleanedSafely) {
 
   Click(cleaner, "Button3Label");
   EXPECT_TRUE(WaitUntil([&] { return Window(kCleanerTitle) == nullptr; }));
-  holder.Kill();
-  browser.Kill();
-  WaitUntil([&] { return !browser.Running() && !holder.Running(); });
-  for (const std::string& folder :
-       {outside, temp + "quillon-e2e-" + tag + "\\", edge, chrome, local + "Mozilla\\Firefox\\"})
-    RemoveTree(folder.substr(0, folder.size() - 1));
-  DeleteFileA(newTemp.c_str());
-  DeleteFileA(secondName.c_str());
 }
 
 }  // namespace
