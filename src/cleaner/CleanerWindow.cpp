@@ -199,13 +199,13 @@ void CleanerWindow::RunPasses(bool deleteItems, const AnsiString& countSuffix) {
   Label3b.SetCaption(CountText(CachesList.files.size(), countSuffix));
 }
 
-// The internet cache pass first, then the temporary folder, which leaves the caches that other
-// sources walk to them.
+// The internet cache pass first, then the temporary folder, which leaves the internet cache to
+// the pass or the line that cleans it.
 void CleanerWindow::CleanTemporaryFiles(bool deleteItems) {
   passes_.CleanDir(CacheFolder, deleteItems, FilesList);
   Files& files = platform_.files;
-  for (const FileSource& source : TemporaryFolderSources(files, files.TemporaryFolder(),
-                                                         {CacheFolder, WalkedInternetCache()})) {
+  for (const FileSource& source :
+       TemporaryFolderSources(files, files.TemporaryFolder(), {CacheFolder})) {
     if (CleanerBusy)
       passes_.CleanSource(source, deleteItems, FilesList);
   }
