@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "platform/win32/NativeFileSystem.h"
+#include "platform/win32/SystemFunction.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
 
