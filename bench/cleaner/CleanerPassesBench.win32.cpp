@@ -1,5 +1,7 @@
 // Measures the cleaner's files and values passes, with the program's message pump and a real
-// progress label, against plain walks of the same trees by the same program in the same run.
+// progress label, against plain walks of the same trees by the same program in the same run: the
+// internet cache pass and the browser caches (each file opened and judged by the deletion rules)
+// against a bare walk of the same folders.
 #include <windows.h>
 
 #include <cstdio>
@@ -9,6 +11,7 @@
 
 #include "Timing.h"
 #include "cleaner/CleanerPasses.h"
+#include "cleaner/FileSources.h"
 #include "platform/win32/Win32Platform.h"
 #include "registry/TextMeasure.win32.h"
 #include "ui/Win32Host.win32.h"
@@ -192,14 +195,32 @@ int main(int argc, char** argv) {
   RegDeleteTreeA(HKEY_CURRENT_USER, kBenchKey);
   PlantValues(values);
 
-  std::vector<double> plainFiles, cleanerFiles, plainValues, cleanerValues;
-  std::size_t filesFound = 0, valuesFound = 0, valuesSeen = 0;
+  // A Chrome profile's disk cache below a local application data folder of the run.
+  const AnsiString browserCache = root + "Google\\Chrome\\User Data\\Default\\Cache\\";
+  for (const char* folder : {"Google", "Google\\Chrome", "Google\\Chrome\\User Data",
+                             "Google\\Chrome\\User Data\\Default"})
+    CreateDirectoryA((root + folder).c_str(), nullptr);
+  PlantFiles(browserCache, files);
+  ql::win32::Win32Processes processes;
+
+  std::vector<double> plainFiles, cleanerFiles, plainCaches, cleanerCaches, plainValues,
+      cleanerValues;
+  std::size_t filesFound = 0, cachesFound = 0, valuesFound = 0, valuesSeen = 0;
   for (int round = 0; round < kRounds; ++round) {
     StringList found;
     plainFiles.push_back(Seconds([&] { PlainFileWalk(cache, found); }));
-    StringList listed;
+    ql::FilesReport listed;
     cleanerFiles.push_back(Seconds([&] { passes.CleanDir(cache, false, listed); }));
-    filesFound = listed.size();
+    filesFound = listed.files.size();
+    StringList cacheFiles;
+    plainCaches.push_back(Seconds([&] { PlainFileWalk(browserCache, cacheFiles); }));
+    ql::FilesReport caches;
+    cleanerCaches.push_back(Seconds([&] {
+      const ql::BrowserCaches sources = ql::FindBrowserCaches(fileSystem, processes, root, "", "");
+      for (const ql::FileSource& source : sources.sources)
+        passes.CleanSource(source, false, caches);
+    }));
+    cachesFound = caches.files.size();
     std::size_t seen = 0;
     plainValues.push_back(Seconds([&] { PlainValueWalk(kBenchKey, seen); }));
     valuesSeen = seen;
@@ -211,6 +232,7 @@ int main(int argc, char** argv) {
     valuesFound = temporary.size();
   }
   Report("files", filesFound, Median(plainFiles), Median(cleanerFiles), 1.5);
+  Report("caches", cachesFound, Median(plainCaches), Median(cleanerCaches), 1.5);
   Report("values", valuesSeen, Median(plainValues), Median(cleanerValues), 2.0);
   std::printf("temporary values found: %zu\n", valuesFound);
 

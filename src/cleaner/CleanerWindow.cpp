@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "cleaner/FileSources.h"
 #include "platform/ScopeGuard.h"
 #include "registry/PathEllipsis.h"
 #include "ui/DetailsWindow.h"
@@ -27,12 +28,22 @@ constexpr char kFilesHint[] =
     "be removed.";
 constexpr char kValuesHint[] =
     "Some programs stored temporary values in Windows registry. These links may be removed.";
+constexpr char kCachesHint[] =
+    "Web browsers keep copies of the pages, scripts and pictures you have seen so that they open "
+    "faster. These copies may be removed; a browser that is running is left alone.";
 
 constexpr ui::Color kPassRunning = ui::Rgb(128, 0, 128);
 constexpr ui::Color kOutOfUse = ui::Rgb(128, 128, 128);
 
-AnsiString CountText(const StringList& list, const AnsiString& suffix) {
-  return std::to_string(list.size()) + suffix;
+AnsiString CountText(std::size_t count, const AnsiString& suffix) {
+  return std::to_string(count) + suffix;
+}
+
+AnsiString CleanedText(std::size_t count, std::uint64_t bytes) {
+  AnsiString text = std::to_string(count) + " items cleaned!";
+  if (bytes != 0)
+    text += "\r\n" + SizeText(bytes) + " freed";
+  return text;
 }
 
 }  // namespace
@@ -50,20 +61,20 @@ CleanerWindow::CleanerWindow(ui::FormHost& host, const Platform& platform, ui::M
       messages_(messages),
       passes_(platform.files, platform.registry, platform.pump, CleanerBusy, *this) {
   SetCaption("Clean your system");
-  SetClientSize({398, 300});
+  SetClientSize({398, 332});
   SetPositionRule(ui::FormPosition::MainFormCenter);
   SetFont(ui::MakeFont("Arial", 11, false, ui::colors::kGreyText));
   ActionLabel.SetFont(ui::MakeFont("Verdana", 16, true));
   const ui::Font lineFont = ui::MakeFont("Arial", 12, true, ui::colors::kGreyText, true);
-  for (ui::Label* label : {&Label1a, &Label2a, &Label1c, &Label2c})
+  for (ui::Label* label : {&Label1a, &Label2a, &Label3a, &Label1c, &Label2c, &Label3c})
     label->SetFont(lineFont);
-  for (ui::Label* label : {&Label1b, &Label2b, &Label1c, &Label2c, &InfoLabel})
+  for (ui::Label* label : {&Label1b, &Label2b, &Label3b, &Label1c, &Label2c, &Label3c, &InfoLabel})
     label->SetAlignment(ui::Alignment::Center);
-  Label1c.SetCursor(ui::Cursor::Hand);
-  Label2c.SetCursor(ui::Cursor::Hand);
   InfoLabel.SetFont(ui::MakeFont("Arial", 12, true, ui::colors::kGreyText));
-  Label1c.OnClick = [this] { LabelClick(Label1c); };
-  Label2c.OnClick = [this] { LabelClick(Label2c); };
+  for (ui::Label* link : {&Label1c, &Label2c, &Label3c}) {
+    link->SetCursor(ui::Cursor::Hand);
+    link->OnClick = [this, link] { LabelClick(*link); };
+  }
   Button1.OnClick = [this] { Button1Click(); };
   Button2.OnClick = [this] { Button2Click(); };
   Button3.OnClick = [this] { Button3Click(); };
@@ -73,7 +84,7 @@ CleanerWindow::CleanerWindow(ui::FormHost& host, const Platform& platform, ui::M
 }
 
 void CleanerWindow::CreateForm() {
-  ApplySkin("FORM4", {&Button1, &Button2, &Button3});
+  ApplySkin("FORM3", {&Button1, &Button2, &Button3});
   CacheFolder = InternetCacheFolder(platform_.system);
 }
 
@@ -90,12 +101,13 @@ void CleanerWindow::CloseForm(bool& allow) {
 }
 
 void CleanerWindow::ResetWindow() {
-  FilesList.clear();
+  FilesList = FilesReport();
   ValuesList.clear();
-  Label1b.SetCaption(kNoneFound);
-  Label2b.SetCaption(kNoneFound);
-  Label1c.SetCaption(kWhatIsThis);
-  Label2c.SetCaption(kWhatIsThis);
+  CachesList = FilesReport();
+  for (ui::Label* count : {&Label1b, &Label2b, &Label3b})
+    count->SetCaption(kNoneFound);
+  for (ui::Label* link : {&Label1c, &Label2c, &Label3c})
+    link->SetCaption(kWhatIsThis);
   InfoLabel.SetCaption(kAskScan);
   CleanerScanned = false;
   CleanerBusy = false;
@@ -116,8 +128,12 @@ void CleanerWindow::Button1Click() {
   BeginPass(Button1Label, Button2Label, Button3Label);
   RunPasses(false, kFound);
   EndPass(Button1Label, "Scan", Button2Label, Button3Label, kDetails);
-  InfoLabel.SetCaption(FilesList.empty() && ValuesList.empty() ? kNothingFound : kAskClean);
+  InfoLabel.SetCaption(NothingFound() ? kNothingFound : kAskClean);
   CleanerScanned = true;
+}
+
+bool CleanerWindow::NothingFound() const {
+  return FilesList.files.empty() && ValuesList.empty() && CachesList.files.empty();
 }
 
 void CleanerWindow::Button2Click() {
@@ -131,42 +147,84 @@ void CleanerWindow::Button2Click() {
     messages_.ShowInformation(kAskScan);
     return;
   }
-  if (FilesList.empty() && ValuesList.empty()) {
+  if (NothingFound()) {
     messages_.ShowInformation(kNothingFound);
     return;
   }
-  FilesList.clear();
+  FilesList = FilesReport();
   ValuesList.clear();
+  CachesList = FilesReport();
   const BusyFlag busy(CleanerBusy);
   BeginPass(Button2Label, Button1Label, Button3Label);
   RunPasses(true, kCleaned);
   EndPass(Button2Label, "Clean", Button1Label, Button3Label, kWhatIsThis);
+  // What could not be deleted stays readable behind the line's link.
+  if (!FilesList.notes.empty())
+    Label1c.SetCaption(kDetails);
+  if (!CachesList.notes.empty())
+    Label3c.SetCaption(kDetails);
   InfoLabel.SetCaption(kAskScan);
-  messages_.ShowInformation(std::to_string(FilesList.size() + ValuesList.size()) +
-                            " items cleaned!");
+  messages_.ShowInformation(
+      CleanedText(FilesList.files.size() + ValuesList.size() + CachesList.files.size(),
+                  FilesList.TotalBytes() + CachesList.TotalBytes()));
   CleanerScanned = false;
 }
 
 void CleanerWindow::BeginPass(ui::Label& runningButton, ui::Label& greyed1, ui::Label& greyed2) {
   runningButton.SetCaption("Stop");
-  Label1c.SetEnabled(false);
-  Label2c.SetEnabled(false);
+  for (ui::Label* link : {&Label1c, &Label2c, &Label3c})
+    link->SetEnabled(false);
   greyed1.SetTextColor(kOutOfUse);
   greyed2.SetTextColor(kOutOfUse);
 }
 
 void CleanerWindow::RunPasses(bool deleteItems, const AnsiString& countSuffix) {
   Label1a.SetTextColor(kPassRunning);
-  passes_.CleanDir(CacheFolder, deleteItems, FilesList);
+  CleanTemporaryFiles(deleteItems);
   Label1a.SetTextColor(ui::colors::kGreyText);
-  Label1b.SetCaption(CountText(FilesList, countSuffix));
+  Label1b.SetCaption(CountText(FilesList.files.size(), countSuffix));
   platform_.pump.ProcessMessages();
   if (!CleanerBusy)
     return;
   Label2a.SetTextColor(kPassRunning);
   passes_.CleanApplicationsHistory(kCurrentUser, kSoftwareKey, deleteItems, ValuesList);
   Label2a.SetTextColor(ui::colors::kGreyText);
-  Label2b.SetCaption(CountText(ValuesList, countSuffix));
+  Label2b.SetCaption(CountText(ValuesList.size(), countSuffix));
+  platform_.pump.ProcessMessages();
+  if (!CleanerBusy)
+    return;
+  Label3a.SetTextColor(kPassRunning);
+  CleanBrowserCaches(deleteItems);
+  Label3a.SetTextColor(ui::colors::kGreyText);
+  Label3b.SetCaption(CountText(CachesList.files.size(), countSuffix));
+}
+
+// The internet cache pass first, then the temporary folder, which leaves the internet cache to
+// the pass or the line that cleans it.
+void CleanerWindow::CleanTemporaryFiles(bool deleteItems) {
+  passes_.CleanDir(CacheFolder, deleteItems, FilesList);
+  Files& files = platform_.files;
+  for (const FileSource& source :
+       TemporaryFolderSources(files, files.TemporaryFolder(), {CacheFolder})) {
+    if (CleanerBusy)
+      passes_.CleanSource(source, deleteItems, FilesList);
+  }
+}
+
+void CleanerWindow::CleanBrowserCaches(bool deleteItems) {
+  const BrowserCaches caches = FindBrowserCaches(
+      platform_.files, platform_.processes, platform_.system.ShellFolderPath(csidl::kLocalAppData),
+      CacheFolder, WalkedInternetCache());
+  for (const AnsiString& browser : caches.running)
+    CachesList.notes.push_back("Skipped while running: " + browser);
+  for (const FileSource& source : caches.sources) {
+    if (CleanerBusy)
+      passes_.CleanSource(source, deleteItems, CachesList);
+  }
+}
+
+AnsiString CleanerWindow::WalkedInternetCache() const {
+  return PassesTemporaryGuard(CacheFolder) ? CacheFolder : AnsiString();
 }
 
 void CleanerWindow::EndPass(ui::Label& runningButton, const AnsiString& caption, ui::Label& other1,
@@ -174,7 +232,7 @@ void CleanerWindow::EndPass(ui::Label& runningButton, const AnsiString& caption,
   runningButton.SetCaption(caption);
   other1.SetTextColor(ui::colors::kBlack);
   other2.SetTextColor(ui::colors::kBlack);
-  for (ui::Label* link : {&Label1c, &Label2c}) {
+  for (ui::Label* link : {&Label1c, &Label2c, &Label3c}) {
     link->SetCaption(linkCaption);
     link->SetEnabled(true);
   }
@@ -185,17 +243,24 @@ void CleanerWindow::Button3Click() {
 }
 
 void CleanerWindow::LabelClick(const ui::Label& sender) {
-  const bool files = &sender == &Label1c;
-  if (!CleanerScanned) {
-    ShowHint(Host(), files ? Label1a.Caption() : Label2a.Caption(),
-             files ? kFilesHint : kValuesHint);
-    return;
-  }
-  const StringList& list = files ? FilesList : ValuesList;
-  if (list.empty())
+  if (&sender == &Label1c)
+    ShowLink(Label1a, FilesList.DetailLines(), !FilesList.notes.empty(), kFilesHint);
+  else if (&sender == &Label2c)
+    ShowLink(Label2a, ValuesList, false, kValuesHint);
+  else
+    ShowLink(Label3a, CachesList.DetailLines(), !CachesList.notes.empty(), kCachesHint);
+}
+
+// After a scan the details; after a clean that left files behind, the details of what stayed;
+// otherwise the hint.
+void CleanerWindow::ShowLink(const ui::Label& name, const StringList& lines, bool leftBehind,
+                             const char* hint) {
+  if (!CleanerScanned && !leftBehind)
+    ShowHint(Host(), name.Caption(), hint);
+  else if (lines.empty())
     messages_.ShowInformation("No items found!");
   else
-    ShowDetails(Host(), list);
+    ShowDetails(Host(), lines);
 }
 
 void CleanerWindow::Button1MouseMove() {

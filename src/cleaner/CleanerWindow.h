@@ -1,5 +1,6 @@
-// The system cleaner window ("Clean your system"), which scans for and removes temporary files of
-// the internet cache and temporary values of the user's software keys.
+// The system cleaner window ("Clean your system"), which scans for and removes temporary files
+// (the internet cache and the temporary folder), temporary values of the user's software keys and
+// the browsers' caches.
 #pragma once
 
 #include "cleaner/CleanerPasses.h"
@@ -26,18 +27,21 @@ class CleanerWindow : public ui::Form, private CleanerProgress {
   ui::Label Label2a{*this, "Label2a", {32, 128}, "Temporary values"};
   ui::Label Label2b{*this, "Label2b", {160, 128, 120, 15}, "0 items found"};
   ui::Label Label2c{*this, "Label2c", {296, 128, 80, 15}, "What is this?"};
-  ui::Label InfoLabel{*this, "InfoLabel", {32, 181, 340, 15}, "Please click \"Scan\" button."};
-  ui::Picture Button1A{*this, "Button1A", {30, 226, 100, 30}};
-  ui::Picture Button1B{*this, "Button1B", {30, 226, 100, 30}};
-  ui::Label Button1Label{*this, "Button1Label", {46, 233, 70, 14}, "Scan"};
+  ui::Label Label3a{*this, "Label3a", {32, 160}, "Browser caches"};
+  ui::Label Label3b{*this, "Label3b", {160, 160, 120, 15}, "0 items found"};
+  ui::Label Label3c{*this, "Label3c", {296, 160, 80, 15}, "What is this?"};
+  ui::Label InfoLabel{*this, "InfoLabel", {32, 213, 340, 15}, "Please click \"Scan\" button."};
+  ui::Picture Button1A{*this, "Button1A", {30, 258, 100, 30}};
+  ui::Picture Button1B{*this, "Button1B", {30, 258, 100, 30}};
+  ui::Label Button1Label{*this, "Button1Label", {46, 265, 70, 14}, "Scan"};
   ui::ImageButton Button1{*this, Button1A, Button1B, &Button1Label};
-  ui::Picture Button2A{*this, "Button2A", {152, 226, 100, 30}};
-  ui::Picture Button2B{*this, "Button2B", {152, 226, 100, 30}};
-  ui::Label Button2Label{*this, "Button2Label", {168, 233, 70, 14}, "Clean"};
+  ui::Picture Button2A{*this, "Button2A", {152, 258, 100, 30}};
+  ui::Picture Button2B{*this, "Button2B", {152, 258, 100, 30}};
+  ui::Label Button2Label{*this, "Button2Label", {168, 265, 70, 14}, "Clean"};
   ui::ImageButton Button2{*this, Button2A, Button2B, &Button2Label};
-  ui::Picture Button3A{*this, "Button3A", {272, 226, 100, 30}};
-  ui::Picture Button3B{*this, "Button3B", {272, 226, 100, 30}};
-  ui::Label Button3Label{*this, "Button3Label", {306, 233, 36, 14}, "Close"};
+  ui::Picture Button3A{*this, "Button3A", {272, 258, 100, 30}};
+  ui::Picture Button3B{*this, "Button3B", {272, 258, 100, 30}};
+  ui::Label Button3Label{*this, "Button3Label", {306, 265, 36, 14}, "Close"};
   ui::ImageButton Button3{*this, Button3A, Button3B, &Button3Label};
 
   void CreateForm() override;
@@ -54,8 +58,9 @@ class CleanerWindow : public ui::Form, private CleanerProgress {
 
   bool CleanerBusy = false;
   bool CleanerScanned = false;
-  StringList FilesList;
+  FilesReport FilesList;  // the internet cache pass, then the temporary folder
   StringList ValuesList;
+  FilesReport CachesList;
   AnsiString CacheFolder;
 
  private:
@@ -63,8 +68,14 @@ class CleanerWindow : public ui::Form, private CleanerProgress {
   void ShowKey(const AnsiString& path) override;
   void ResetWindow();
   void AskToStop();
-  // Runs both passes; the values pass only when no Stop came during the files pass.
+  // Runs the three lines in order, each only when no Stop came during the one before.
   void RunPasses(bool deleteItems, const AnsiString& countSuffix);
+  void CleanTemporaryFiles(bool deleteItems);
+  void CleanBrowserCaches(bool deleteItems);
+  // The internet cache folder when its pass walks it, else empty.
+  AnsiString WalkedInternetCache() const;
+  void ShowLink(const ui::Label& name, const StringList& lines, bool leftBehind, const char* hint);
+  bool NothingFound() const;
   void BeginPass(ui::Label& runningButton, ui::Label& greyed1, ui::Label& greyed2);
   void EndPass(ui::Label& runningButton, const AnsiString& caption, ui::Label& other1,
                ui::Label& other2, const AnsiString& linkCaption);

@@ -37,7 +37,28 @@ constexpr std::uint32_t kNotReady = 21;
 constexpr std::uint32_t kBadNetPath = 53;
 constexpr std::uint32_t kBadNetName = 67;
 constexpr std::uint32_t kInvalidName = 123;
+constexpr std::uint32_t kSharingViolation = 32;
 }  // namespace fileerror
+
+// What the system tells of one opened file (GetFileInformationByHandle).
+struct FileDetails {
+  std::uint32_t attributes = 0;
+  std::uint64_t size = 0;
+  std::uint64_t lastWriteTime = 0;  // 100-nanosecond intervals since 1601 (UTC), as a FILETIME
+  std::uint32_t linkCount = 0;      // the names the file has (hard links)
+};
+
+// One file opened for deletion: the entry itself, never what a link points at, with the right to
+// delete it; other programs may go on reading, writing and deleting it. Releasing the object
+// closes it.
+class OpenedFile {
+ public:
+  virtual ~OpenedFile() = default;
+  virtual const FileDetails& Details() const = 0;
+  // Deletes the opened entry (its name goes when the last handle closes): fileerror::kNone, or
+  // the system's error.
+  virtual std::uint32_t Delete() = 0;
+};
 
 using FindHandle = std::uintptr_t;  // 0 is "no search"
 
@@ -68,6 +89,12 @@ class Files {
   // Opens the file so that other processes may read it but not change or delete it until the
   // returned object is released; null when the file cannot be opened.
   virtual std::unique_ptr<HeldFile> HoldForReading(const AnsiString& path) = 0;
+  // Opens the entry for deletion: fileerror::kNone and the file, or the system's error (a
+  // sharing violation when another program holds it open and does not let it be deleted).
+  virtual std::uint32_t OpenForDeletion(const AnsiString& path,
+                                        std::unique_ptr<OpenedFile>& file) = 0;
+  virtual std::uint64_t CurrentFileTime() = 0;  // now, in the units of lastWriteTime
+  virtual AnsiString TemporaryFolder() = 0;     // GetTempPathA; empty on failure
 };
 
 // Owns one find-first/next search and closes it when it goes out of scope.

@@ -22,6 +22,7 @@ struct MemoryStatus {
 namespace csidl {
 constexpr int kInternetCache = 0x20;
 constexpr int kAppData = 0x1A;
+constexpr int kLocalAppData = 0x1C;
 constexpr int kProfile = 0x28;
 constexpr int kProgramFilesX86 = 0x2A;
 constexpr int kCommonFilesX86 = 0x2C;

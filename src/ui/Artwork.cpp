@@ -202,11 +202,13 @@ struct SkinSpec {
   Radii corners;
 };
 
-// Corner radii chosen so that the key colour covers exactly 9943, 6711 and 4706 pixels.
+// Corner radii chosen so that the key colour covers exactly 9943, 6711 and 4706 pixels. The
+// cleaner's skin is "Form4" made taller for its third line.
 constexpr SkinSpec kSkins[] = {
     {"FORM2", 399, 461, false, {816, 815, 931, 928}},
     {"FORM4", 398, 300, true, {646, 646, 708, 705}},
     {"FORM5", 300, 200, true, {512, 510, 616, 616}},
+    {"FORM3", 398, 332, true, {646, 646, 708, 705}},
 };
 
 Bitmap WindowSkin(const SkinSpec& spec) {
@@ -409,6 +411,7 @@ const std::vector<Entry>& Entries() {
       {"FORM2", "form2.bmp", [] { return WindowSkin(kSkins[0]); }},
       {"FORM4", "form4.bmp", [] { return WindowSkin(kSkins[1]); }},
       {"FORM5", "form5.bmp", [] { return WindowSkin(kSkins[2]); }},
+      {"FORM3", "form3.bmp", [] { return WindowSkin(kSkins[3]); }},
       {"BUTTONA", "buttona.bmp", [] { return Button(kRest); }},
       {"BUTTONB", "buttonb.bmp", [] { return Button(kHover); }},
       {"MAINFORM", "mainform.bmp", [] { return MainPicture(); }},

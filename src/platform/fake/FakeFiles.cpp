@@ -14,6 +14,8 @@ struct FakeFiles::Node : std::enable_shared_from_this<Node> {
   Node* parent = nullptr;
   std::vector<std::shared_ptr<Node>> children;  // in creation order
   std::weak_ptr<Node> link;                     // a junction's target
+  std::uint64_t lastWrite = 0;
+  std::shared_ptr<std::uint32_t> links = std::make_shared<std::uint32_t>(1);  // shared by names
   int holds = 0;
   bool removed = false;
 
@@ -46,6 +48,7 @@ struct FakeFiles::Node : std::enable_shared_from_this<Node> {
   }
   void Detach() {
     MarkRemoved();
+    --*links;
     std::shared_ptr<Node> keepAlive = shared_from_this();
     auto& siblings = parent->children;
     siblings.erase(std::find(siblings.begin(), siblings.end(), keepAlive));
@@ -317,6 +320,50 @@ std::uint32_t FakeFiles::QueryAttributes(const AnsiString& requested, std::uint3
   return ParentFor(path, name) != nullptr ? fileerror::kFileNotFound : fileerror::kPathNotFound;
 }
 
+namespace {
+
+class FakeOpenedFile final : public OpenedFile {
+ public:
+  FakeOpenedFile(std::shared_ptr<FakeFiles::Node> node, const FileDetails& details,
+                 std::size_t& removeCount)
+      : node_(std::move(node)), details_(details), removeCount_(removeCount) {}
+  const FileDetails& Details() const override { return details_; }
+  std::uint32_t Delete() override;
+
+ private:
+  std::shared_ptr<FakeFiles::Node> node_;
+  FileDetails details_;
+  std::size_t& removeCount_;
+};
+
+}  // namespace
+
+std::uint32_t FakeOpenedFile::Delete() {
+  if (node_->removed)
+    return fileerror::kFileNotFound;
+  if ((node_->attributes & fileattr::kReadOnly) != 0 || node_->parent == nullptr)
+    return fileerror::kAccessDenied;
+  node_->Detach();
+  ++removeCount_;
+  return fileerror::kNone;
+}
+
+std::uint32_t FakeFiles::OpenForDeletion(const AnsiString& path,
+                                         std::unique_ptr<OpenedFile>& file) {
+  file.reset();
+  std::uint32_t attributes = 0;
+  const std::uint32_t error = QueryAttributes(path, attributes);
+  if (error != fileerror::kNone)
+    return error;
+  Node* node = Resolve(Seen(path));
+  if (node->holds > 0)
+    return fileerror::kSharingViolation;
+  const FileDetails details{node->ReportedAttributes(), node->contents.size(), node->lastWrite,
+                            *node->links};
+  file = std::make_unique<FakeOpenedFile>(node->shared_from_this(), details, removeCount_);
+  return fileerror::kNone;
+}
+
 bool FakeFiles::RemoveFile(const AnsiString& path) {
   Node* node = Resolve(Seen(path));
   if (node == nullptr || node->IsDirectory() || node->parent == nullptr || node->holds > 0 ||
@@ -357,6 +404,7 @@ bool FakeFiles::WriteWholeFile(const AnsiString& path, const Bytes& bytes) {
   if (node == nullptr)
     node = parent->Add(name, fileattr::kArchive);
   node->contents = bytes;
+  node->lastWrite = now_;
   return true;
 }
 
@@ -454,6 +502,7 @@ FakeFiles::Node* FakeFiles::PlaceFile(const AnsiString& path, std::uint32_t attr
   if (node == nullptr)
     node = parent->Add(parsed.parts.back(), attributes & ~fileattr::kDirectory);
   node->attributes = attributes & ~fileattr::kDirectory;
+  node->lastWrite = now_;
   return node;
 }
 
@@ -477,6 +526,39 @@ bool FakeFiles::AddJunction(const AnsiString& path, const AnsiString& target) {
   Node* node = Resolve(path);
   node->attributes = fileattr::kDirectory | fileattr::kReparsePoint;
   node->link = targetNode->Entries()->shared_from_this();
+  return true;
+}
+
+bool FakeFiles::AddHardLink(const AnsiString& path, const AnsiString& existing) {
+  Node* original = Resolve(existing);
+  if (original == nullptr || original->IsDirectory() || Resolve(path) != nullptr)
+    return false;
+  Node* node = PlaceFile(path, original->attributes);
+  if (node == nullptr)
+    return false;
+  node->contents = original->contents;
+  node->lastWrite = original->lastWrite;
+  node->links = original->links;
+  ++*node->links;
+  return true;
+}
+
+bool FakeFiles::AddFileLink(const AnsiString& path, const AnsiString& target) {
+  Node* targetNode = Resolve(target);
+  if (targetNode == nullptr || targetNode->IsDirectory())
+    return false;
+  Node* node = PlaceFile(path, fileattr::kArchive | fileattr::kReparsePoint);
+  if (node == nullptr)
+    return false;
+  node->link = targetNode->shared_from_this();
+  return true;
+}
+
+bool FakeFiles::SetLastWriteTime(const AnsiString& path, std::uint64_t time) {
+  Node* node = Resolve(path);
+  if (node == nullptr)
+    return false;
+  node->lastWrite = time;
   return true;
 }
 

@@ -21,6 +21,10 @@ namespace ql {
 // then its entries in creation order. The attribute mask is ignored, as FindFirstFile ignores it.
 // An entry removed while a search is open is not returned by it any more.
 //
+// Files carry their last write time (the fake's clock when they were added or written) and the
+// number of names they have; OpenForDeletion refuses held files with a sharing violation and
+// opens links themselves; the deletion of an opened file fails on read-only files.
+//
 // Refusals: RemoveFile fails on folders, read-only files, missing files and held files;
 // WriteWholeFile fails on read-only, hidden, system and held files (CreateFile with
 // CREATE_ALWAYS refuses to replace a hidden or system file it was not told about) and on names
@@ -48,6 +52,9 @@ class FakeFiles : public Files {
   bool ReadWholeFile(const AnsiString& path, Bytes& bytes) override;
   bool WriteWholeFile(const AnsiString& path, const Bytes& bytes) override;
   std::unique_ptr<HeldFile> HoldForReading(const AnsiString& path) override;
+  std::uint32_t OpenForDeletion(const AnsiString& path, std::unique_ptr<OpenedFile>& file) override;
+  std::uint64_t CurrentFileTime() override { return now_; }
+  AnsiString TemporaryFolder() override { return temporaryFolder_; }
 
   // Test helpers: they create missing parent folders and ignore attributes.
   bool AddDrive(const AnsiString& drive);  // "D:"
@@ -59,6 +66,14 @@ class FakeFiles : public Files {
   // A reparse-point folder (directory | reparse point) whose entries are those of target, so a
   // walk that follows it can come back to where it started.
   bool AddJunction(const AnsiString& path, const AnsiString& target);
+  // A second name for the file at existing: both count two links, and a change of the contents
+  // by one name is not seen by the other.
+  bool AddHardLink(const AnsiString& path, const AnsiString& existing);
+  // A file-kind reparse point (a symbolic link to a file) that points at target.
+  bool AddFileLink(const AnsiString& path, const AnsiString& target);
+  bool SetLastWriteTime(const AnsiString& path, std::uint64_t time);
+  void SetCurrentFileTime(std::uint64_t now) { now_ = now; }
+  void SetTemporaryFolder(const AnsiString& folder) { temporaryFolder_ = folder; }
   bool SetAttributes(const AnsiString& path, std::uint32_t attributes);
   bool Exists(const AnsiString& path) const;
   bool IsFile(const AnsiString& path) const;
@@ -105,6 +120,8 @@ class FakeFiles : public Files {
   std::size_t removeCount_ = 0;
   std::map<AnsiString, std::uint32_t> failures_;  // upper-case path, no trailing "\"
   AnsiString redirectedSystem32_;                 // upper case, empty when not redirected
+  std::uint64_t now_ = 134000000000000000;        // a day of 2025 as a file time
+  AnsiString temporaryFolder_ = "C:\\Documents and Settings\\User\\Local Settings\\Temp\\";
 };
 
 }  // namespace ql

@@ -43,6 +43,9 @@ class Win32Files final : public Files {
   bool ReadWholeFile(const AnsiString& path, Bytes& bytes) override;
   bool WriteWholeFile(const AnsiString& path, const Bytes& bytes) override;
   std::unique_ptr<HeldFile> HoldForReading(const AnsiString& path) override;
+  std::uint32_t OpenForDeletion(const AnsiString& path, std::unique_ptr<OpenedFile>& file) override;
+  std::uint64_t CurrentFileTime() override;
+  AnsiString TemporaryFolder() override;
 };
 
 class Win32Processes final : public Processes {

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "cleaner/CleanerWindow.h"
+#include "cleaner/FileSources.h"
 #include "platform/fake/FakePlatform.h"
 #include "ui/DetailsWindow.h"
 #include "ui/HintWindow.h"
@@ -348,7 +350,7 @@ TEST_F(CleanerWindowTest, LinksGiveHintsBeforeAScan) {
 }
 
 TEST_F(CleanerWindowTest, LinksGiveDetailsAfterAScanOrSayNothingWasFound) {
-  fake.files.AddFile(kCache + "a.htm");
+  fake.files.AddFile(kCache + "a.htm", Bytes(2048));
   fake.files.AddFile(kCache + "b.htm");
   form->Button1Click();
   StringList lines;
@@ -357,7 +359,7 @@ TEST_F(CleanerWindowTest, LinksGiveDetailsAfterAScanOrSayNothingWasFound) {
     details.Close();
   });
   form->Label1c.Click();
-  EXPECT_EQ(lines, (StringList{kCache + "a.htm", kCache + "b.htm"}));
+  EXPECT_EQ(lines, (StringList{kCache + "a.htm  (2.0 KB)", kCache + "b.htm  (0 bytes)"}));
   form->Label2c.Click();
   EXPECT_EQ(LastShow().caption, "Information");
   EXPECT_EQ(LastShow().text, "No items found!");
@@ -460,18 +462,68 @@ TEST_F(CleanerWindowTest, BodyResetsAHoveredStopOfAScan) {
   EXPECT_TRUE(checked);
 }
 
-TEST_F(CleanerWindowTest, RejectedCacheFolderIsNeverCleaned) {
-  fake.system.SetShellFolderPath(csidl::kInternetCache,
-                                 "C:\\Users\\User\\AppData\\Local\\Microsoft\\Windows\\INetCache");
-  fake.files.AddFile("C:\\Users\\User\\AppData\\Local\\Microsoft\\Windows\\INetCache\\a.htm");
+// On Windows 8 and later the internet cache fails the first pass's guard; the browser caches line
+// cleans it instead.
+TEST_F(CleanerWindowTest, InternetCacheRejectedByTheFirstPassIsABrowserCache) {
+  const AnsiString cache = "C:\\Users\\User\\AppData\\Local\\Microsoft\\Windows\\INetCache\\";
+  fake.system.SetShellFolderPath(csidl::kInternetCache, cache);
+  fake.files.AddFile(cache + "a.htm");
   auto other = ui::MakeForm<CleanerWindow>(host, platform, messages);
   other->ShowForm();
-  fake.registry.SetString(kCurrentUser, "Software\\App", "v", "C:\\gone\\x.doc");
   other->Button1Click();
   EXPECT_EQ(other->Label1b.Caption(), "0 items found");
+  EXPECT_EQ(other->Label3b.Caption(), "1 items found");
   other->Button2Click();
-  EXPECT_TRUE(
-      fake.files.IsFile("C:\\Users\\User\\AppData\\Local\\Microsoft\\Windows\\INetCache\\a.htm"));
+  EXPECT_FALSE(fake.files.Exists(cache + "a.htm"));
+  EXPECT_EQ(LastShow().text, "1 items cleaned!");
+}
+
+TEST_F(CleanerWindowTest, ThreeLinesRunInOrderSkipRunningBrowsersAndAddUp) {
+  const AnsiString local = "C:\\Users\\User\\AppData\\Local\\";
+  const AnsiString chrome = local + "Google\\Chrome\\User Data\\Default\\Cache\\data_1";
+  const AnsiString firefox = local + "Mozilla\\Firefox\\Profiles\\x.default\\cache2\\entry";
+  const AnsiString temp = fake.files.TemporaryFolder();
+  fake.system.SetShellFolderPath(csidl::kLocalAppData, local);
+  fake.files.AddFile(chrome, Bytes(1024 * 1024));
+  fake.files.AddFile(firefox);
+  fake.files.AddFile(temp + "old.tmp", Bytes(512));
+  fake.files.SetLastWriteTime(temp + "old.tmp", fake.files.CurrentFileTime() - 2 * kOneDay);
+  fake.files.AddFile(temp + "new.tmp");
+  fake.files.AddFile(kCache + "a.htm");
+  fake.processes.AddProcess(FakeProcess{77, "Firefox.exe", "C:\\Firefox\\firefox.exe"});
+  fake.registry.SetString(kCurrentUser, "Software\\App\\Recent", "File1", "C:\\gone\\x.doc");
+  std::vector<int> purpleLines;  // the line whose name is purple, each time it changes
+  fake.pump.OnEveryCall([&] {
+    const ui::Label* names[] = {&form->Label1a, &form->Label2a, &form->Label3a};
+    for (int line = 1; line <= 3; ++line) {
+      if (names[line - 1]->TextColor() == kPurple &&
+          (purpleLines.empty() || purpleLines.back() != line))
+        purpleLines.push_back(line);
+    }
+  });
+
+  form->Button1Click();
+  EXPECT_EQ(form->Label1b.Caption(), "2 items found");
+  EXPECT_EQ(form->Label2b.Caption(), "1 items found");
+  EXPECT_EQ(form->Label3b.Caption(), "1 items found");
+  EXPECT_EQ(purpleLines, (std::vector<int>{1, 2, 3}));
+  StringList lines;
+  host.OnModal<DetailsWindow>([&](DetailsWindow& details) {
+    lines = details.InfoList.Lines();
+    details.Close();
+  });
+  form->Label3c.Click();
+  EXPECT_EQ(lines, (StringList{chrome + "  (1.0 MB)", "Skipped while running: Mozilla Firefox"}));
+
+  form->Button2Click();
+  EXPECT_EQ(LastShow().text, "4 items cleaned!\r\n1.0 MB freed");
+  EXPECT_EQ(form->Label3b.Caption(), "1 items cleaned");
+  EXPECT_EQ(form->Label3c.Caption(), "Details");
+  EXPECT_EQ(form->Label1c.Caption(), "What is this?");
+  EXPECT_FALSE(fake.files.Exists(chrome));
+  EXPECT_FALSE(fake.files.Exists(temp + "old.tmp"));
+  EXPECT_TRUE(fake.files.IsFile(temp + "new.tmp"));
+  EXPECT_TRUE(fake.files.IsFile(firefox));
 }
 
 }  // namespace

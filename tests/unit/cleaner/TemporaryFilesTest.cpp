@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include "CleanerTestSupport.h"
+#include "cleaner/FileSources.h"
 
 namespace ql::testing {
 namespace {
@@ -15,14 +18,14 @@ const AnsiString kCache =
 class TemporaryFilesTest : public ::testing::Test {
  protected:
   StringList Scan(const AnsiString& folder = kCache) {
-    StringList found;
+    FilesReport found;
     ground.passes.CleanDir(folder, false, found);
-    return found;
+    return found.files;
   }
   StringList Clean(const AnsiString& folder = kCache) {
-    StringList found;
+    FilesReport found;
     ground.passes.CleanDir(folder, true, found);
-    return found;
+    return found.files;
   }
   FakeFiles& files() { return ground.fake.files; }
   void AddCacheFile(const AnsiString& relative, std::uint32_t attributes = fileattr::kArchive) {
@@ -91,6 +94,115 @@ TEST_F(TemporaryFilesTest, ScanDeletesNothing) {
   EXPECT_TRUE(files().IsFile(kCache + "Sub\\b.htm"));
 }
 
+// One row per deletion rule: what is planted at the file's place, the source's age limit, and
+// whether the file goes (listed by Scan, deleted and counted by Clean) or stays with a note.
+struct DeletionCase {
+  const char* rule;
+  std::function<void(FakeFiles&, const AnsiString& path, std::unique_ptr<HeldFile>& held)> plant;
+  std::uint64_t minimumAge;
+  bool goes;
+  AnsiString note;  // the note of both Scan and Clean, before the path; empty: none
+};
+
+TEST(SafeDeletion, EveryFileGoesThroughTheSameRules) {
+  const AnsiString outside = "C:\\Users\\ann\\Documents\\thesis.doc";
+  constexpr std::uint64_t kHour = kOneDay / 24;
+  const DeletionCase cases[] = {
+      {"plain file",
+       [](FakeFiles& f, const AnsiString& p, std::unique_ptr<HeldFile>&) {
+         f.AddFile(p, Bytes(1500));
+       },
+       0, true, ""},
+      {"symbolic link out of the folder",
+       [&](FakeFiles& f, const AnsiString& p, std::unique_ptr<HeldFile>&) {
+         f.AddFileLink(p, outside);
+       },
+       0, false, ""},
+      {"second name of a file outside",
+       [&](FakeFiles& f, const AnsiString& p, std::unique_ptr<HeldFile>&) {
+         f.AddHardLink(p, outside);
+       },
+       0, false, ""},
+      {"file held open elsewhere",
+       [](FakeFiles& f, const AnsiString& p, std::unique_ptr<HeldFile>& held) {
+         f.AddFile(p);
+         held = f.HoldForReading(p);
+       },
+       0, false, "Not deleted (in use): "},
+      {"read-only file",
+       [](FakeFiles& f, const AnsiString& p, std::unique_ptr<HeldFile>&) {
+         f.AddFile(p, Bytes(), fileattr::kReadOnly);
+       },
+       0, false, "Not deleted (read-only): "},
+      {"file written an hour ago, limit a day",
+       [=](FakeFiles& f, const AnsiString& p, std::unique_ptr<HeldFile>&) {
+         f.AddFile(p);
+         f.SetLastWriteTime(p, f.CurrentFileTime() - kHour);
+       },
+       kOneDay, false, ""},
+      {"file written two days ago, limit a day",
+       [=](FakeFiles& f, const AnsiString& p, std::unique_ptr<HeldFile>&) {
+         f.AddFile(p);
+         f.SetLastWriteTime(p, f.CurrentFileTime() - 48 * kHour);
+       },
+       kOneDay, true, ""},
+      {"file written in the future, limit a day",
+       [=](FakeFiles& f, const AnsiString& p, std::unique_ptr<HeldFile>&) {
+         f.AddFile(p);
+         f.SetLastWriteTime(p, f.CurrentFileTime() + kHour);
+       },
+       kOneDay, false, ""},
+      {"empty folder",
+       [](FakeFiles& f, const AnsiString& p, std::unique_ptr<HeldFile>&) { f.AddFolder(p); }, 0,
+       false, ""},
+      {"file that turns into a folder before it is opened",
+       [](FakeFiles& f, const AnsiString& p, std::unique_ptr<HeldFile>&) {
+         f.AddFile(p);
+         f.SetSearchHook([&f, p](const FindEntry& entry) {
+           if (entry.name == "item.tmp" && f.IsFile(p)) {
+             f.Erase(p);
+             f.AddFolder(p);
+           }
+         });
+       },
+       0, false, ""},
+  };
+  const AnsiString folder = "C:\\Users\\ann\\AppData\\Local\\Temp\\";
+  const AnsiString path = folder + "item.tmp";
+  for (const DeletionCase& c : cases) {
+    SCOPED_TRACE(c.rule);
+    CleanerGround ground;
+    FakeFiles& files = ground.fake.files;
+    files.AddFile(outside, Bytes{7});
+    std::unique_ptr<HeldFile> held;
+    c.plant(files, path, held);
+    const FileSource source{folder, c.minimumAge, {}};
+    const StringList expected = c.goes ? StringList{path} : StringList{};
+    const StringList notes = c.note.empty() ? StringList{} : StringList{c.note + path};
+    FilesReport scan;
+    ground.passes.CleanSource(source, false, scan);
+    EXPECT_EQ(scan.files, expected);
+    EXPECT_EQ(scan.notes, notes);
+    EXPECT_TRUE(files.Exists(path));
+    FilesReport clean;
+    ground.passes.CleanSource(source, true, clean);
+    EXPECT_EQ(clean.files, expected);
+    EXPECT_EQ(clean.notes, notes);
+    EXPECT_EQ(files.Exists(path), !c.goes);
+    EXPECT_EQ(files.Contents(outside), Bytes{7});
+    EXPECT_TRUE(files.IsFolder(folder));
+  }
+}
+
+TEST_F(TemporaryFilesTest, FoldersThatAnotherSourceWalksAreSkipped) {
+  const AnsiString temp = "C:\\Users\\ann\\AppData\\Local\\Temp\\";
+  files().AddFile(temp + "Cache\\page.htm");
+  files().AddFile(temp + "Other\\page.htm");
+  FilesReport found;
+  ground.passes.CleanSource(FileSource{temp, 0, {temp + "CACHE\\"}}, false, found);
+  EXPECT_EQ(found.files, StringList{temp + "Other\\page.htm"});
+}
+
 struct NameCase {
   AnsiString name;
   bool listed;
@@ -106,14 +218,15 @@ TEST_F(TemporaryFilesTest, DesktopIniAndIndexDatAreLeftAloneInAnyCase) {
     SCOPED_TRACE(c.name);
     CleanerGround local;
     local.fake.files.AddFile(kCache + "Deep\\" + c.name);
-    StringList found;
+    FilesReport found;
     local.passes.CleanDir(kCache, true, found);
-    EXPECT_EQ(found.size(), c.listed ? 1u : 0u);
+    EXPECT_EQ(found.files.size(), c.listed ? 1u : 0u);
     EXPECT_EQ(local.fake.files.Exists(kCache + "Deep\\" + c.name), !c.listed);
     EXPECT_EQ(IsExcludedCacheFile(c.name), !c.listed);
   }
 }
 
+// A read-only file stays and is not counted as cleaned.
 TEST_F(TemporaryFilesTest, CleanDeletesFilesButKeepsFoldersAndReadOnlyFiles) {
   AddCacheFile("plain.htm");
   AddCacheFile("hidden.dat", fileattr::kHidden);
@@ -124,7 +237,7 @@ TEST_F(TemporaryFilesTest, CleanDeletesFilesButKeepsFoldersAndReadOnlyFiles) {
   AddCacheFile("index.dat");
   files().AddFolder(kCache + "Empty");
 
-  EXPECT_EQ(Clean().size(), 5u);
+  EXPECT_EQ(Clean().size(), 4u);
   EXPECT_FALSE(files().Exists(kCache + "plain.htm"));
   EXPECT_FALSE(files().Exists(kCache + "hidden.dat"));
   EXPECT_FALSE(files().Exists(kCache + "system.dat"));
@@ -210,8 +323,9 @@ TEST_F(TemporaryFilesTest, StopAtAnyPumpLeavesEverythingNotYetReachedUntouched) 
     CleanerGround local;
     PlantStopTree(local.fake.files);
     local.StopOnPump(stopAt);
-    StringList cleaned;
-    local.passes.CleanDir(kCache, true, cleaned);
+    FilesReport report;
+    local.passes.CleanDir(kCache, true, report);
+    const StringList& cleaned = report.files;
     ASSERT_LE(cleaned.size(), order.size());
     EXPECT_TRUE(std::equal(cleaned.begin(), cleaned.end(), order.begin()));
     for (std::size_t i = 0; i < order.size(); ++i)
@@ -270,14 +384,14 @@ TEST_F(TemporaryFilesTest, LongNamesAndNamesWithHighBytesAreHandledAsAnyOther) {
   EXPECT_EQ(files().RemoveCount(), 3u);
 }
 
-TEST_F(TemporaryFilesTest, FileThatVanishesBeforeItsDeletionIsStillListed) {
+TEST_F(TemporaryFilesTest, FileThatVanishesBeforeItsDeletionIsNotCounted) {
   AddCacheFile("gone.htm");
   AddCacheFile("kept.htm");
   files().SetSearchHook([&](const FindEntry& entry) {
     if (entry.name == "gone.htm")
       files().Erase(kCache + "gone.htm");
   });
-  EXPECT_EQ(Clean(), (StringList{kCache + "gone.htm", kCache + "kept.htm"}));
+  EXPECT_EQ(Clean(), (StringList{kCache + "kept.htm"}));
   EXPECT_EQ(files().RemoveCount(), 1u);
 }
 
@@ -291,6 +405,22 @@ TEST_F(TemporaryFilesTest, FolderThatVanishesBeforeItIsEnteredContributesNothing
   EXPECT_EQ(Clean(), StringList{kCache + "after.htm"});
   EXPECT_EQ(files().OpenSearchCount(), 0u);
 }
+
+// A plain file whose deletion is only written down.
+class RecordedFile : public OpenedFile {
+ public:
+  RecordedFile(AnsiString path, StringList& removed) : path_(std::move(path)), removed_(removed) {}
+  const FileDetails& Details() const override { return details_; }
+  std::uint32_t Delete() override {
+    removed_.push_back(path_);
+    return fileerror::kNone;
+  }
+
+ private:
+  AnsiString path_;
+  StringList& removed_;
+  FileDetails details_{fileattr::kArchive, 0, 0, 1};
+};
 
 // A file system that returns whatever names it is given, as a damaged or hostile one might.
 class ScriptedFolder : public FakeFiles {
@@ -312,9 +442,10 @@ class ScriptedFolder : public FakeFiles {
     return true;
   }
   void FindClose(FindHandle) override {}
-  bool RemoveFile(const AnsiString& path) override {
-    removed.push_back(path);
-    return true;
+  std::uint32_t OpenForDeletion(const AnsiString& path,
+                                std::unique_ptr<OpenedFile>& file) override {
+    file = std::make_unique<RecordedFile>(path, removed);
+    return fileerror::kNone;
   }
   StringList patterns;
   StringList removed;
@@ -341,9 +472,9 @@ TEST(TemporaryFilesOddNames, NamesThatWouldLeaveTheFolderAreNeitherFollowedNorDe
   bool busy = true;
   RecordedProgress progress;
   CleanerPasses passes(files, registry, pump, busy, progress);
-  StringList found;
+  FilesReport found;
   passes.CleanDir(kCache, true, found);
-  EXPECT_EQ(found, StringList{kCache + "fine.htm"});
+  EXPECT_EQ(found.files, StringList{kCache + "fine.htm"});
   EXPECT_EQ(files.removed, StringList{kCache + "fine.htm"});
   EXPECT_EQ(files.patterns, StringList{kCache + "*.*"});
 }

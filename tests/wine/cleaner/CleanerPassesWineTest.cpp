@@ -96,13 +96,13 @@ class CacheTreeTest : public ::testing::Test {
     planted_ = {{"page.htm", FILE_ATTRIBUTE_ARCHIVE, true},
                 {"hidden.dat", FILE_ATTRIBUTE_HIDDEN, true},
                 {"system.dat", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN, true},
-                {"locked.htm", FILE_ATTRIBUTE_READONLY, true},
+                {"locked.htm", FILE_ATTRIBUTE_READONLY, false},
                 {"index.dat", FILE_ATTRIBUTE_ARCHIVE, false},
                 {"Content.IE5\\index.dat", FILE_ATTRIBUTE_ARCHIVE, false},
                 {"Content.IE5\\desktop.ini", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, false},
                 {"Content.IE5\\AB12CD34\\logo[1].gif", FILE_ATTRIBUTE_ARCHIVE, true},
                 {"Content.IE5\\AB12CD34\\caf\xe9.css", FILE_ATTRIBUTE_ARCHIVE, true},
-                {"Content.IE5\\EF56GH78\\script[2].js", FILE_ATTRIBUTE_READONLY, true},
+                {"Content.IE5\\EF56GH78\\script[2].js", FILE_ATTRIBUTE_READONLY, false},
                 {"Content.IE5\\EF56GH78\\index.dat.bak", FILE_ATTRIBUTE_ARCHIVE, true}};
     for (const Planted& file : planted_)
       ASSERT_TRUE(MakeFile(cache_ + file.relative, file.attributes)) << file.relative;
@@ -133,8 +133,9 @@ class CacheTreeTest : public ::testing::Test {
 };
 
 TEST_F(CacheTreeTest, ScanListsEveryFileButTheExcludedOnesAndDeletesNothing) {
-  StringList found;
-  ground_.passes.CleanDir(cache_, false, found);
+  FilesReport report;
+  ground_.passes.CleanDir(cache_, false, report);
+  const StringList& found = report.files;
   EXPECT_EQ(std::set<AnsiString>(found.begin(), found.end()), ExpectedListing());
   EXPECT_EQ(found.size(), ExpectedListing().size());
   for (const Planted& file : planted_)
@@ -142,12 +143,12 @@ TEST_F(CacheTreeTest, ScanListsEveryFileButTheExcludedOnesAndDeletesNothing) {
 }
 
 TEST_F(CacheTreeTest, CleanDeletesFilesAndLeavesFoldersReadOnlyAndExcludedFiles) {
-  StringList found;
-  ground_.passes.CleanDir(cache_, true, found);
+  FilesReport report;
+  ground_.passes.CleanDir(cache_, true, report);
+  const StringList& found = report.files;
   EXPECT_EQ(std::set<AnsiString>(found.begin(), found.end()), ExpectedListing());
   for (const Planted& file : planted_) {
-    const bool survives = !file.listed || (file.attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    EXPECT_EQ(PathExists(cache_ + file.relative), survives) << file.relative;
+    EXPECT_EQ(PathExists(cache_ + file.relative), !file.listed) << file.relative;
   }
   for (const char* folder : {"Content.IE5", "Content.IE5\\AB12CD34", "Empty"})
     EXPECT_TRUE(PathExists(cache_ + folder)) << folder;
@@ -156,8 +157,9 @@ TEST_F(CacheTreeTest, CleanDeletesFilesAndLeavesFoldersReadOnlyAndExcludedFiles)
 }
 
 TEST_F(CacheTreeTest, FilesOfEachSubfolderAreListedTogether) {
-  StringList found;
-  ground_.passes.CleanDir(cache_, false, found);
+  FilesReport report;
+  ground_.passes.CleanDir(cache_, false, report);
+  const StringList& found = report.files;
   const AnsiString sub = cache_ + "Content.IE5\\AB12CD34\\";
   const auto inSub = [&](const AnsiString& path) { return path.compare(0, sub.size(), sub) == 0; };
   const auto first = std::find_if(found.begin(), found.end(), inSub);
@@ -172,8 +174,9 @@ TEST_F(CacheTreeTest, StopAfterTheFirstFileLeavesTheRestInPlace) {
       return;
     ground_.busy = false;
   });
-  StringList found;
-  ground_.passes.CleanDir(cache_, true, found);
+  FilesReport report;
+  ground_.passes.CleanDir(cache_, true, report);
+  const StringList& found = report.files;
   ASSERT_EQ(found.size(), 1u);
   std::size_t present = 0;
   for (const Planted& file : planted_)
@@ -259,8 +262,9 @@ TEST_F(CacheTreeTest, DirectoryLinkInsideTheCacheIsNotFollowed) {
   const AnsiString link = cache_ + "Documents";
   if (!MakeDirectoryLink(link, outside_.substr(0, outside_.size() - 1)))
     GTEST_SKIP() << "this Wine makes no directory reparse points; the fake file system covers it";
-  StringList found;
-  ground_.passes.CleanDir(cache_, true, found);
+  FilesReport report;
+  ground_.passes.CleanDir(cache_, true, report);
+  const StringList& found = report.files;
   EXPECT_TRUE(PathExists(outside_ + "thesis.doc"));
   EXPECT_TRUE(IsReparseFolder(GetFileAttributesA(link.c_str())));
   EXPECT_EQ(found.size(), ExpectedListing().size());
@@ -269,6 +273,44 @@ TEST_F(CacheTreeTest, DirectoryLinkInsideTheCacheIsNotFollowed) {
   // Removed while its target exists: Wine does not list a dangling link, so the tree removal
   // could not find it afterwards.
   EXPECT_TRUE(RemoveDirectoryLink(link));
+}
+
+// A Unix symbolic link to a file, which Wine shows as a reparse point.
+bool MakeUnixFileLink(const AnsiString& link, const AnsiString& target) {
+  const AnsiString unixTarget = UnixPathOf(target);
+  const AnsiString unixLink = UnixPathOfNewEntry(link);
+  return !unixTarget.empty() && !unixLink.empty() &&
+         RunUnixProgram("Z:\\bin\\ln", "ln -s \"" + unixTarget + "\" \"" + unixLink + "\"", [&] {
+           return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+         });
+}
+
+// The deletion rules on the real file system: a second name of a file outside, a link to it and
+// a file this process holds open stay, and only the plain files are listed and deleted.
+TEST_F(CacheTreeTest, LinksHardLinksAndFilesInUseAreLeftAlone) {
+  const AnsiString thesis = outside_ + "thesis.doc";
+  ASSERT_TRUE(CreateHardLinkA((cache_ + "second-name.htm").c_str(), thesis.c_str(), nullptr));
+  ASSERT_TRUE(MakeUnixFileLink(cache_ + "link.htm", thesis));
+  ASSERT_TRUE(MakeFile(cache_ + "open.htm"));
+  const HANDLE open = CreateFileA((cache_ + "open.htm").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(open, INVALID_HANDLE_VALUE);
+  for (bool deleteFiles : {false, true}) {
+    SCOPED_TRACE(deleteFiles);
+    FilesReport report;
+    ground_.passes.CleanDir(cache_, deleteFiles, report);
+    EXPECT_EQ(std::set<AnsiString>(report.files.begin(), report.files.end()), ExpectedListing());
+    EXPECT_EQ(std::set<AnsiString>(report.notes.begin(), report.notes.end()),
+              (std::set<AnsiString>{
+                  "Not deleted (read-only): " + cache_ + "locked.htm",
+                  "Not deleted (read-only): " + cache_ + "Content.IE5\\EF56GH78\\script[2].js",
+                  "Not deleted (in use): " + cache_ + "open.htm"}));
+    for (const char* kept : {"second-name.htm", "link.htm", "open.htm"})
+      EXPECT_TRUE(PathExists(cache_ + kept)) << kept;
+    EXPECT_TRUE(PathExists(thesis));
+  }
+  CloseHandle(open);
+  DeleteFileA((cache_ + "link.htm").c_str());
 }
 
 const char kExplorerFolders[] =
@@ -313,8 +355,9 @@ TEST_F(CacheTreeTest, MovedCacheShellFolderIsTheFolderTheFilesPassCleans) {
   win32::Win32System system;
   AnsiString cache = system.ShellFolderPath(0x20);
   ASSERT_EQ(cache + "\\", cache_);
-  StringList found;
-  ground_.passes.CleanDir(cache + "\\", true, found);
+  FilesReport report;
+  ground_.passes.CleanDir(cache + "\\", true, report);
+  const StringList& found = report.files;
   EXPECT_EQ(found.size(), ExpectedListing().size());
   EXPECT_FALSE(PathExists(cache_ + "page.htm"));
 }
