@@ -13,7 +13,7 @@
 #include "cleaner/CleanerPasses.h"
 #include "cleaner/FileSources.h"
 #include "platform/win32/Win32Platform.h"
-#include "registry/TextMeasure.win32.h"
+#include "paths/TextMeasure.win32.h"
 #include "ui/Win32Host.win32.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/Settings.h"
-#include "registry/PathEllipsis.h"
+#include "paths/PathEllipsis.h"
 #include "ui/Skin.h"
 
 namespace ql {

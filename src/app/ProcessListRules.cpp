@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "registry/AnsiText.h"
+#include "paths/AnsiText.h"
 
 namespace ql {
 

@@ -5,7 +5,7 @@
 
 #include "cleaner/FileSources.h"
 #include "platform/ScopeGuard.h"
-#include "registry/PathEllipsis.h"
+#include "paths/PathEllipsis.h"
 #include "ui/DetailsWindow.h"
 #include "ui/HintWindow.h"
 

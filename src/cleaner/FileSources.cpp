@@ -1,7 +1,7 @@
 // The temporary folder and browser cache sources of the cleaner, and their guards.
 #include "cleaner/FileSources.h"
 
-#include "registry/AnsiText.h"
+#include "paths/AnsiText.h"
 
 namespace ql {
 

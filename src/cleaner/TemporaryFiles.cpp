@@ -7,7 +7,7 @@
 #include <string>
 
 #include "cleaner/CleanerPasses.h"
-#include "registry/AnsiText.h"
+#include "paths/AnsiText.h"
 
 namespace ql {
 

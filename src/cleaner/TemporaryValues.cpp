@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "cleaner/CleanerPasses.h"
-#include "registry/AnsiText.h"
-#include "registry/PathResolution.h"
+#include "paths/AnsiText.h"
+#include "paths/PathResolution.h"
 #include "registry/RegistryHelpers.h"
 
 namespace ql {

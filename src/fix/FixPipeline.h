@@ -7,7 +7,7 @@
 
 #include "fix/ScanState.h"
 #include "platform/platform.h"
-#include "registry/PathResolution.h"
+#include "paths/PathResolution.h"
 
 namespace ql {
 

@@ -2,8 +2,8 @@
 #include "fix/ScanWindow.h"
 
 #include "platform/ScopeGuard.h"
-#include "registry/PathEllipsis.h"
-#include "registry/PathResolution.h"
+#include "paths/PathEllipsis.h"
+#include "paths/PathResolution.h"
 #include "ui/DetailsWindow.h"
 #include "ui/HintWindow.h"
 

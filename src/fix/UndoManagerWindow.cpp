@@ -6,8 +6,8 @@
 #include "fix/FixPipeline.h"
 #include "fix/ScriptText.h"
 #include "platform/ScopeGuard.h"
-#include "registry/AnsiText.h"
-#include "registry/PathResolution.h"
+#include "paths/AnsiText.h"
+#include "paths/PathResolution.h"
 
 namespace ql {
 

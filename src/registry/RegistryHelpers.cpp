@@ -1,7 +1,7 @@
 // Stateless registry helpers; each call opens its own key, does one thing and closes it.
 #include "registry/RegistryHelpers.h"
 
-#include "registry/AnsiText.h"
+#include "paths/AnsiText.h"
 
 namespace ql {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "registry/PathEllipsis.h"
+#include "paths/PathEllipsis.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "platform/fake/FakeCodePage.h"
 #include "platform/fake/FakeFiles.h"
 #include "platform/fake/FakeSystem.h"
-#include "registry/PathResolution.h"
+#include "paths/PathResolution.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static ql::FakeCodePage codePage;

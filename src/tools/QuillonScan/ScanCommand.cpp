@@ -5,7 +5,7 @@
 
 #include "fix/FixPipeline.h"
 #include "fix/RegistryScanner.h"
-#include "registry/PathResolution.h"
+#include "paths/PathResolution.h"
 
 namespace ql {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "registry/AnsiText.h"
+#include "paths/AnsiText.h"
 #include "registry/ObservedRegistry.h"
 
 namespace ql {

@@ -9,7 +9,7 @@
 #include "WineTestSupport.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
-#include "registry/PathResolution.h"
+#include "paths/PathResolution.h"
 
 namespace ql::win32 {
 namespace {

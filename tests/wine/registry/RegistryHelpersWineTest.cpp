@@ -9,8 +9,8 @@
 #include "app/Settings.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
-#include "registry/AnsiText.h"
-#include "registry/PathResolution.h"
+#include "paths/AnsiText.h"
+#include "paths/PathResolution.h"
 #include "registry/RegistryHelpers.h"
 
 namespace ql {

@@ -1,5 +1,5 @@
 // The path-ellipsis rule with the real text measure of a font under Wine.
-#include "registry/TextMeasure.win32.h"
+#include "paths/TextMeasure.win32.h"
 
 #include <gtest/gtest.h>
 

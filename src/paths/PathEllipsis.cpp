@@ -1,6 +1,6 @@
 // The path-ellipsis rule: a path shortened to a label's width by replacing leading folders with
 // "...".
-#include "registry/PathEllipsis.h"
+#include "paths/PathEllipsis.h"
 
 namespace ql {
 

@@ -1,5 +1,5 @@
 // Tests of the path-ellipsis rule with a measure of a fixed number of pixels per character.
-#include "registry/PathEllipsis.h"
+#include "paths/PathEllipsis.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Path resolution: turning command lines and icon references from the registry into one file
 // path, and the file checks the scanner and the cleaner make on it.
-#include "registry/PathResolution.h"
+#include "paths/PathResolution.h"
 
 #include <vector>
 
-#include "registry/AnsiText.h"
+#include "paths/AnsiText.h"
 
 namespace ql {
 

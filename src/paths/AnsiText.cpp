@@ -1,5 +1,5 @@
 // Small rules on the program's 8-bit text that the registry helpers and the path resolution share.
-#include "registry/AnsiText.h"
+#include "paths/AnsiText.h"
 
 namespace ql {
 

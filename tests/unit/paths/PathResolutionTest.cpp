@@ -1,6 +1,6 @@
 // Tests of path resolution: the command-line steps, the prefix table, escaping, file names and
 // the file checks on the in-memory file system.
-#include "registry/PathResolution.h"
+#include "paths/PathResolution.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "registry/PathEllipsis.h"
+#include "paths/PathEllipsis.h"
 
 namespace ql::win32 {
 

@@ -1,5 +1,5 @@
 // Text widths in a label's font, for the path-ellipsis rule.
-#include "registry/TextMeasure.win32.h"
+#include "paths/TextMeasure.win32.h"
 
 #include "platform/win32/UniqueHandle.h"
 
