@@ -23,7 +23,7 @@ void NoteFailure(AnsiString& firstFailure, const AnsiString& valueName) {
 // writing still shows a value it kept.
 bool StartupValuePresent(Registry& registry) {
   RegKey key(registry);
-  if (!key.Open(kCurrentUser, NormalizeKeyPath(kRunKey), regaccess::kRead))
+  if (!key.Open(kCurrentUser, NormalizeKeyPath(kRunPath), regaccess::kRead))
     return false;
   std::uint32_t type = regtype::kNone;
   return registry.QueryValue(key.Get(), kStartupValueName, type, nullptr);

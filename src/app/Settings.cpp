@@ -2,7 +2,7 @@
 // entries, and the program's two folders.
 #include "app/Settings.h"
 
-#include "registry/PathResolution.h"
+#include "paths/PathResolution.h"
 #include "registry/RegistryHelpers.h"
 
 namespace ql {
@@ -114,7 +114,7 @@ void LoadSettings(Registry& registry, ProgramState& state) {
 
 bool SetStartupEntry(Registry& registry, System& system, bool enable) {
   RegKey key(registry);
-  if (!key.Open(kCurrentUser, NormalizeKeyPath(kRunKey), FullAccess64))
+  if (!key.Open(kCurrentUser, NormalizeKeyPath(kRunPath), FullAccess64))
     return false;
   if (enable) {
     const AnsiString executable = system.ExecutablePath();
@@ -128,7 +128,7 @@ bool SetStartupEntry(Registry& registry, System& system, bool enable) {
 }
 
 bool StartupEntryExists(Registry& registry) {
-  return ValueExists(registry, kCurrentUser, kRunKey, kStartupValueName);
+  return ValueExists(registry, kCurrentUser, kRunPath, kStartupValueName);
 }
 
 bool StartupEntryDisabledByUser(Registry& registry) {

@@ -15,7 +15,6 @@ namespace ql {
 
 // Under HKEY_CURRENT_USER.
 constexpr char SettingsKey[] = "SOFTWARE\\Kestrelworks\\Quillon";
-constexpr char kRunKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kStartupValueName[] = "Quillon";
 // Where Task Manager's Startup tab records the Run entries the user switched off.
 constexpr char kStartupApprovedKey[] =

@@ -6,8 +6,8 @@
 
 #include "fix/FixPipeline.h"
 #include "fix/ScanState.h"
+#include "paths/PathResolution.h"
 #include "platform/platform.h"
-#include "registry/PathResolution.h"
 
 namespace ql {
 
@@ -16,7 +16,6 @@ constexpr char kApplicationsPath[] = "\\Applications\\";
 constexpr char kClsidPath[] = "\\CLSID\\";
 constexpr char kAppPathsPath[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 constexpr char kSharedDllsPath[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs\\";
-constexpr char kRunPath[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\";
 constexpr char kUninstallPath[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr char kFontsPath[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts\\";
 constexpr char kHelpPath[] = "\\SOFTWARE\\Microsoft\\Windows\\Help\\";

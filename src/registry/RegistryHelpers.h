@@ -18,6 +18,10 @@ class RegistryError : public std::runtime_error {
 // The open mode of every helper that reads or writes: all access, in the native registry view.
 constexpr std::uint32_t FullAccess64 = regaccess::kFullAccess64;
 
+// The Run key below a root: the startup entries the scanner judges, and the one the startup
+// option keeps.
+constexpr char kRunPath[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\";
+
 // Key paths may start and end with "\"; "\" alone (or the empty path) is the root itself.
 AnsiString NormalizeKeyPath(const AnsiString& path);
 

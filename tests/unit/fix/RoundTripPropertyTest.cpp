@@ -11,6 +11,7 @@
 #include "fix/RegistryScanner.h"
 #include "platform/fake/FakePlatform.h"
 #include "platform/fake/RegEditFiles.h"
+#include "registry/RegistryHelpers.h"
 #include "unit/fix/KeyDeletionBackups.h"
 
 namespace ql {
