@@ -134,27 +134,27 @@ AnsiString NativeFolder(const char* nativeReference, int csidl) {
 
 }  // namespace
 
-bool ToAnsiExactly(const wchar_t* text, std::size_t units, AnsiString& ansi) {
+bool ToAnsiExactly(const wchar_t* text, std::size_t units, AnsiString& ansi, unsigned codePage) {
   ansi.clear();
   if (units == 0)
     return true;
   const int size = static_cast<int>(units);
-  const int length = WideCharToMultiByte(CP_ACP, 0, text, size, nullptr, 0, nullptr, nullptr);
+  const int length = WideCharToMultiByte(codePage, 0, text, size, nullptr, 0, nullptr, nullptr);
   if (length <= 0)
     return false;
   ansi.assign(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, size, &ansi[0], length, nullptr, nullptr);
-  return ToWideText(ansi) == std::wstring(text, units);
+  WideCharToMultiByte(codePage, 0, text, size, &ansi[0], length, nullptr, nullptr);
+  return ToWideText(ansi, codePage) == std::wstring(text, units);
 }
 
-std::wstring ToWideText(const AnsiString& text) {
+std::wstring ToWideText(const AnsiString& text, unsigned codePage) {
   if (text.empty())
     return std::wstring();
   const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
   std::wstring wide(length > 0 ? static_cast<std::size_t>(length) : 0, L'\0');
   if (length > 0)
-    MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], length);
+    MultiByteToWideChar(codePage, 0, text.data(), size, &wide[0], length);
   return wide;
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win32/CodePageText.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace ql::win32 {
@@ -88,6 +89,35 @@ TEST(CodePageAdapter, UpperCasesAndConvertsInTheAnsiCodePage) {
     EXPECT_EQ(codePage.UpperCase("caf\xe9"), "CAF\xc9");
     EXPECT_EQ(codePage.ToWide("caf\xe9"), u"caf\u00e9");
     EXPECT_EQ(codePage.FromWide(u"\u20ac"), "\x80");
+  }
+}
+
+// Text is judged only when the code page carries it exactly. The rule must hold on every code
+// page a user can choose: on UTF-8 (65001) all text is exact, and on 932 a trail byte 0x5C is
+// part of its character.
+TEST(CodePageAdapter, TextIsExactOnlyWhereTheCodePageCarriesIt) {
+  struct Row {
+    unsigned codePage;
+    const wchar_t* text;
+    bool exact;
+    const char* ansi;  // the code page's bytes when exact
+  };
+  const Row rows[] = {
+      {1252, L"C:\\Users\\Jos\u00e9", true, "C:\\Users\\Jos\xe9"},
+      {1252, L"C:\\Users\\Gerg\u0151", false, nullptr},
+      {65001, L"C:\\Users\\Gerg\u0151", true, "C:\\Users\\Gerg\xc5\x91"},
+      {65001, L"C:\\\u8868\\x.exe", true, "C:\\\xe8\xa1\xa8\\x.exe"},
+      {65001, L"C:\\\xd800x", false, nullptr},
+      {932, L"C:\\\u8868\\x.exe", true, "C:\\\x95\x5c\\x.exe"},
+      {932, L"C:\\Users\\Gerg\u0151", false, nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(::testing::Message() << "code page " << row.codePage);
+    AnsiString ansi;
+    EXPECT_EQ(ToAnsiExactly(row.text, wcslen(row.text), ansi, row.codePage), row.exact);
+    if (row.exact) {
+      EXPECT_EQ(ansi, row.ansi);
+    }
   }
 }
 
