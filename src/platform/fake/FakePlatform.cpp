@@ -10,8 +10,15 @@ FakePlatform::FakePlatform() : launcher(system, registry, files, codePage) {
 }
 
 Platform FakePlatform::platform() {
-  return Platform{registry, files, processes, system, clock,
-                  codePage, shell, launcher,  pump,   tasks};
+  return platform(registry);
+}
+
+Platform FakePlatform::platform(Registry& standIn) {
+  return Platform{standIn, files, processes, system, clock, codePage, shell, launcher, pump, tasks};
+}
+
+Platform FakePlatform::platform(Launcher& standIn) {
+  return Platform{registry, files, processes, system, clock, codePage, shell, standIn, pump, tasks};
 }
 
 }  // namespace ql

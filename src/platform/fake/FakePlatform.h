@@ -20,6 +20,9 @@ struct FakePlatform {
   FakePlatform& operator=(const FakePlatform&) = delete;
 
   Platform platform();
+  // The same bundle with one port stood in for, for tests that watch or bend that port.
+  Platform platform(Registry& standIn);
+  Platform platform(Launcher& standIn);
 
   FakeCodePage codePage;
   FakeRegistry registry;

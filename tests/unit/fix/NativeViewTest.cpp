@@ -68,17 +68,7 @@ StringList NativeAndWow64Findings(bool opensNativeView, bool redirectionOff) {
   // Code that opens its keys without KEY_WOW64_64KEY sees the redirected view.
   test::ObservedRegistry defaultView(fake.registry);
   defaultView.droppedAccess = regaccess::kWow64_64Key;
-  Platform platform = fake.platform();
-  Platform seen{opensNativeView ? static_cast<Registry&>(fake.registry) : defaultView,
-                platform.files,
-                platform.processes,
-                platform.system,
-                platform.clock,
-                platform.codePage,
-                platform.shell,
-                platform.launcher,
-                platform.pump,
-                platform.tasks};
+  Platform seen = opensNativeView ? fake.platform() : fake.platform(defaultView);
   const AnsiString undoFolder = kUndoFolder;
   ScanState state;
   FixPipeline pipeline(seen, state, undoFolder);
@@ -179,13 +169,7 @@ TEST(NativeViewTest, TheFixAndTheUndoOfA32BitQuillonReachTheNativeView) {
     fake.launcher.SetConfirmationAnswer(true);
 
     RedirectedLauncher redirected(fake.launcher);
-    Platform platform = fake.platform();
-    Platform seen{
-        platform.registry,  platform.files,
-        platform.processes, platform.system,
-        platform.clock,     platform.codePage,
-        platform.shell,     startsNativeEditor ? static_cast<Launcher&>(fake.launcher) : redirected,
-        platform.pump,      platform.tasks};
+    Platform seen = startsNativeEditor ? fake.platform() : fake.platform(redirected);
     const AnsiString undoFolder = kUndoFolder;
     ScanState state;
     FixPipeline pipeline(seen, state, undoFolder);

@@ -534,8 +534,7 @@ void RunSeed(unsigned seed, bool failExports = false) {
   const Snapshot before = Dump(fake.registry);
 
   FailingExports regedit(fake, planter.failingExports);
-  Platform platform{fake.registry, fake.files, fake.processes, fake.system, fake.clock,
-                    fake.codePage, fake.shell, regedit,        fake.pump,   fake.tasks};
+  Platform platform = fake.platform(regedit);
   ScanState state;
   FixPipeline pipeline(platform, state, undoFolder);
   RegistryScanner scanner(platform, state, pipeline);

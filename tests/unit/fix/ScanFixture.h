@@ -58,8 +58,7 @@ class ScanFixture : public ::testing::Test {
 
   FakePlatform fake;
   ScriptedRegEdit regedit{fake};
-  Platform platform{fake.registry, fake.files, fake.processes, fake.system, fake.clock,
-                    fake.codePage, fake.shell, regedit,        fake.pump,   fake.tasks};
+  Platform platform = fake.platform(regedit);
   AnsiString undoFolder = "C:\\Undo\\";
   ScanState state;
   FixPipeline pipeline{platform, state, undoFolder};

@@ -54,8 +54,7 @@ class ScanWindowTest : public ::testing::Test {
   ui::MessageWindows messages{host};
   FakePlatform fake;
   ScriptedRegEdit regedit{fake};
-  Platform platform{fake.registry, fake.files, fake.processes, fake.system, fake.clock,
-                    fake.codePage, fake.shell, regedit,        fake.pump,   fake.tasks};
+  Platform platform = fake.platform(regedit);
   const AnsiString undoFolder = "C:\\Undo\\";
   std::unique_ptr<ScanWindow> form;
 };

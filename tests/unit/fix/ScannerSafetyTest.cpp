@@ -115,8 +115,7 @@ TEST_P(FailedExportTest, LeavesTheKeyFindingAloneAndNamesItInTheLog) {
 // read it is left alone and named in the log.
 TEST_F(ScanFixture, AValueThatCannotBeBackedUpIsLeftAlone) {
   test::ObservedRegistry observed(fake.registry);
-  Platform refusing{observed,      fake.files, fake.processes, fake.system, fake.clock,
-                    fake.codePage, fake.shell, regedit,        fake.pump,   fake.tasks};
+  Platform refusing = fake.platform(observed);
   FixPipeline refusingPipeline(refusing, state, undoFolder);
   refusingPipeline.RefreshFolders();
   RegistryScanner refusingScanner(refusing, state, refusingPipeline);
@@ -190,8 +189,7 @@ class LossyNamesTest : public ::testing::Test {
 
   FakePlatform fake;
   LossyRegistry registry;
-  Platform platform{registry,      fake.files, fake.processes, fake.system, fake.clock,
-                    fake.codePage, fake.shell, fake.launcher,  fake.pump,   fake.tasks};
+  Platform platform = fake.platform(registry);
   AnsiString undoFolder = "C:\\Undo\\";
   ScanState state;
   FixPipeline pipeline{platform, state, undoFolder};
