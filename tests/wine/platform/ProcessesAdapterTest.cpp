@@ -71,8 +71,12 @@ TEST_F(ProcessesAdapter, PriorityClassesReadBackAsSet) {
   EXPECT_FALSE(processes_.SetPriorityClassOf(child_, 0x12345));
 }
 
+// A process that was only just started may not list its modules yet: its loader is still at work.
 TEST_F(ProcessesAdapter, ModuleAndImagePathsNameTheProgram) {
   AnsiString path;
+  const DWORD deadline = GetTickCount() + 10000;
+  while (!processes_.FirstModulePath(child_, path) && GetTickCount() < deadline)
+    Sleep(20);
   ASSERT_TRUE(processes_.FirstModulePath(child_, path));
   EXPECT_TRUE(EndsWithNoCase(path, kChildName)) << path;
   ASSERT_TRUE(processes_.ImagePath(child_, path));
