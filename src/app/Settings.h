@@ -10,11 +10,10 @@
 #include "platform/system.h"
 #include "platform/tasks.h"
 #include "platform/text.h"
+#include "registry/RegistryHelpers.h"
 
 namespace ql {
 
-// Under HKEY_CURRENT_USER.
-constexpr char SettingsKey[] = "SOFTWARE\\Kestrelworks\\Quillon";
 constexpr char kStartupValueName[] = "Quillon";
 // Where Task Manager's Startup tab records the Run entries the user switched off.
 constexpr char kStartupApprovedKey[] =

@@ -18,6 +18,9 @@ class RegistryError : public std::runtime_error {
 // The open mode of every helper that reads or writes: all access, in the native registry view.
 constexpr std::uint32_t FullAccess64 = regaccess::kFullAccess64;
 
+// The program's settings, under HKEY_CURRENT_USER.
+constexpr char SettingsKey[] = "SOFTWARE\\Kestrelworks\\Quillon";
+
 // The Run key below a root: the startup entries the scanner judges, and the one the startup
 // option keeps.
 constexpr char kRunPath[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\";
