@@ -302,6 +302,64 @@ void Grid::SelectRow(int row) {
     OnChange();
 }
 
+CheckList::CheckList(Form& form, std::string name, Rect bounds)
+    : Control(form, std::move(name), ControlKind::CheckList, bounds) {}
+
+CheckList& CheckList::SetItems(StringList items, bool checked) {
+  items_ = std::move(items);
+  checked_.assign(items_.size(), checked);
+  selected_.assign(items_.size(), false);
+  Changed(Change::Items);
+  return *this;
+}
+
+bool CheckList::Checked(int index) const {
+  return Inside(index) && checked_[static_cast<std::size_t>(index)];
+}
+
+CheckList& CheckList::SetChecked(int index, bool checked) {
+  if (Inside(index) && checked_[static_cast<std::size_t>(index)] != checked) {
+    checked_[static_cast<std::size_t>(index)] = checked;
+    Changed(Change::Checked);
+  }
+  return *this;
+}
+
+bool CheckList::Selected(int index) const {
+  return Inside(index) && selected_[static_cast<std::size_t>(index)];
+}
+
+std::vector<int> CheckList::SelectedIndices() const {
+  std::vector<int> indices;
+  for (int i = 0; i < Count(); ++i) {
+    if (selected_[static_cast<std::size_t>(i)])
+      indices.push_back(i);
+  }
+  return indices;
+}
+
+CheckList& CheckList::SetSelected(int index, bool selected) {
+  if (Inside(index) && selected_[static_cast<std::size_t>(index)] != selected) {
+    selected_[static_cast<std::size_t>(index)] = selected;
+    Changed(Change::Row);
+  }
+  return *this;
+}
+
+// The user's changes are already on screen: the model only follows them.
+void CheckList::Toggle(int index) {
+  if (!Inside(index) || !Enabled())
+    return;
+  checked_[static_cast<std::size_t>(index)] = !checked_[static_cast<std::size_t>(index)];
+  if (OnChange)
+    OnChange();
+}
+
+void CheckList::Select(int index, bool selected) {
+  if (Inside(index))
+    selected_[static_cast<std::size_t>(index)] = selected;
+}
+
 Memo::Memo(Form& form, std::string name, Rect bounds)
     : Control(form, std::move(name), ControlKind::Memo, bounds) {}
 

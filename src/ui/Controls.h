@@ -33,7 +33,7 @@ constexpr int kEscape = 27;
 constexpr int kF1 = 112;
 }  // namespace keys
 
-enum class ControlKind { Label, Picture, CheckBox, Grid, Memo, ComboBox };
+enum class ControlKind { Label, Picture, CheckBox, Grid, Memo, ComboBox, CheckList };
 enum class Cursor { Default, Hand, Hourglass };
 enum class Alignment { Left, Center, Right };
 
@@ -251,6 +251,33 @@ class Grid : public Control {
   std::vector<int> colWidths_;
   int row_ = 0;
   int rowHeight_ = 16;
+};
+
+// Lines of text with a check box each, of which several may be selected (a native list in report
+// mode with check boxes, one column as wide as the longest line, no header).
+class CheckList : public Control {
+ public:
+  CheckList(Form& form, std::string name, Rect bounds = {});
+  const StringList& Items() const { return items_; }
+  int Count() const { return static_cast<int>(items_.size()); }
+  // New lines, ticked or not as given, none selected.
+  CheckList& SetItems(StringList items, bool checked);
+  // Lines outside the list read as unticked and unselected and ignore changes.
+  bool Checked(int index) const;
+  CheckList& SetChecked(int index, bool checked);
+  bool Selected(int index) const;
+  std::vector<int> SelectedIndices() const;
+  CheckList& SetSelected(int index, bool selected);
+  // What the user does, as the renderer (or a test) reports it: a click on a line's check box
+  // flips it, then OnChange runs; a selection change runs nothing.
+  void Toggle(int index);
+  void Select(int index, bool selected);
+
+ private:
+  bool Inside(int index) const { return index >= 0 && index < Count(); }
+  StringList items_;
+  std::vector<bool> checked_;
+  std::vector<bool> selected_;
 };
 
 // Multi-line text with both scroll bars, read-only unless told otherwise, no word wrap.

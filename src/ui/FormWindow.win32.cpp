@@ -128,6 +128,12 @@ HWND FormWindow::CreateChild(Control& control) {
                WS_TABSTOP;
       exStyle = WS_EX_CLIENTEDGE;
       break;
+    case ControlKind::CheckList:
+      className = WC_LISTVIEWA;
+      style |= LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS | WS_VSCROLL | WS_HSCROLL |
+               WS_TABSTOP;
+      exStyle = WS_EX_CLIENTEDGE;
+      break;
     case ControlKind::Memo:
       className = "EDIT";
       style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL |
@@ -160,6 +166,12 @@ HWND FormWindow::CreateChild(Control& control) {
       ::SendMessageA(child, LVM_INSERTCOLUMNA, static_cast<WPARAM>(col),
                      reinterpret_cast<LPARAM>(&column));
     }
+  }
+  if (control.Kind() == ControlKind::CheckList) {
+    ListView_SetExtendedListViewStyle(child, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    LVCOLUMNA column{};
+    column.mask = LVCF_WIDTH;
+    ::SendMessageA(child, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
   }
   if (!IsDrawnByUs(control))
     ::SendMessageA(child, WM_SETFONT,
@@ -289,6 +301,10 @@ void FormWindow::SyncNative(Control& control, Change what) {
         SyncGrid(static_cast<Grid&>(control));
       }
       break;
+    case ControlKind::CheckList:
+      if (what == Change::Items || what == Change::Checked || what == Change::Row)
+        SyncCheckList(static_cast<CheckList&>(control), what == Change::Items);
+      break;
     case ControlKind::Memo:
       if (what == Change::Lines)
         ::SetWindowTextA(child, static_cast<Memo&>(control).Text().c_str());
@@ -342,6 +358,29 @@ void FormWindow::SyncGrid(Grid& grid) {
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     ::SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(grid.Row()),
+                   reinterpret_cast<LPARAM>(&state));
+  }
+}
+
+void FormWindow::SyncCheckList(CheckList& list, bool items) {
+  HWND view = ChildOf(list);
+  if (items) {
+    ::SendMessageA(view, LVM_DELETEALLITEMS, 0, 0);
+    for (int row = 0; row < list.Count(); ++row) {
+      LVITEMA item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = row;
+      item.pszText = const_cast<char*>(list.Items()[static_cast<std::size_t>(row)].c_str());
+      ::SendMessageA(view, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    ::SendMessageA(view, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE);
+  }
+  for (int row = 0; row < list.Count(); ++row) {
+    LVITEMA state{};
+    state.stateMask = LVIS_STATEIMAGEMASK | LVIS_SELECTED;
+    state.state =
+        INDEXTOSTATEIMAGEMASK(list.Checked(row) ? 2 : 1) | (list.Selected(row) ? LVIS_SELECTED : 0);
+    ::SendMessageA(view, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
                    reinterpret_cast<LPARAM>(&state));
   }
 }
@@ -828,7 +867,14 @@ void FormWindow::OnCommand(int id, int code) {
 
 LRESULT FormWindow::OnNotify(const NMHDR& header) {
   Control* control = form_.FindControl(static_cast<int>(header.idFrom));
-  if (control == nullptr || control->Kind() != ControlKind::Grid || syncing_)
+  if (control == nullptr || syncing_)
+    return 0;
+  if (control->Kind() == ControlKind::CheckList && header.code == LVN_ITEMCHANGED) {
+    CheckListChanged(static_cast<CheckList&>(*control),
+                     reinterpret_cast<const NMLISTVIEW&>(header));
+    return 0;
+  }
+  if (control->Kind() != ControlKind::Grid)
     return 0;
   if (header.code == LVN_ITEMCHANGED) {
     const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
@@ -836,6 +882,24 @@ LRESULT FormWindow::OnNotify(const NMHDR& header) {
       static_cast<Grid*>(control)->SelectRow(change.iItem);
   }
   return 0;
+}
+
+// The list tells a line's new state; -1 stands for every line (a click beside the lines clears
+// the selection that way).
+void FormWindow::CheckListChanged(CheckList& list, const NMLISTVIEW& change) {
+  if ((change.uChanged & LVIF_STATE) == 0)
+    return;
+  const int first = change.iItem < 0 ? 0 : change.iItem;
+  const int last = change.iItem < 0 ? list.Count() - 1 : change.iItem;
+  for (int row = first; row <= last; ++row) {
+    if ((change.uNewState & LVIS_STATEIMAGEMASK) != 0) {
+      const bool checked = (change.uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+      if (checked != list.Checked(row))
+        list.Toggle(row);
+    }
+    if (((change.uNewState ^ change.uOldState) & LVIS_SELECTED) != 0)
+      list.Select(row, (change.uNewState & LVIS_SELECTED) != 0);
+  }
 }
 
 LRESULT FormWindow::OnControlColor(HDC dc, HWND child, LRESULT fallback) {

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <map>
 #include <vector>
 
@@ -50,6 +52,8 @@ class FormWindow final : public WindowBase, public FormView {
   void SyncNative(Control& control, Change what);
   void SyncGrid(Grid& grid);
   void SyncCombo(ComboBox& combo, bool items);
+  void SyncCheckList(CheckList& list, bool items);
+  void CheckListChanged(CheckList& list, const NMLISTVIEW& change);
   void ApplyRegion();
   void PlaceWindow();
   void ApplyTimer(Timer& timer);
