@@ -261,6 +261,7 @@ StringList FixPipeline::ReportLogLines(std::uint32_t fixed, const StringList& no
   AppendSection(log, kStillMissingPrefix, stillMissing);
   AppendSection(log, kNotBackedUpPrefix, state_.NotBackedUp);
   AppendSection(log, kNoLongerBrokenPrefix, state_.NoLongerBroken);
+  AppendSection(log, kNotChosenPrefix, state_.NotChosen);
   return log;
 }
 

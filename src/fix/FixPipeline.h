@@ -6,8 +6,8 @@
 #include <stdexcept>
 
 #include "fix/ScanState.h"
-#include "platform/platform.h"
 #include "paths/PathResolution.h"
+#include "platform/platform.h"
 
 namespace ql {
 
@@ -24,6 +24,7 @@ constexpr char kNotBackedUpPrefix[] = "Left alone because it could not be backed
 constexpr char kNotAppliedPrefix[] = "Not changed by the registry editor: ";
 constexpr char kStillMissingPrefix[] = "Changed, but it still names a missing file: ";
 constexpr char kNoLongerBrokenPrefix[] = "Left alone because it is no longer broken: ";
+constexpr char kNotChosenPrefix[] = "Left alone because it was not ticked: ";
 
 // A fix that could not be carried out; the message tells the user what failed.
 class FixError : public std::runtime_error {
@@ -100,7 +101,8 @@ class FixPipeline {
  private:
   // The log: its header, the findings by category, the summary with the number of fixed entries,
   // then the findings the import did not apply, those it changed that still name a missing file,
-  // those left alone for want of a backup and those no longer broken when the fix ran.
+  // those left alone for want of a backup, those no longer broken when the fix ran and those the
+  // user did not tick.
   StringList ReportLogLines(std::uint32_t fixed, const StringList& notApplied,
                             const StringList& stillMissing) const;
   bool IsApplied(const FixedEntry& entry);

@@ -18,12 +18,14 @@ bool ContainsExeOrDll(const AnsiString& text) {
   return Contains(text, "EXE") || Contains(text, "DLL");
 }
 
-// The descriptions of every finding, those left alone for want of a backup included.
+// The descriptions of every finding, those left alone for want of a backup or left out by the
+// user included.
 StringList RecordedDescriptions(const ScanState& state) {
   StringList descriptions;
   for (const StringList& errors : state.CategoryErrors)
     descriptions.insert(descriptions.end(), errors.begin(), errors.end());
   descriptions.insert(descriptions.end(), state.NotBackedUp.begin(), state.NotBackedUp.end());
+  descriptions.insert(descriptions.end(), state.NotChosen.begin(), state.NotChosen.end());
   return descriptions;
 }
 
@@ -60,9 +62,12 @@ const std::vector<RegistryScanner::Examine>& RegistryScanner::Examinations() {
 }
 
 void RegistryScanner::ExamineAndNote(Examine examine, const AnsiString& name) {
-  const std::size_t recorded = state_.Fixes.size() + state_.NotBackedUp.size();
+  const auto recorded = [this] {
+    return state_.Fixes.size() + state_.NotBackedUp.size() + state_.NotChosen.size();
+  };
+  const std::size_t before = recorded();
   (this->*examine)(name);
-  if (state_.Fixes.size() + state_.NotBackedUp.size() == recorded)
+  if (recorded() == before)
     return;
   const std::vector<Examine>& examinations = Examinations();
   const auto check = std::find(examinations.begin(), examinations.end(), examine);
@@ -78,6 +83,7 @@ void RegistryScanner::RecheckFindings() {
   state_.ErrorCount = 0;
   state_.Fixes.clear();
   state_.NotBackedUp.clear();
+  state_.NotChosen.clear();
   state_.Examined.clear();
   pipeline_.PrepareFixScripts();
   folders_ = pipeline_.Folders();
@@ -121,17 +127,29 @@ bool RegistryScanner::SubtreeCanBeCarried(RegRoot root, const AnsiString& keyPat
   return true;
 }
 
-void RegistryScanner::AddProblem(Category category, const FixedEntry& entry) {
+void RegistryScanner::AddProblem(const FixedEntry& entry) {
   ++state_.ErrorCount;
-  state_.ErrorsOf(category).push_back(entry.description);
+  state_.ErrorsOf(entry.category).push_back(entry.description);
   state_.Fixes.push_back(entry);
+}
+
+// Checked before any backup is made: an ignored finding is not reported at all, an unticked one
+// is left out of the fix and named in the log.
+bool RegistryScanner::IsLeftOut(const FixedEntry& entry) {
+  if (state_.Ignored.Holds(FindingPath(entry), entry.file))
+    return true;
+  if (state_.IsTicked(entry))
+    return false;
+  state_.NotChosen.push_back(entry.description);
+  return true;
 }
 
 // The class root merges the per-user and the machine class hives: deleted through it, a key that
 // both hold goes from the per-user hive only, and its export mixes the two. Such a key is
 // exported and deleted in each hive, one finding each.
 void RegistryScanner::RecordKeyDeletion(Category category, const AnsiString& description,
-                                        RegRoot root, const AnsiString& exportPath,
+                                        const AnsiString& file, RegRoot root,
+                                        const AnsiString& exportPath,
                                         const AnsiString& deletePath) {
   const std::pair<RegRoot, const char*> hives[] = {{kCurrentUser, "\\Software\\Classes"},
                                                    {kLocalMachine, "\\SOFTWARE\\Classes"}};
@@ -141,51 +159,66 @@ void RegistryScanner::RecordKeyDeletion(Category category, const AnsiString& des
         return KeyExists(platform_.registry, hive.first, hive.second + deletePath);
       });
   if (!inBothHives) {
-    RecordKeyDeletionIn(category, description, root, exportPath, deletePath);
+    RecordKeyDeletionIn(
+        {FixedEntry::Change::KeyDeleted, category, root, deletePath, "", "", description, file},
+        exportPath);
     return;
   }
   for (const auto& [hive, classes] : hives)
-    RecordKeyDeletionIn(category, description, hive, classes + exportPath, classes + deletePath);
+    RecordKeyDeletionIn({FixedEntry::Change::KeyDeleted, category, hive, classes + deletePath, "",
+                         "", description, file},
+                        classes + exportPath);
 }
 
-void RegistryScanner::RecordKeyDeletionIn(Category category, const AnsiString& description,
-                                          RegRoot root, const AnsiString& exportPath,
-                                          const AnsiString& deletePath) {
-  if (!SubtreeCanBeCarried(root, exportPath))
+void RegistryScanner::RecordKeyDeletionIn(const FixedEntry& entry, const AnsiString& exportPath) {
+  if (!SubtreeCanBeCarried(entry.root, exportPath) || IsLeftOut(entry))
     return;
   if (pipeline_.KeyExports()) {
-    if (!pipeline_.ExportKeyToUndo(root, exportPath)) {
-      state_.NotBackedUp.push_back(description);
+    if (!pipeline_.ExportKeyToUndo(entry.root, exportPath)) {
+      state_.NotBackedUp.push_back(entry.description);
       return;
     }
-    state_.FixScript.push_back(KeyDeletionLine(root, deletePath));
+    state_.FixScript.push_back(KeyDeletionLine(entry.root, entry.keyPath));
     state_.FixScript.push_back("");
   }
-  AddProblem(category, {FixedEntry::Change::KeyDeleted, root, deletePath, "", "", description});
+  AddProblem(entry);
 }
 
 void RegistryScanner::RecordValueDeletion(Category category, const AnsiString& description,
-                                          RegRoot root, const AnsiString& keyPath,
-                                          const AnsiString& valueName) {
+                                          const AnsiString& file, RegRoot root,
+                                          const AnsiString& keyPath, const AnsiString& valueName) {
+  const FixedEntry entry{
+      FixedEntry::Change::ValueDeleted, category, root, keyPath, valueName, "", description, file};
+  if (IsLeftOut(entry))
+    return;
   if (!pipeline_.SaveValueToUndo(root, keyPath, valueName)) {
     state_.NotBackedUp.push_back(description);
     return;
   }
-  AddProblem(category,
-             {FixedEntry::Change::ValueDeleted, root, keyPath, valueName, "", description});
+  AddProblem(entry);
   state_.FixScript.push_back(KeyLine(root, keyPath));
   state_.FixScript.push_back(ValueDeletionLine(valueName));
   state_.FixScript.push_back("");
 }
 
 void RegistryScanner::RecordDefaultValue(Category category, const AnsiString& description,
-                                         const AnsiString& keyPath, const AnsiString& text) {
+                                         const AnsiString& file, const AnsiString& keyPath,
+                                         const AnsiString& text) {
+  const FixedEntry entry{FixedEntry::Change::DefaultValueSet,
+                         category,
+                         kCurrentUser,
+                         keyPath,
+                         "",
+                         text,
+                         description,
+                         file};
+  if (IsLeftOut(entry))
+    return;
   if (!pipeline_.SaveValueToUndo(kCurrentUser, keyPath, "")) {
     state_.NotBackedUp.push_back(description);
     return;
   }
-  AddProblem(category,
-             {FixedEntry::Change::DefaultValueSet, kCurrentUser, keyPath, "", text, description});
+  AddProblem(entry);
   state_.FixScript.push_back(KeyLine(kCurrentUser, keyPath));
   state_.FixScript.push_back(DefaultValueLine(text));
   state_.FixScript.push_back("");
@@ -251,7 +284,7 @@ void RegistryScanner::ExamineExtension(const AnsiString& name) {
   if (!KeyIsWritable(platform_.registry, kClassesRoot, "\\" + name) ||
       !KeyEntryIsSafe(kClassesRoot, "\\", name))
     return;
-  RecordKeyDeletion(Category::ExtensionsHandlers, "Invalid handler " + name, kClassesRoot,
+  RecordKeyDeletion(Category::ExtensionsHandlers, "Invalid handler " + name, "", kClassesRoot,
                     "\\" + name, "\\" + name);
 }
 
@@ -282,7 +315,7 @@ void RegistryScanner::ExamineApplication(const AnsiString& name) {
   if (!KeyIsWritable(registry, kClassesRoot, key) ||
       !KeyEntryIsSafe(kClassesRoot, kApplicationsPath, name))
     return;
-  RecordKeyDeletion(Category::RegisteredPrograms, "Program does not exist: " + program,
+  RecordKeyDeletion(Category::RegisteredPrograms, "Program does not exist: " + program, program,
                     kClassesRoot, key, key);
 }
 
@@ -315,7 +348,7 @@ void RegistryScanner::ExamineClassId(const AnsiString& name) {
   if (!MissingInWindowsFolders(fileName) || !KeyEntryIsSafe(kClassesRoot, kClsidPath, name))
     return;
   // The undo keeps the whole class key while the fix deletes only its server subkey.
-  RecordKeyDeletion(Category::ComActiveX, "Invalid Server32: " + fileName, kClassesRoot, key,
+  RecordKeyDeletion(Category::ComActiveX, "Invalid Server32: " + fileName, path, kClassesRoot, key,
                     key + kind);
 }
 
@@ -347,7 +380,8 @@ void RegistryScanner::ExamineClass(const AnsiString& name) {
   if (!classId.empty() &&
       !KeyExistsInEitherView(platform_.registry, kClassesRoot, "CLSID\\" + classId)) {
     if (KeyEntryIsSafe(kClassesRoot, "\\", name))
-      RecordKeyDeletion(Category::ComActiveX, "Invalid CLSID: " + classId, kClassesRoot, key, key);
+      RecordKeyDeletion(Category::ComActiveX, "Invalid CLSID: " + classId, "", kClassesRoot, key,
+                        key);
     return;
   }
   if (ContainsExeOrDll(icon))
@@ -370,7 +404,7 @@ void RegistryScanner::ExamineClassFile(const AnsiString& name, const AnsiString&
   if (!MissingInWindowsFolders(fileName) || !KeyEntryIsSafe(kClassesRoot, "\\", name))
     return;
   const AnsiString key = "\\" + name + subKey;
-  RecordKeyDeletion(Category::ComActiveX, prefix + fileName, kClassesRoot, key, key);
+  RecordKeyDeletion(Category::ComActiveX, prefix + fileName, path, kClassesRoot, key, key);
 }
 
 // ---- Machine and user lists ----
@@ -391,21 +425,21 @@ void RegistryScanner::ExamineAppPath(const AnsiString& name) {
   AnsiString folder;
   if (!Read(kLocalMachine, key, "", program) || !Read(kLocalMachine, key, "Path", folder))
     return;
+  AnsiString path;
   if (!program.empty() || !folder.empty()) {
     AnsiString expandedFolder;
     if (program.empty() && (!Expand(folder, expandedFolder) ||
                             FolderPresence(platform_.files, expandedFolder) != Presence::Missing))
       return;
     Show(program, StatusForm::Shortened);
-    AnsiString path;
     if (IsPresent(program) || !Resolve(program, path) || !IsMissing(path))
       return;
   }
   if (!KeyIsWritable(registry, kLocalMachine, key) ||
       !KeyEntryIsSafe(kLocalMachine, kAppPathsPath, name))
     return;
-  RecordKeyDeletion(Category::ProgramsLocation, "Software does not exist: " + name, kLocalMachine,
-                    key, key);
+  RecordKeyDeletion(Category::ProgramsLocation, "Software does not exist: " + name, path,
+                    kLocalMachine, key, key);
 }
 
 void RegistryScanner::CheckCommonLibraries() {
@@ -420,8 +454,8 @@ void RegistryScanner::ExamineSharedLibrary(const AnsiString& name) {
   if (!Expand(name, path) || !IsMissing(path) ||
       !ValueEntryIsSafe(kLocalMachine, kSharedDllsPath, name))
     return;
-  RecordValueDeletion(Category::CommonLibraries, "Library does not exist: " + name, kLocalMachine,
-                      kSharedDllsPath, name);
+  RecordValueDeletion(Category::CommonLibraries, "Library does not exist: " + name, path,
+                      kLocalMachine, kSharedDllsPath, name);
 }
 
 void RegistryScanner::CheckStartup(RegRoot root) {
@@ -446,7 +480,7 @@ void RegistryScanner::ExamineStartupValue(const AnsiString& name) {
   }
   if (!ValueEntryIsSafe(startupRoot_, kRunPath, name))
     return;
-  RecordValueDeletion(Category::StartupUninstall, "Startup file does not exist: " + path,
+  RecordValueDeletion(Category::StartupUninstall, "Startup file does not exist: " + path, path,
                       startupRoot_, kRunPath, name);
 }
 
@@ -479,8 +513,8 @@ void RegistryScanner::ExamineUninstallEntry(const AnsiString& name) {
     return;
   if (!KeyEntryIsSafe(kLocalMachine, kUninstallPath, name))
     return;
-  RecordKeyDeletion(Category::StartupUninstall, "Invalid uninstall path: " + name, kLocalMachine,
-                    key, key);
+  RecordKeyDeletion(Category::StartupUninstall, "Invalid uninstall path: " + name, "",
+                    kLocalMachine, key, key);
 }
 
 void RegistryScanner::CheckFonts() {
@@ -501,7 +535,7 @@ void RegistryScanner::ExamineFont(const AnsiString& name) {
     path = folders_.windowsFolder + "Fonts\\" + path;
   if (!IsMissing(path) || !ValueEntryIsSafe(kLocalMachine, kFontsPath, name))
     return;
-  RecordValueDeletion(Category::FontHelpSounds, "Font file does not exist: " + fontFile,
+  RecordValueDeletion(Category::FontHelpSounds, "Font file does not exist: " + fontFile, path,
                       kLocalMachine, kFontsPath, name);
 }
 
@@ -525,7 +559,7 @@ void RegistryScanner::ExamineHelpFile(const AnsiString& name) {
   if (!IsMissing(folder + helpFile) || !ValueEntryIsSafe(kLocalMachine, kHelpPath, name))
     return;
   RecordValueDeletion(Category::FontHelpSounds, "Help file does not exist: " + folder + helpFile,
-                      kLocalMachine, kHelpPath, name);
+                      folder + helpFile, kLocalMachine, kHelpPath, name);
 }
 
 void RegistryScanner::CheckSounds() {
@@ -565,7 +599,7 @@ void RegistryScanner::ExamineSound(const AnsiString& event, const AnsiString& su
                                    const AnsiString& sound, const AnsiString& sisterText) {
   if (!ScriptCanCarryName(sisterText))
     return;
-  RecordDefaultValue(Category::FontHelpSounds, "Sound file does not exist: " + sound,
+  RecordDefaultValue(Category::FontHelpSounds, "Sound file does not exist: " + sound, sound,
                      event + subKey, sisterText);
 }
 

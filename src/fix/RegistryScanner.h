@@ -85,16 +85,17 @@ class RegistryScanner {
   // undo script brings back the whole key that a fix deletes.
   bool SubtreeCanBeCarried(RegRoot root, const AnsiString& keyPath) const;
 
-  void AddProblem(Category category, const FixedEntry& entry);
+  void AddProblem(const FixedEntry& entry);
+  bool IsLeftOut(const FixedEntry& entry);
   // A change is recorded only once the undo script holds the exported key or the value; a
-  // finding whose backup failed is left alone and named in the log.
-  void RecordKeyDeletion(Category category, const AnsiString& description, RegRoot root,
-                         const AnsiString& exportPath, const AnsiString& deletePath);
-  void RecordKeyDeletionIn(Category category, const AnsiString& description, RegRoot root,
-                           const AnsiString& exportPath, const AnsiString& deletePath);
-  void RecordValueDeletion(Category category, const AnsiString& description, RegRoot root,
-                           const AnsiString& keyPath, const AnsiString& valueName);
-  void RecordDefaultValue(Category category, const AnsiString& description,
+  // finding whose backup failed is left alone and named in the log. `file` is the missing file
+  // the finding names, empty when it names none.
+  void RecordKeyDeletion(Category category, const AnsiString& description, const AnsiString& file,
+                         RegRoot root, const AnsiString& exportPath, const AnsiString& deletePath);
+  void RecordKeyDeletionIn(const FixedEntry& entry, const AnsiString& exportPath);
+  void RecordValueDeletion(Category category, const AnsiString& description, const AnsiString& file,
+                           RegRoot root, const AnsiString& keyPath, const AnsiString& valueName);
+  void RecordDefaultValue(Category category, const AnsiString& description, const AnsiString& file,
                           const AnsiString& keyPath, const AnsiString& text);
 
   void Show(const AnsiString& text, StatusForm form) const;

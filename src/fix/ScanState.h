@@ -3,8 +3,10 @@
 
 #include <array>
 #include <cstdint>
+#include <set>
 #include <vector>
 
+#include "fix/IgnoreList.h"
 #include "fix/ScriptText.h"
 #include "platform/registry.h"
 #include "platform/text.h"
@@ -34,12 +36,17 @@ enum class Category {
 struct FixedEntry {
   enum class Change { KeyDeleted, ValueDeleted, DefaultValueSet };
   Change change;
+  Category category;
   RegRoot root;
   AnsiString keyPath;    // as in the fix lines, beginning with "\"
   AnsiString valueName;  // the value a ValueDeleted fix removes
   AnsiString text;       // the data a DefaultValueSet fix writes
   AnsiString description;
+  AnsiString file;  // the missing file the finding names; empty when it names none
 };
+
+// The registry path a finding's fix changes: the key, or the key and the value's name.
+AnsiString FindingPath(const FixedEntry& entry);
 
 // An entry a scan recorded something for: the check that examined it (its place in the
 // scanner's list of entry examinations), the root of a check that walks two, and its name.
@@ -63,6 +70,17 @@ struct ScanState {
   StringList NotBackedUp;         // descriptions of the findings left alone: no backup was made
   StringList NoLongerBroken;      // descriptions of the findings repaired before the fix ran
   std::vector<ExaminedEntry> Examined;  // the entries to examine again right before the fix
+  IgnoreList Ignored;                   // never reported
+  std::set<AnsiString> Unticked;        // finding paths the user left out of the next fix
+  StringList NotChosen;                 // descriptions of the unticked findings a fix left alone
+
+  bool IsTicked(const FixedEntry& entry) const { return Unticked.count(FindingPath(entry)) == 0; }
+  void SetTicked(const FixedEntry& entry, bool ticked);
+  // The number of the category's findings, and of those ticked.
+  std::size_t FindingCount(Category category) const;
+  std::size_t TickedCount(Category category) const;
+  // Takes a finding out of the scan's results (Fixes, its category's list and the count).
+  void Remove(std::size_t fix);
 
   StringList& ErrorsOf(Category category) {
     return CategoryErrors[static_cast<std::size_t>(category)];

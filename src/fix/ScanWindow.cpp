@@ -1,10 +1,12 @@
 // The registry scan and fix window.
 #include "fix/ScanWindow.h"
 
-#include "platform/ScopeGuard.h"
+#include <algorithm>
+
+#include "fix/FindingsWindow.h"
 #include "paths/PathEllipsis.h"
 #include "paths/PathResolution.h"
-#include "ui/DetailsWindow.h"
+#include "platform/ScopeGuard.h"
 #include "ui/HintWindow.h"
 
 namespace ql {
@@ -131,6 +133,7 @@ void ScanWindow::Button1Click() {
 void ScanWindow::Scan() {
   pipeline_.RefreshFolders();
   ShowForm();
+  state_.Ignored = IgnoreList::Read(platform_.registry, platform_.codePage);
   Button1Label.SetCaption("Stop");
   SetLinks(kWhatIsThis, false);
   SetOtherButtonsColor(kBusyButtonColor);
@@ -157,15 +160,32 @@ void ScanWindow::RunStep(const ScanStep& step) {
   for (const auto& check : step.checks)
     check(scanner_);
   row.title->SetTextColor(kTitleColor);
-  row.count->SetCaption(std::to_string(state_.ErrorsOf(step.category).size()) + " errors found");
+  ShowCount(step.category);
+}
+
+// "3 of 5 errors found" once the user has unticked some, shortened when the label is too narrow.
+void ScanWindow::ShowCount(Category category) {
+  ui::Label& count = *rows_[static_cast<std::size_t>(category)].count;
+  const std::size_t found = state_.ErrorsOf(category).size();
+  const std::size_t ticked = state_.TickedCount(category);
+  if (ticked == found) {
+    count.SetCaption(std::to_string(found) + " errors found");
+    return;
+  }
+  const AnsiString part = std::to_string(ticked) + " of " + std::to_string(found);
+  const AnsiString full = part + " errors found";
+  count.SetCaption(count.TextWidth(full) <= count.Width() ? full : part + " to fix");
+}
+
+AnsiString ScanWindow::EndOfScanText() const {
+  return state_.ErrorCount > 0 ? "To fix these errors please click \"Fix\" button." : kNoProblems;
 }
 
 void ScanWindow::EndScan() {
   Button1Label.SetCaption("Scan");
   SetOtherButtonsColor(ui::colors::kBlack);
   SetLinks("Details", true);
-  InfoLabel.SetCaption(state_.ErrorCount > 0 ? "To fix these errors please click \"Fix\" button."
-                                             : kNoProblems);
+  InfoLabel.SetCaption(EndOfScanText());
   state_.Scanned = true;
 }
 
@@ -180,16 +200,24 @@ void ScanWindow::Button2Click() {
     messages_.ShowInformation(kNoProblems);
     return;
   }
-  std::uint32_t fixed = 0;
+  if (std::none_of(state_.Fixes.begin(), state_.Fixes.end(),
+                   [this](const FixedEntry& entry) { return state_.IsTicked(entry); })) {
+    messages_.ShowInformation("Please tick the errors to fix.");
+    return;
+  }
+  // A fix that fails keeps the findings as the user saw and ticked them.
+  const ScanState found = state_;
   scanner_.RecheckFindings();
   try {
-    fixed = pipeline_.WriteFixFiles();
+    const std::uint32_t fixed = pipeline_.WriteFixFiles();
+    messages_.ShowInformation(std::to_string(fixed) + " errors fixed!");
   } catch (const FixError& error) {
+    state_ = found;
     messages_.ShowInformation(error.what());
     return;
   }
-  messages_.ShowInformation(std::to_string(fixed) + " errors fixed!");
-  ShowForm();
+  // What the registry editor did not change, and what was left out, is found again.
+  Scan();
 }
 
 void ScanWindow::DetailsClick(std::size_t row) {
@@ -197,11 +225,14 @@ void ScanWindow::DetailsClick(std::size_t row) {
     ShowHint(Host(), rows_[row].title->Caption(), kScanHints[row]);
     return;
   }
-  const StringList& errors = state_.CategoryErrors[row];
-  if (errors.empty())
+  if (state_.CategoryErrors[row].empty()) {
     messages_.ShowInformation("No errors found in this section!");
-  else
-    ShowDetails(Host(), errors);
+    return;
+  }
+  ShowFindings(Host(), state_, platform_.registry, messages_, static_cast<Category>(row));
+  for (std::size_t category = 0; category < kCategoryCount; ++category)
+    ShowCount(static_cast<Category>(category));
+  InfoLabel.SetCaption(EndOfScanText());
 }
 
 void ScanWindow::ShowStatus(const AnsiString& text, StatusForm form) {

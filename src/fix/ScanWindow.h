@@ -26,13 +26,14 @@ class ScanWindow : public ui::Form {
   void WndImageMouseMove() override;
   // Scan, or Stop while scanning.
   void Button1Click();
-  // Fix.
+  // Fix: changes the ticked findings, then scans again to show what is left.
   void Button2Click();
   // Close.
   void Button3Click() { Close(); }
   void Button2MouseMove();
   void Button3MouseMove();
-  // The link of a row (0 to 6): the details once scanned, the hint before.
+  // The link of a row (0 to 6): the details once scanned (where findings are ticked and ignored),
+  // the hint before.
   void DetailsClick(std::size_t row);
 
   ScanState& State() { return state_; }
@@ -83,6 +84,8 @@ class ScanWindow : public ui::Form {
   void Scan();
   void RunStep(const ScanStep& step);
   void EndScan();
+  void ShowCount(Category category);
+  AnsiString EndOfScanText() const;
   void ShowStatus(const AnsiString& text, StatusForm form);
   void SetLinks(const AnsiString& caption, bool enabled);
   void SetOtherButtonsColor(ui::Color color);

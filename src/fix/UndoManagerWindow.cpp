@@ -5,9 +5,9 @@
 
 #include "fix/FixPipeline.h"
 #include "fix/ScriptText.h"
-#include "platform/ScopeGuard.h"
 #include "paths/AnsiText.h"
 #include "paths/PathResolution.h"
+#include "platform/ScopeGuard.h"
 
 namespace ql {
 

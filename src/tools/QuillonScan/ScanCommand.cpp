@@ -64,6 +64,7 @@ int RunScanCommand(const StringList& arguments, Platform& platform, AnsiString& 
     }
     pipeline.PrepareFixScripts();
   }
+  state.Ignored = IgnoreList::Read(platform.registry, platform.codePage);
   RunAllChecks(scanner, state);
   PrintFindings(state, out);
   if (write) {

@@ -17,8 +17,9 @@ constexpr int kWriteFailed = 3;
 constexpr char kScanUsage[] =
     "Usage: QuillonScan [--write FOLDER]\n"
     "Scans the registry for broken entries and prints them per category; never changes the\n"
-    "registry. With --write, also writes the log, the undo script and the fix script that a fix\n"
-    "would write into FOLDER, without importing anything.\n"
+    "registry. Entries ignored in Quillon's details window are left out. With --write, also\n"
+    "writes the log, the undo script and the fix script that a fix would write into FOLDER,\n"
+    "without importing anything.\n"
     "Exit code: 0 nothing found, 1 problems found, 2 usage error, 3 a file could not be written.\n";
 
 // Each category: its caption, ": " and its count, then its description lines indented by two

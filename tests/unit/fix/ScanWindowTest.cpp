@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 
+#include "fix/FindingsWindow.h"
+#include "fix/IgnoreList.h"
 #include "platform/fake/FakePlatform.h"
-#include "ui/DetailsWindow.h"
 #include "ui/HintWindow.h"
 #include "ui/MessageWindows.h"
 #include "ui/testing/ScriptedHost.h"
@@ -136,7 +138,7 @@ TEST_F(ScanWindowTest, StopAnsweredYesEndsTheScanAndKeepsWhatWasFound) {
   EXPECT_TRUE(fake.registry.HasValue(kCurrentUser, kRun, "r0"));
 }
 
-TEST_F(ScanWindowTest, FixWritesTheFilesImportsAndResets) {
+TEST_F(ScanWindowTest, FixWritesTheFilesImportsAndScansAgain) {
   PlantProblems();
   form->Button1Label.Click();
   form->Button2Label.Click();
@@ -146,8 +148,9 @@ TEST_F(ScanWindowTest, FixWritesTheFilesImportsAndResets) {
   EXPECT_TRUE(fake.files.Exists("C:\\Undo\\Quillon.reg"));
   EXPECT_FALSE(fake.registry.HasValue(kCurrentUser, kRun, "r1"));
   EXPECT_EQ(form->Label6b.Caption(), "0 errors found");
-  ExpectLinks("What is this?", true);
-  EXPECT_FALSE(form->State().Scanned);
+  ExpectLinks("Details", true);
+  EXPECT_TRUE(form->State().Scanned);
+  EXPECT_EQ(form->InfoLabel.Caption(), "No problems found in your system!");
   form->Button3Label.Click();
   EXPECT_FALSE(fake.files.Exists("C:\\Undo\\Quillon.reg"));
   EXPECT_TRUE(fake.files.Exists("C:\\Undo\\Quillon_Undo_1.reg"));
@@ -206,8 +209,8 @@ TEST_F(ScanWindowTest, LinksShowTheHintBeforeAScanAndTheDetailsAfter) {
   PlantProblems();
   form->Button1Label.Click();
   StringList details;
-  host.OnModal<DetailsWindow>([&](DetailsWindow& window) {
-    details = window.InfoList.Lines();
+  host.OnModal<FindingsWindow>([&](FindingsWindow& window) {
+    details = window.InfoList.Items();
     window.Button1Label.Click();
   });
   form->Label6c.Click();
@@ -358,6 +361,112 @@ TEST_F(ScanWindowTest, ARegistryEditorThatFailsGivesAnErrorAndNoCount) {
   for (const auto& show : Shows())
     EXPECT_EQ(show.text.find("errors fixed!"), AnsiString::npos) << show.text;
 }
+
+// What the user chooses in the details, and what the ignore list held before the scan, against
+// what the scan reports, what the fix changes and what its undo script holds.
+struct ChoiceCase {
+  const char* label;
+  std::vector<std::pair<AnsiString, AnsiString>> stored;  // registry path, file
+  bool clearStored;
+  StringList untick;  // findings unticked in the details, by a part of their text
+  StringList ignore;  // findings selected and ignored in the details
+  std::size_t reported;
+  StringList kept;  // Run values (or ".abc") still there after the fix
+};
+
+class ChoiceTest : public ScanWindowTest, public ::testing::WithParamInterface<ChoiceCase> {
+ protected:
+  bool Present(const AnsiString& entry) {
+    return entry == ".abc" ? fake.registry.HasKey(kClassesRoot, ".abc")
+                           : fake.registry.HasValue(kCurrentUser, kRun, entry);
+  }
+  // Ticks and ignores in the details of a row, as the user clicks them.
+  void Choose(ui::Label& link, const ChoiceCase& choice) {
+    host.OnModal<FindingsWindow>([&](FindingsWindow& window) {
+      const auto holds = [&](int row, const StringList& parts) {
+        const AnsiString& line = window.InfoList.Items()[static_cast<std::size_t>(row)];
+        return std::any_of(parts.begin(), parts.end(),
+                           [&](const AnsiString& part) { return line.find(part) != line.npos; });
+      };
+      for (int row = 0; row < window.InfoList.Count(); ++row) {
+        EXPECT_TRUE(window.InfoList.Checked(row));
+        if (holds(row, choice.untick))
+          window.InfoList.Toggle(row);
+        window.InfoList.Select(row, holds(row, choice.ignore));
+      }
+      if (!window.InfoList.SelectedIndices().empty())
+        window.Button2Label.Click();
+      window.Button1Label.Click();
+    });
+    link.Click();
+  }
+};
+
+TEST_P(ChoiceTest, OnlyTheTickedFindingsAreFixedAndBackedUp) {
+  const ChoiceCase& choice = GetParam();
+  for (const char* name : {"a", "b", "c"})
+    fake.registry.SetString(kCurrentUser, kRun, name, AnsiString("C:\\GONE\\") + name + ".EXE");
+  fake.registry.SetString(kClassesRoot, ".abc", "", "gone");
+  for (const auto& [path, file] : choice.stored)
+    ASSERT_TRUE(StoreIgnored(fake.registry, path, file));
+  if (choice.clearStored) {
+    ASSERT_TRUE(ClearIgnored(fake.registry));
+  }
+  form->Button1Label.Click();
+  EXPECT_EQ(form->State().ErrorCount, choice.reported);
+  Choose(form->Label6c, choice);
+  Choose(form->Label1c, choice);
+  const std::size_t found = form->State().ErrorsOf(Category::StartupUninstall).size();
+  const std::size_t ticked = found - choice.untick.size();
+  EXPECT_EQ(form->Label6b.Caption().rfind(
+                ticked == found ? std::to_string(found) + " errors"
+                                : std::to_string(ticked) + " of " + std::to_string(found) + " ",
+                0),
+            0u)
+      << form->Label6b.Caption();
+
+  form->Button2Label.Click();
+  const AnsiString undo = fake.codePage.FromWide(
+      DecodeScriptFile(*fake.files.Contents("C:\\Undo\\Quillon_Undo_1.reg"), fake.codePage));
+  for (const char* entry : {"a", "b", "c", ".abc"}) {
+    const bool kept = std::find(choice.kept.begin(), choice.kept.end(), entry) != choice.kept.end();
+    EXPECT_EQ(Present(entry), kept) << entry;
+    const AnsiString backup = entry == AnsiString(".abc") ? "[HKEY_CLASSES_ROOT\\.abc]"
+                                                          : "\"" + AnsiString(entry) + "\"=";
+    EXPECT_EQ(undo.find(backup) != AnsiString::npos, !kept) << entry;
+  }
+  // The scan after the fix reports the unticked findings again, never the ignored ones.
+  EXPECT_EQ(form->State().ErrorCount, choice.untick.size());
+  EXPECT_EQ(CountIgnored(fake.registry), choice.clearStored
+                                             ? choice.ignore.size()
+                                             : choice.stored.size() + choice.ignore.size());
+}
+
+const std::vector<std::pair<AnsiString, AnsiString>> kStoredBoth = {
+    {"HKEY_CURRENT_USER\\Software\\Elsewhere", "c:\\gone\\c.exe"}, {"hkey_classes_root\\.ABC", ""}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, ChoiceTest,
+    ::testing::Values(
+        ChoiceCase{"all ticked", {}, false, {}, {}, 4, {}},
+        ChoiceCase{"one unticked", {}, false, {"A.EXE"}, {}, 4, {"a"}},
+        ChoiceCase{"one ignored in the details", {}, false, {}, {"B.EXE"}, 4, {"b"}},
+        ChoiceCase{
+            "unticked and ignored", {}, false, {"A.EXE"}, {"B.EXE", ".abc"}, 4, {"a", "b", ".abc"}},
+        ChoiceCase{"stored by file and by key, other letter case",
+                   kStoredBoth,
+                   false,
+                   {},
+                   {},
+                   2,
+                   {"c", ".abc"}},
+        ChoiceCase{"stored, then cleared", kStoredBoth, true, {}, {}, 4, {}}),
+    [](const ::testing::TestParamInfo<ChoiceCase>& info) {
+      AnsiString name;
+      for (char c : AnsiString(info.param.label))
+        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+      return name;
+    });
 
 }  // namespace
 }  // namespace ql
