@@ -1,7 +1,9 @@
-// The options window (start with Windows, start in the tray, no automatic memory freeing).
+// The options window (start with Windows, start in the tray, no automatic memory freeing) and the
+// list of registry findings the user ignored.
 #include "app/OptionsWindow.h"
 
 #include "app/OptionChoices.h"
+#include "fix/IgnoreList.h"
 
 namespace ql {
 
@@ -9,7 +11,7 @@ OptionsWindow::OptionsWindow(ui::FormHost& host, const Platform& platform, ui::M
                              ProgramState& state)
     : Form(host), platform_(platform), messages_(messages), state_(state) {
   SetCaption("Options");
-  SetClientSize({300, 200});
+  SetClientSize({300, 232});
   SetPositionRule(ui::FormPosition::DesktopCenter);
   SetFont(ui::MakeFont("Arial", 13, true));
   ActionLabel.SetFont(ui::MakeFont("Verdana", 16, true));
@@ -17,12 +19,16 @@ OptionsWindow::OptionsWindow(ui::FormHost& host, const Platform& platform, ui::M
     box->SetFont(ui::MakeFont("Arial", 12, true, ui::Rgb(51, 102, 102)));
     box->SetBackColor(ui::colors::kCheckBack);
   }
+  IgnoredLabel.SetFont(ui::MakeFont("Arial", 12, true, ui::Rgb(51, 102, 102)));
+  ClearLabel.SetFont(ui::MakeFont("Arial", 12, true, ui::Rgb(51, 102, 102), true));
+  ClearLabel.SetCursor(ui::Cursor::Hand);
+  ClearLabel.OnClick = [this] { ClearClick(); };
   Button1.OnClick = [this] { Button1Click(); };
   Button2.OnClick = [this] { Button2Click(); };
 }
 
 void OptionsWindow::CreateForm() {
-  ApplySkin("FORM5", {&Button1, &Button2});
+  ApplySkin("FORM6", {&Button1, &Button2});
 }
 
 void OptionsWindow::ShowForm() {
@@ -30,6 +36,13 @@ void OptionsWindow::ShowForm() {
   CheckBox1.SetChecked(choices.startWithSystem);
   CheckBox2.SetChecked(choices.runMinimized);
   CheckBox3.SetChecked(choices.disableMemoryManagement);
+  ShowIgnoredCount();
+}
+
+void OptionsWindow::ShowIgnoredCount() {
+  const std::size_t count = CountIgnored(platform_.registry);
+  IgnoredLabel.SetCaption("Ignored entries: " + std::to_string(count));
+  ClearLabel.SetEnabled(count > 0);
 }
 
 void OptionsWindow::Button1Click() {
@@ -43,6 +56,14 @@ void OptionsWindow::Button1Click() {
 
 void OptionsWindow::Button2Click() {
   Close();
+}
+
+void OptionsWindow::ClearClick() {
+  if (!messages_.AskConfirmation("Report the ignored registry entries again?"))
+    return;
+  if (!ClearIgnored(platform_.registry))
+    messages_.ShowInformation("The list of ignored entries could not be cleared.");
+  ShowIgnoredCount();
 }
 
 }  // namespace ql

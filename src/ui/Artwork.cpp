@@ -203,12 +203,14 @@ struct SkinSpec {
 };
 
 // Corner radii chosen so that the key colour covers exactly 9943, 6711 and 4706 pixels. The
-// cleaner's skin is "Form4" made taller for its third line.
+// cleaner's skin is "Form4" made taller for its third line, the options window's "Form5" made
+// taller for its ignore-list line.
 constexpr SkinSpec kSkins[] = {
     {"FORM2", 399, 461, false, {816, 815, 931, 928}},
     {"FORM4", 398, 300, true, {646, 646, 708, 705}},
     {"FORM5", 300, 200, true, {512, 510, 616, 616}},
     {"FORM3", 398, 332, true, {646, 646, 708, 705}},
+    {"FORM6", 300, 232, true, {512, 510, 616, 616}},
 };
 
 Bitmap WindowSkin(const SkinSpec& spec) {
@@ -412,6 +414,7 @@ const std::vector<Entry>& Entries() {
       {"FORM4", "form4.bmp", [] { return WindowSkin(kSkins[1]); }},
       {"FORM5", "form5.bmp", [] { return WindowSkin(kSkins[2]); }},
       {"FORM3", "form3.bmp", [] { return WindowSkin(kSkins[3]); }},
+      {"FORM6", "form6.bmp", [] { return WindowSkin(kSkins[4]); }},
       {"BUTTONA", "buttona.bmp", [] { return Button(kRest); }},
       {"BUTTONB", "buttonb.bmp", [] { return Button(kHover); }},
       {"MAINFORM", "mainform.bmp", [] { return MainPicture(); }},

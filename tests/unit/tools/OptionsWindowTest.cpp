@@ -3,6 +3,7 @@
 
 #include "app/OptionsWindow.h"
 #include "app/Settings.h"
+#include "fix/IgnoreList.h"
 #include "platform/fake/FakePlatform.h"
 #include "ui/MessageWindows.h"
 #include "ui/testing/ScriptedHost.h"
@@ -213,6 +214,23 @@ TEST_F(OptionsWindowTest, CloseButtonClosesWithoutSaving) {
   EXPECT_FALSE(form.Visible());
   EXPECT_FALSE(state_.ShowMinimized);
   EXPECT_FALSE(fake_.registry.HasKey(kCurrentUser, SettingsKey));
+}
+
+// The ignore line counts the findings ignored in the scan's details; Clear empties the list only
+// when the user confirms.
+TEST_F(OptionsWindowTest, TheIgnoreLineCountsAndClearsOnlyWhenConfirmed) {
+  ASSERT_TRUE(StoreIgnored(fake_.registry, "HKEY_CURRENT_USER\\Software\\A", ""));
+  ASSERT_TRUE(StoreIgnored(fake_.registry, "HKEY_CURRENT_USER\\Software\\B", "C:\\b.exe"));
+  OptionsWindow& form = Open();
+  EXPECT_EQ(form.IgnoredLabel.Caption(), "Ignored entries: 2");
+  host_.ClickOnModal("Confirmation", "Button2Label");
+  form.ClearLabel.Click();
+  EXPECT_EQ(CountIgnored(fake_.registry), 2u);
+  host_.ClickOnModal("Confirmation", "Button1Label");
+  form.ClearLabel.Click();
+  EXPECT_EQ(CountIgnored(fake_.registry), 0u);
+  EXPECT_EQ(form.IgnoredLabel.Caption(), "Ignored entries: 0");
+  EXPECT_FALSE(form.ClearLabel.Enabled());
 }
 
 }  // namespace

@@ -37,11 +37,11 @@ struct Expected {
 
 constexpr Expected kSizes[] = {
     {"FORM2", 399, 461},     {"FORM4", 398, 300},     {"FORM5", 300, 200},
-    {"FORM3", 398, 332},     {"BUTTONA", 100, 30},    {"BUTTONB", 100, 30},
-    {"MAINFORM", 500, 410},  {"LOGO", 34, 34},        {"LOGOLARGE", 100, 100},
-    {"CIRCLEA", 72, 72},     {"CIRCLEB", 72, 72},     {"DOT", 7, 7},
-    {"PROGRESS", 125, 14},   {"TOPBUTTON1A", 20, 18}, {"TOPBUTTON3B", 20, 18},
-    {"BIGBUTTONA", 108, 56}, {"BIGBUTTONB", 108, 56},
+    {"FORM3", 398, 332},     {"FORM6", 300, 232},     {"BUTTONA", 100, 30},
+    {"BUTTONB", 100, 30},    {"MAINFORM", 500, 410},  {"LOGO", 34, 34},
+    {"LOGOLARGE", 100, 100}, {"CIRCLEA", 72, 72},     {"CIRCLEB", 72, 72},
+    {"DOT", 7, 7},           {"PROGRESS", 125, 14},   {"TOPBUTTON1A", 20, 18},
+    {"TOPBUTTON3B", 20, 18}, {"BIGBUTTONA", 108, 56}, {"BIGBUTTONB", 108, 56},
 };
 
 TEST(ArtworkTest, BitmapsAre24BitBottomUpAt2834PixelsPerMetre) {
@@ -60,7 +60,7 @@ TEST(ArtworkTest, BitmapsAre24BitBottomUpAt2834PixelsPerMetre) {
     EXPECT_EQ(*DecodeBmp(file), *bitmap);
   }
   EXPECT_TRUE(artwork::RenderBitmap("form5").has_value());
-  EXPECT_FALSE(artwork::RenderBitmap("FORM6").has_value());
+  EXPECT_FALSE(artwork::RenderBitmap("FORM7").has_value());
 }
 
 long long KeyPixels(const Bitmap& bitmap) {
@@ -95,7 +95,7 @@ TEST(ArtworkTest, WindowSkinsCutExactlyTheirKeyColouredPixels) {
   for (const SkinExpectation& e :
        {SkinExpectation{"FORM2", 9943, false}, SkinExpectation{"FORM4", 6711, true},
         SkinExpectation{"FORM5", 4706, true}, SkinExpectation{"FORM3", 6711, true},
-        SkinExpectation{"MAINFORM", -1, false}}) {
+        SkinExpectation{"FORM6", 4706, true}, SkinExpectation{"MAINFORM", -1, false}}) {
     const Bitmap skin = *artwork::RenderBitmap(e.resource);
     EXPECT_EQ(skin.Pixel(1, 1), colors::kSkin) << e.resource;
     if (e.keyPixels >= 0) {
