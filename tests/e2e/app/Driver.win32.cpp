@@ -2,6 +2,9 @@
 // priority classes and takes screenshots, all from outside the program under test.
 #include "Driver.win32.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -308,6 +311,190 @@ void DeleteRegistryValue(HKEY root, const char* key, const char* name) {
   win32::UniqueHKey handle;
   if (RegOpenKeyExA(root, key, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, handle.put()) == ERROR_SUCCESS)
     RegDeleteValueA(handle.get(), name);
+}
+
+namespace {
+
+// Memory lent in the process that owns a window, for the messages whose arguments point to it.
+class LentMemory {
+ public:
+  LentMemory(HWND window, std::size_t size) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    process_.reset(
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+    if (process_)
+      address_ = static_cast<char*>(
+          VirtualAllocEx(process_.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  }
+  LentMemory(const LentMemory&) = delete;
+  LentMemory& operator=(const LentMemory&) = delete;
+  ~LentMemory() {
+    if (address_ != nullptr)
+      VirtualFreeEx(process_.get(), address_, 0, MEM_RELEASE);
+  }
+  bool Lent() const { return address_ != nullptr; }
+  char* At(std::size_t offset) const { return address_ + offset; }
+  bool Write(const void* data, std::size_t size, std::size_t offset = 0) const {
+    return WriteProcessMemory(process_.get(), At(offset), data, size, nullptr) != FALSE;
+  }
+  bool Read(void* data, std::size_t size, std::size_t offset = 0) const {
+    return ReadProcessMemory(process_.get(), At(offset), data, size, nullptr) != FALSE;
+  }
+
+ private:
+  win32::UniqueHandleNull process_;
+  char* address_ = nullptr;
+};
+
+bool ListItemRect(HWND list, int row, int part, RECT& rect) {
+  LentMemory memory(list, sizeof rect);
+  rect = RECT{part, 0, 0, 0};
+  return memory.Lent() && memory.Write(&rect, sizeof rect) &&
+         SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                      reinterpret_cast<LPARAM>(memory.At(0))) != 0 &&
+         memory.Read(&rect, sizeof rect);
+}
+
+// The list's own hit test tells where on a row its check box lies.
+bool HitsCheckBox(HWND list, int row, POINT point) {
+  LentMemory memory(list, sizeof(LVHITTESTINFO));
+  LVHITTESTINFO hit{};
+  hit.pt = point;
+  if (!memory.Lent() || !memory.Write(&hit, sizeof hit))
+    return false;
+  SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(memory.At(0)));
+  return memory.Read(&hit, sizeof hit) && hit.iItem == row &&
+         (hit.flags & LVHT_ONITEMSTATEICON) != 0;
+}
+
+}  // namespace
+
+std::string ReadAll(HANDLE pipe) {
+  std::string text;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) && read > 0)
+    text.append(buffer, read);
+  return text;
+}
+
+Outcome RunAndCapture(std::string commandLine) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
+  CreatePipe(&outRead, &outWrite, &inherit, 0);
+  CreatePipe(&errRead, &errWrite, &inherit, 0);
+  SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = outWrite;
+  startup.hStdError = errWrite;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION process{};
+  Outcome outcome;
+  const BOOL started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                      nullptr, &startup, &process);
+  CloseHandle(outWrite);
+  CloseHandle(errWrite);
+  if (started) {
+    outcome.out = ReadAll(outRead);
+    outcome.err = ReadAll(errRead);
+    WaitForSingleObject(process.hProcess, 120000);
+    GetExitCodeProcess(process.hProcess, &outcome.exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  CloseHandle(outRead);
+  CloseHandle(errRead);
+  return outcome;
+}
+
+// Each event carries the point itself: a button event sent right after the pointer was moved
+// could otherwise still be placed where the pointer was before.
+void PointerClick(HWND window, POINT client) {
+  ClientToScreen(window, &client);
+  SetCursorPos(client.x, client.y);
+  const LONG x = MulDiv(client.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  const LONG y = MulDiv(client.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  INPUT inputs[3] = {};
+  const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+  for (int i = 0; i < 3; ++i) {
+    inputs[i].type = INPUT_MOUSE;
+    inputs[i].mi.dx = x;
+    inputs[i].mi.dy = y;
+    inputs[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags[i];
+  }
+  SendInput(3, inputs, sizeof(INPUT));
+}
+
+// Another window may have come forward when a modal one closed, and would take the click.
+void PointerClick(HWND form, const char* controlName) {
+  BringToFront(form);
+  RECT rect{};
+  GetWindowRect(GetDlgItem(form, ui::ControlIdFor(controlName)), &rect);
+  POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+  ScreenToClient(form, &centre);
+  PointerClick(form, centre);
+}
+
+int ListRowCount(HWND list) {
+  return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::string ListRowText(HWND list, int row) {
+  constexpr std::size_t kTextSize = 1024;
+  LentMemory memory(list, sizeof(LVITEMA) + kTextSize);
+  LVITEMA item{};
+  item.pszText = memory.At(sizeof item);
+  item.cchTextMax = kTextSize;
+  char text[kTextSize] = {};
+  if (!memory.Lent() || !memory.Write(&item, sizeof item) ||
+      SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                   reinterpret_cast<LPARAM>(memory.At(0))) <= 0 ||
+      !memory.Read(text, kTextSize - 1, sizeof item))
+    return {};
+  return text;
+}
+
+bool ListRowChecked(HWND list, int row) {
+  return (SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) >>
+          12) == 2;
+}
+
+bool ListRowSelected(HWND list, int row) {
+  return SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) != 0;
+}
+
+int FindListRow(HWND list, const std::string& part) {
+  for (int row = 0; row < ListRowCount(list); ++row) {
+    if (ListRowText(list, row).find(part) != std::string::npos)
+      return row;
+  }
+  return -1;
+}
+
+bool ClickListCheckBox(HWND list, int row) {
+  RECT bounds{};
+  if (!ListItemRect(list, row, LVIR_BOUNDS, bounds))
+    return false;
+  const int middle = (bounds.top + bounds.bottom) / 2;
+  for (int x = std::max<int>(bounds.left, 0); x < bounds.left + 40; ++x) {
+    if (HitsCheckBox(list, row, POINT{x, middle})) {
+      PointerClick(list, POINT{x + 3, middle});
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ClickListRowText(HWND list, int row) {
+  RECT label{};
+  if (!ListItemRect(list, row, LVIR_LABEL, label))
+    return false;
+  PointerClick(list, POINT{label.left + 10, (label.top + label.bottom) / 2});
+  return true;
 }
 
 }  // namespace ql::e2e

@@ -39,6 +39,18 @@ class Program {
 // returned object reports so.
 Program Start(const std::string& commandLine);
 
+// Everything left to read in a pipe or a file.
+std::string ReadAll(HANDLE pipe);
+// What a console program printed on both streams, and its exit code.
+struct Outcome {
+  DWORD exitCode = 0xFFFFFFFF;
+  std::string out;
+  std::string err;
+};
+// Runs the command line (the program name first), waits up to two minutes for it to end and
+// collects its output.
+Outcome RunAndCapture(std::string commandLine);
+
 // Polls the condition every 50 ms until it holds or the time is up.
 bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds = 20000);
 
@@ -70,6 +82,24 @@ bool ChildVisible(HWND parent, int controlId);
 // A click on a control of a form as the window system reports it to the form (BN_CLICKED, the
 // same code as a label's STN_CLICKED), which is also what a screen reader asks for.
 void Click(HWND form, const char* controlName);
+
+// A real click of the left mouse button: the pointer moved to the point of the window's client
+// area, the button pressed and released there, as a user does it.
+void PointerClick(HWND window, POINT client);
+// The same on the middle of a form's control, the form brought to the front first.
+void PointerClick(HWND form, const char* controlName);
+
+// A list view of another process, read and clicked as an accessibility tool does: through memory
+// lent in that process for the messages that carry pointers.
+int ListRowCount(HWND list);
+std::string ListRowText(HWND list, int row);
+bool ListRowChecked(HWND list, int row);
+bool ListRowSelected(HWND list, int row);
+// The row whose text holds the part; -1 when none does.
+int FindListRow(HWND list, const std::string& part);
+// A pointer click on the row's check box, or on its text (which selects the row).
+bool ClickListCheckBox(HWND list, int row);
+bool ClickListRowText(HWND list, int row);
 
 bool PostRegistered(HWND window, const char* messageName, WPARAM wParam);
 // Sends a running Quillon the close request a later start sends ("QuillonClose") and waits for

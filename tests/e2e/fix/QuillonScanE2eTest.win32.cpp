@@ -16,56 +16,15 @@ namespace {
 
 using ql::e2e::DeleteRegistryTree;
 using ql::e2e::DeleteRegistryValue;
+using ql::e2e::Outcome;
+using ql::e2e::ReadAll;
 using ql::e2e::RegistryKeyExists;
 using ql::e2e::WriteRegistryText;
 
-struct Outcome {
-  DWORD exitCode = 0xFFFFFFFF;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadAll(HANDLE pipe) {
-  std::string text;
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) && read > 0)
-    text.append(buffer, read);
-  return text;
-}
-
 // Runs QuillonScan.exe with the arguments and collects what it prints on both streams.
 Outcome RunScan(const std::string& arguments) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
-  CreatePipe(&outRead, &outWrite, &inherit, 0);
-  CreatePipe(&errRead, &errWrite, &inherit, 0);
-  SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-  SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = outWrite;
-  startup.hStdError = errWrite;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  std::string commandLine = "\"" + ql::e2e::DriverFolder() + "\\QuillonScan.exe\" " + arguments;
-  PROCESS_INFORMATION process{};
-  Outcome outcome;
-  const BOOL started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                      nullptr, &startup, &process);
-  CloseHandle(outWrite);
-  CloseHandle(errWrite);
-  if (started) {
-    outcome.out = ReadAll(outRead);
-    outcome.err = ReadAll(errRead);
-    WaitForSingleObject(process.hProcess, 120000);
-    GetExitCodeProcess(process.hProcess, &outcome.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
-  CloseHandle(outRead);
-  CloseHandle(errRead);
-  return outcome;
+  return ql::e2e::RunAndCapture("\"" + ql::e2e::DriverFolder() + "\\QuillonScan.exe\" " +
+                                arguments);
 }
 
 std::vector<std::string> Lines(const std::string& text) {

@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <string>
 
 #include "Driver.win32.h"
+#include "fix/ScriptText.h"
 #include "platform/win32/Win32Platform.h"
+#include "ui/Controls.h"
 #include "unit/fix/KeyDeletionBackups.h"
 
 namespace ql::e2e {
@@ -22,6 +25,12 @@ constexpr char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kExtension[] = ".qlgui";
 constexpr int kFixRegistryCommand = 40001;
 constexpr int kUndoManagerCommand = 40003;
+constexpr int kOptionsCommand = 40004;
+constexpr char kIgnored[] = "SOFTWARE\\Kestrelworks\\Quillon\\Ignored";
+// Three startup entries whose programs are gone: one the user unticks, one ignored, one fixed.
+constexpr char kUntickedEntry[] = "qlpickA";
+constexpr char kIgnoredEntry[] = "qlpickB";
+constexpr char kFixedEntry[] = "qlpickC";
 
 std::string UndoFolder() {
   char appData[MAX_PATH] = {};
@@ -43,6 +52,12 @@ void RemoveUndoFiles() {
   }
 }
 
+bool ScanEnded(HWND scan) {
+  const std::string info = ChildText(scan, "InfoLabel");
+  return info == "To fix these errors please click \"Fix\" button." ||
+         info == "No problems found in your system!";
+}
+
 class ScanWindowE2e : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -60,6 +75,9 @@ class ScanWindowE2e : public ::testing::Test {
     CloseQuillon(quillon, main, 5000);
     DeleteRegistryTree(HKEY_CLASSES_ROOT, kExtension);
     DeleteRegistryValue(HKEY_CURRENT_USER, kRun, "qlgui");
+    for (const char* entry : {kUntickedEntry, kIgnoredEntry, kFixedEntry})
+      DeleteRegistryValue(HKEY_CURRENT_USER, kRun, entry);
+    DeleteRegistryTree(HKEY_CURRENT_USER, kIgnored);
   }
 
   Program quillon;
@@ -94,7 +112,9 @@ TEST_F(ScanWindowE2e, FindsFixesAndUndoesThePlantedProblems) {
   Click(information, "Button1Label");
   EXPECT_EQ(ReadRegistryText(HKEY_CLASSES_ROOT, kExtension, ""), "<missing>");
   EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, kRun, "qlgui"), "<missing>");
-  ASSERT_TRUE(WaitUntil([&] { return ChildText(scan, "Label1c") == "What is this?"; }, 5000));
+  // The scan that shows what is left runs before the window may close.
+  ASSERT_TRUE(WaitUntil([&] { return ChildText(scan, "Label1b") == "0 errors found"; }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return ScanEnded(scan); }, kScanWait));
   win32::Win32Files files;
   win32::Win32CodePage codePage;
   Bytes fixScript;
@@ -124,6 +144,121 @@ TEST_F(ScanWindowE2e, FindsFixesAndUndoesThePlantedProblems) {
       << ReadRegistryText(HKEY_CURRENT_USER, kRun, "qlgui");
   Click(undo, "Button3Label");
   EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(undo) == FALSE; }, 5000));
+}
+
+std::string GoneProgram(const char* entry) {
+  return std::string("\"C:\\qlpickgone\\") + entry + ".exe\" /tray";
+}
+
+// What the scan reports for the entry, in QuillonScan's print and in the details.
+std::string FindingText(const char* entry) {
+  std::string upper = std::string("C:\\QLPICKGONE\\") + entry + ".EXE";
+  for (char& c : upper)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return "Startup file does not exist: " + upper;
+}
+
+std::string ScanPrint() {
+  return RunAndCapture("\"" + DriverFolder() + "\\QuillonScan.exe\"").out;
+}
+
+// With the pointer, as a user does it: untick one finding, ignore another, Fix. Only the ticked
+// ones change and the undo brings them back; the ignored one stays out of every scan until the
+// list is cleared in the options window.
+TEST_F(ScanWindowE2e, TheUserPicksAndIgnoresFindingsWithThePointer) {
+  DeleteRegistryTree(HKEY_CURRENT_USER, kIgnored);
+  for (const char* entry : {kUntickedEntry, kIgnoredEntry, kFixedEntry})
+    ASSERT_TRUE(WriteRegistryText(HKEY_CURRENT_USER, kRun, entry, GoneProgram(entry)));
+  ASSERT_TRUE(PostMessageA(main, WM_COMMAND, kFixRegistryCommand, 0));
+  HWND scan = WaitForVisibleWindow(quillon.Id(), " Fix registry problems", 5000);
+  ASSERT_NE(scan, nullptr);
+  PointerClick(scan, "Button1Label");
+  ASSERT_TRUE(WaitUntil([&] { return ScanEnded(scan); }, kScanWait))
+      << ChildText(scan, "InfoLabel");
+  const int found = std::atoi(ChildText(scan, "Label6b").c_str());
+  ASSERT_GE(found, 4) << ChildText(scan, "Label6b");
+
+  PointerClick(scan, "Label6c");
+  HWND details = WaitForVisibleWindow(quillon.Id(), "Details", 5000);
+  ASSERT_NE(details, nullptr);
+  ASSERT_TRUE(BringToFront(details));
+  HWND list = GetDlgItem(details, ui::ControlIdFor("InfoList"));
+  ASSERT_EQ(ListRowCount(list), found);
+  const int unticked = FindListRow(list, FindingText(kUntickedEntry));
+  ASSERT_GE(unticked, 0);
+  EXPECT_TRUE(ListRowChecked(list, unticked));
+  ASSERT_TRUE(ClickListCheckBox(list, unticked));
+  EXPECT_TRUE(WaitUntil([&] { return !ListRowChecked(list, unticked); }, 5000));
+  const int ignored = FindListRow(list, FindingText(kIgnoredEntry));
+  ASSERT_GE(ignored, 0);
+  ASSERT_TRUE(ClickListRowText(list, ignored));
+  ASSERT_TRUE(WaitUntil([&] { return ListRowSelected(list, ignored); }, 5000));
+  SaveWindowBitmap(details, ArtifactFolder() + "\\scan-details.bmp");
+  PointerClick(details, "Button2Label");
+  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(list) == found - 1; }, 5000));
+  EXPECT_EQ(FindListRow(list, FindingText(kIgnoredEntry)), -1);
+  PointerClick(details, "Button1Label");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(details) == FALSE; }, 5000));
+  EXPECT_EQ(ChildText(scan, "Label6b")
+                .rfind(std::to_string(found - 2) + " of " + std::to_string(found - 1) + " ", 0),
+            0u)
+      << ChildText(scan, "Label6b");
+
+  PointerClick(scan, "Button2Label");
+  HWND information = WaitForVisibleWindow(quillon.Id(), "Information", 30000);
+  ASSERT_NE(information, nullptr);
+  EXPECT_NE(ChildText(information, "InfoLabel").find(" errors fixed!"), std::string::npos);
+  PointerClick(information, "Button1Label");
+  // The window scans again and shows what is left in the row: the unticked entry, not the
+  // ignored one nor the two fixed ones.
+  const std::string left = std::to_string(found - 3) + " errors found";
+  ASSERT_TRUE(
+      WaitUntil([&] { return ChildText(scan, "Label6b") == left && ScanEnded(scan); }, kScanWait))
+      << ChildText(scan, "Label6b");
+  EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, kRun, kFixedEntry), "<missing>");
+  EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, kRun, kUntickedEntry), GoneProgram(kUntickedEntry));
+  EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, kRun, kIgnoredEntry), GoneProgram(kIgnoredEntry));
+  win32::Win32Files files;
+  win32::Win32CodePage codePage;
+  Bytes undoScript;
+  ASSERT_TRUE(files.ReadWholeFile(UndoFolder() + "Quillon_Undo_1.reg", undoScript));
+  const std::string undo = codePage.FromWide(DecodeScriptFile(undoScript, codePage));
+  EXPECT_NE(undo.find(std::string("\"") + kFixedEntry + "\"="), std::string::npos);
+  EXPECT_EQ(undo.find(kUntickedEntry), std::string::npos);
+  EXPECT_EQ(undo.find(kIgnoredEntry), std::string::npos);
+  PointerClick(scan, "Button3Label");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(scan) == FALSE; }, 5000));
+
+  ASSERT_TRUE(PostMessageA(main, WM_COMMAND, kUndoManagerCommand, 0));
+  HWND undoManager = WaitForVisibleWindow(quillon.Id(), "Details", 5000);
+  ASSERT_NE(undoManager, nullptr);
+  PointerClick(undoManager, "Button1Label");
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return ReadRegistryText(HKEY_CURRENT_USER, kRun, kFixedEntry) == GoneProgram(kFixedEntry);
+      },
+      15000))
+      << ReadRegistryText(HKEY_CURRENT_USER, kRun, kFixedEntry);
+  PointerClick(undoManager, "Button3Label");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(undoManager) == FALSE; }, 5000));
+
+  const std::string beforeClearing = ScanPrint();
+  EXPECT_NE(beforeClearing.find(FindingText(kUntickedEntry)), std::string::npos);
+  EXPECT_EQ(beforeClearing.find(FindingText(kIgnoredEntry)), std::string::npos);
+  ASSERT_TRUE(PostMessageA(main, WM_COMMAND, kOptionsCommand, 0));
+  HWND options = WaitForVisibleWindow(quillon.Id(), "Options", 5000);
+  ASSERT_NE(options, nullptr);
+  EXPECT_EQ(ChildText(options, "IgnoredLabel"), "Ignored entries: 1");
+  SaveWindowBitmap(options, ArtifactFolder() + "\\options-ignored.bmp");
+  PointerClick(options, "ClearLabel");
+  HWND confirmation = WaitForVisibleWindow(quillon.Id(), "Confirmation", 5000);
+  ASSERT_NE(confirmation, nullptr);
+  PointerClick(confirmation, "Button1Label");
+  EXPECT_TRUE(
+      WaitUntil([&] { return ChildText(options, "IgnoredLabel") == "Ignored entries: 0"; }, 5000));
+  PointerClick(options, "Button2Label");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(options) == FALSE; }, 5000));
+  EXPECT_NE(ScanPrint().find(FindingText(kIgnoredEntry)), std::string::npos);
 }
 
 }  // namespace
