@@ -362,6 +362,16 @@ TEST_F(ScanWindowTest, ARegistryEditorThatFailsGivesAnErrorAndNoCount) {
     EXPECT_EQ(show.text.find("errors fixed!"), AnsiString::npos) << show.text;
 }
 
+TEST_F(ScanWindowTest, FixWithEveryFindingUntickedAsksForATickAndWritesNothing) {
+  PlantProblems();
+  form->Button1Label.Click();
+  for (const FixedEntry& entry : form->State().Fixes)
+    form->State().SetTicked(entry, false);
+  form->Button2Label.Click();
+  EXPECT_EQ(Shows().back().text, "Please tick the errors to fix.");
+  EXPECT_TRUE(fake.files.List("C:\\Undo").empty());
+}
+
 // What the user chooses in the details, and what the ignore list held before the scan, against
 // what the scan reports, what the fix changes and what its undo script holds.
 struct ChoiceCase {
