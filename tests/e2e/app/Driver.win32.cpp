@@ -2,8 +2,6 @@
 // priority classes and takes screenshots, all from outside the program under test.
 #include "Driver.win32.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -313,62 +311,7 @@ void DeleteRegistryValue(HKEY root, const char* key, const char* name) {
     RegDeleteValueA(handle.get(), name);
 }
 
-namespace {
-
-// Memory lent in the process that owns a window, for the messages whose arguments point to it.
-class LentMemory {
- public:
-  LentMemory(HWND window, std::size_t size) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    process_.reset(
-        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
-    if (process_)
-      address_ = static_cast<char*>(
-          VirtualAllocEx(process_.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-  }
-  LentMemory(const LentMemory&) = delete;
-  LentMemory& operator=(const LentMemory&) = delete;
-  ~LentMemory() {
-    if (address_ != nullptr)
-      VirtualFreeEx(process_.get(), address_, 0, MEM_RELEASE);
-  }
-  bool Lent() const { return address_ != nullptr; }
-  char* At(std::size_t offset) const { return address_ + offset; }
-  bool Write(const void* data, std::size_t size, std::size_t offset = 0) const {
-    return WriteProcessMemory(process_.get(), At(offset), data, size, nullptr) != FALSE;
-  }
-  bool Read(void* data, std::size_t size, std::size_t offset = 0) const {
-    return ReadProcessMemory(process_.get(), At(offset), data, size, nullptr) != FALSE;
-  }
-
- private:
-  win32::UniqueHandleNull process_;
-  char* address_ = nullptr;
-};
-
-bool ListItemRect(HWND list, int row, int part, RECT& rect) {
-  LentMemory memory(list, sizeof rect);
-  rect = RECT{part, 0, 0, 0};
-  return memory.Lent() && memory.Write(&rect, sizeof rect) &&
-         SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
-                      reinterpret_cast<LPARAM>(memory.At(0))) != 0 &&
-         memory.Read(&rect, sizeof rect);
-}
-
-// The list's own hit test tells where on a row its check box lies.
-bool HitsCheckBox(HWND list, int row, POINT point) {
-  LentMemory memory(list, sizeof(LVHITTESTINFO));
-  LVHITTESTINFO hit{};
-  hit.pt = point;
-  if (!memory.Lent() || !memory.Write(&hit, sizeof hit))
-    return false;
-  SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(memory.At(0)));
-  return memory.Read(&hit, sizeof hit) && hit.iItem == row &&
-         (hit.flags & LVHT_ONITEMSTATEICON) != 0;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::string ReadAll(HANDLE pipe) {
   std::string text;
@@ -439,61 +382,111 @@ void PointerClick(HWND form, const char* controlName) {
   PointerClick(form, centre);
 }
 
-int ListRowCount(HWND list) {
-  return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+RemoteList::RemoteList(HWND list) : list_(list) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(list, &processId);
+  process_.reset(
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+  if (process_)
+    memory_ = static_cast<char*>(
+        VirtualAllocEx(process_.get(), nullptr, kSize, MEM_COMMIT, PAGE_READWRITE));
 }
 
-std::string ListRowText(HWND list, int row) {
-  constexpr std::size_t kTextSize = 1024;
-  LentMemory memory(list, sizeof(LVITEMA) + kTextSize);
+RemoteList::~RemoteList() {
+  if (memory_ != nullptr)
+    VirtualFreeEx(process_.get(), memory_, 0, MEM_RELEASE);
+}
+
+int RemoteList::Count() const {
+  return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::string RemoteList::Text(int row, int column) const {
+  char* remoteText = memory_ + sizeof(LVITEMA);
   LVITEMA item{};
-  item.pszText = memory.At(sizeof item);
+  item.iSubItem = column;
+  item.pszText = remoteText;
   item.cchTextMax = kTextSize;
+  if (!Put(item))
+    return "";
+  SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+               reinterpret_cast<LPARAM>(memory_));
   char text[kTextSize] = {};
-  if (!memory.Lent() || !memory.Write(&item, sizeof item) ||
-      SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
-                   reinterpret_cast<LPARAM>(memory.At(0))) <= 0 ||
-      !memory.Read(text, kTextSize - 1, sizeof item))
-    return {};
+  if (!ReadProcessMemory(process_.get(), remoteText, text, sizeof(text) - 1, nullptr))
+    return "";
   return text;
 }
 
-bool ListRowChecked(HWND list, int row) {
-  return (SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) >>
-          12) == 2;
-}
-
-bool ListRowSelected(HWND list, int row) {
-  return SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) != 0;
-}
-
-int FindListRow(HWND list, const std::string& part) {
-  for (int row = 0; row < ListRowCount(list); ++row) {
-    if (ListRowText(list, row).find(part) != std::string::npos)
+int RemoteList::Find(const std::string& name) const {
+  for (int row = 0; row < Count(); ++row) {
+    if (Text(row) == name)
       return row;
   }
   return -1;
 }
 
-bool ClickListCheckBox(HWND list, int row) {
+int RemoteList::FindContaining(const std::string& part) const {
+  for (int row = 0; row < Count(); ++row) {
+    if (Text(row).find(part) != std::string::npos)
+      return row;
+  }
+  return -1;
+}
+
+bool RemoteList::Checked(int row) const {
+  return (SendMessageA(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) >>
+          12) == 2;
+}
+
+bool RemoteList::Selected(int row) const {
+  return SendMessageA(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) != 0;
+}
+
+bool RemoteList::Select(int row) const {
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  return Put(item) && SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                                   reinterpret_cast<LPARAM>(memory_)) != FALSE;
+}
+
+bool RemoteList::ItemRect(int row, int part, RECT& rect) const {
+  rect = RECT{part, 0, 0, 0};
+  return Put(rect) &&
+         SendMessageA(list_, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                      reinterpret_cast<LPARAM>(memory_)) != 0 &&
+         Get(rect);
+}
+
+// The list's own hit test tells where on a row its check box lies.
+bool RemoteList::HitsCheckBox(int row, POINT point) const {
+  LVHITTESTINFO hit{};
+  hit.pt = point;
+  if (!Put(hit))
+    return false;
+  SendMessageA(list_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(memory_));
+  return Get(hit) && hit.iItem == row && (hit.flags & LVHT_ONITEMSTATEICON) != 0;
+}
+
+bool RemoteList::ClickCheckBox(int row) const {
   RECT bounds{};
-  if (!ListItemRect(list, row, LVIR_BOUNDS, bounds))
+  if (!ItemRect(row, LVIR_BOUNDS, bounds))
     return false;
   const int middle = (bounds.top + bounds.bottom) / 2;
   for (int x = std::max<int>(bounds.left, 0); x < bounds.left + 40; ++x) {
-    if (HitsCheckBox(list, row, POINT{x, middle})) {
-      PointerClick(list, POINT{x + 3, middle});
+    if (HitsCheckBox(row, POINT{x, middle})) {
+      PointerClick(list_, POINT{x + 3, middle});
       return true;
     }
   }
   return false;
 }
 
-bool ClickListRowText(HWND list, int row) {
+bool RemoteList::ClickText(int row) const {
   RECT label{};
-  if (!ListItemRect(list, row, LVIR_LABEL, label))
+  if (!ItemRect(row, LVIR_LABEL, label))
     return false;
-  PointerClick(list, POINT{label.left + 10, (label.top + label.bottom) / 2});
+  PointerClick(list_, POINT{label.left + 10, (label.top + label.bottom) / 2});
   return true;
 }
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -89,17 +91,49 @@ void PointerClick(HWND window, POINT client);
 // The same on the middle of a form's control, the form brought to the front first.
 void PointerClick(HWND form, const char* controlName);
 
-// A list view of another process, read and clicked as an accessibility tool does: through memory
-// lent in that process for the messages that carry pointers.
-int ListRowCount(HWND list);
-std::string ListRowText(HWND list, int row);
-bool ListRowChecked(HWND list, int row);
-bool ListRowSelected(HWND list, int row);
-// The row whose text holds the part; -1 when none does.
-int FindListRow(HWND list, const std::string& part);
-// A pointer click on the row's check box, or on its text (which selects the row).
-bool ClickListCheckBox(HWND list, int row);
-bool ClickListRowText(HWND list, int row);
+// A list view of another process, read, selected and clicked as an accessibility tool does:
+// through memory lent in that process, since list-view messages carry pointers that are not
+// carried across processes.
+class RemoteList {
+ public:
+  explicit RemoteList(HWND list);
+  RemoteList(const RemoteList&) = delete;
+  RemoteList& operator=(const RemoteList&) = delete;
+  ~RemoteList();
+
+  bool Usable() const { return memory_ != nullptr; }
+  int Count() const;
+  std::string Text(int row, int column = 0) const;
+  // The row whose first column reads the name; -1 when none does.
+  int Find(const std::string& name) const;
+  // The row whose text holds the part; -1 when none does.
+  int FindContaining(const std::string& part) const;
+  bool Checked(int row) const;
+  bool Selected(int row) const;
+  // As a user's click does: the row becomes selected and focused, and the form is told.
+  bool Select(int row) const;
+  // A pointer click on the row's check box, or on its text (which selects the row).
+  bool ClickCheckBox(int row) const;
+  bool ClickText(int row) const;
+
+ private:
+  static constexpr int kTextSize = 1024;
+  static constexpr SIZE_T kSize = sizeof(LVITEMA) + kTextSize;
+  template <typename T>
+  bool Put(const T& value) const {
+    return WriteProcessMemory(process_.get(), memory_, &value, sizeof(value), nullptr) != FALSE;
+  }
+  template <typename T>
+  bool Get(T& value) const {
+    return ReadProcessMemory(process_.get(), memory_, &value, sizeof(value), nullptr) != FALSE;
+  }
+  bool ItemRect(int row, int part, RECT& rect) const;
+  bool HitsCheckBox(int row, POINT point) const;
+
+  HWND list_;
+  win32::UniqueHandleNull process_;
+  char* memory_ = nullptr;
+};
 
 bool PostRegistered(HWND window, const char* messageName, WPARAM wParam);
 // Sends a running Quillon the close request a later start sends ("QuillonClose") and waits for

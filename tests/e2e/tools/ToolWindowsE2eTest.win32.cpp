@@ -2,13 +2,11 @@
 // and the worked programs window listing a running notepad and ending it after the confirmation.
 #include <windows.h>
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "Driver.win32.h"
-#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
 #include "registry/RegistryHelpers.h"
 #include "ui/Controls.h"
@@ -33,69 +31,6 @@ HWND WaitForWindow(DWORD processId, const std::string& title) {
 bool WaitHidden(HWND window) {
   return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, kWindowWait);
 }
-
-// Reads and selects the rows of a list view in another process through memory of that process,
-// since list-view messages carry pointers that are not carried across processes.
-class RemoteList {
- public:
-  RemoteList(HWND list, DWORD processId)
-      : list_(list),
-        process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                             processId)) {
-    if (process_)
-      memory_ = VirtualAllocEx(process_.get(), nullptr, kSize, MEM_COMMIT, PAGE_READWRITE);
-  }
-  RemoteList(const RemoteList&) = delete;
-  RemoteList& operator=(const RemoteList&) = delete;
-  ~RemoteList() {
-    if (memory_ != nullptr)
-      VirtualFreeEx(process_.get(), memory_, 0, MEM_RELEASE);
-  }
-
-  bool Usable() const { return memory_ != nullptr; }
-  int Count() const { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
-  std::string Text(int row, int column) const {
-    char* remoteText = static_cast<char*>(memory_) + sizeof(LVITEMA);
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = remoteText;
-    item.cchTextMax = kTextSize;
-    if (!Put(item))
-      return "";
-    SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
-                 reinterpret_cast<LPARAM>(memory_));
-    char text[kTextSize] = {};
-    if (!ReadProcessMemory(process_.get(), remoteText, text, sizeof(text) - 1, nullptr))
-      return "";
-    return text;
-  }
-  int Find(const std::string& name) const {
-    for (int row = 0; row < Count(); ++row) {
-      if (Text(row, 0) == name)
-        return row;
-    }
-    return -1;
-  }
-  // As a user's click does: the row becomes selected and focused, and the form is told.
-  bool Select(int row) const {
-    LVITEMA item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    return Put(item) && SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
-                                     reinterpret_cast<LPARAM>(memory_)) != FALSE;
-  }
-
- private:
-  static constexpr int kTextSize = 260;
-  static constexpr SIZE_T kSize = sizeof(LVITEMA) + kTextSize;
-  bool Put(const LVITEMA& item) const {
-    return WriteProcessMemory(process_.get(), memory_, &item, sizeof(item), nullptr) != FALSE;
-  }
-
-  HWND list_;
-  win32::UniqueHandleNull process_;
-  void* memory_ = nullptr;
-};
 
 class ToolWindowsE2e : public ::testing::Test {
  protected:
@@ -181,7 +116,7 @@ TEST_F(ToolWindowsE2e, WorkedProgramsWindowEndsARunningNotepadAfterTheConfirmati
   Click(main_, "InfoLabel1a");
   HWND programs = WaitForWindow(quillon_.Id(), "Worked programs");
   ASSERT_NE(programs, nullptr);
-  RemoteList list(Child(programs, "InfoList"), quillon_.Id());
+  RemoteList list(Child(programs, "InfoList"));
   ASSERT_TRUE(list.Usable());
   int row = -1;
   ASSERT_TRUE(WaitUntil([&] { return (row = list.Find("notepad.exe")) > 0; }, kWindowWait))
