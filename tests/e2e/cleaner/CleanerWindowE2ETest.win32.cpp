@@ -6,12 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "Driver.win32.h"
+#include "wine/cleaner/UnixLinks.win32.h"
 
 namespace ql::e2e {
 namespace {
@@ -47,45 +47,12 @@ std::string ReadCacheShellFolder(DWORD& type, bool& present) {
   return data;
 }
 
-// The Unix path Wine keeps a Windows path at.
-std::string UnixPath(const std::string& path) {
-  using ToUnix = char*(CDECL*)(LPCWSTR);
-  const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void (*)()>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  const std::wstring wide(path.begin(), path.end());
-  char* converted = toUnix != nullptr ? toUnix(wide.c_str()) : nullptr;
-  const std::string result = converted != nullptr ? converted : "";
-  HeapFree(GetProcessHeap(), 0, converted);
-  return result;
-}
-
-// Runs a Unix program through Wine and waits until done() holds: a Unix process cannot be waited
-// on. Wine's CreateSymbolicLinkA makes nothing and its DeleteFileA leaves a Unix link in place.
-bool RunUnixProgram(const char* program, std::string commandLine,
-                    const std::function<bool()>& done) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
-    return false;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return WaitUntil(done, 5000);
-}
-
 bool MakeUnixFileLink(const std::string& link, const std::string& target) {
-  const std::size_t delimiter = link.find_last_of('\\');
-  return RunUnixProgram("Z:\\bin\\ln",
-                        "ln -s \"" + UnixPath(target) + "\" \"" +
-                            UnixPath(link.substr(0, delimiter)) + "/" + link.substr(delimiter + 1) +
-                            "\"",
-                        [&] { return Exists(link); });
+  return test::MakeUnixLink(link, target, [&] { return Exists(link); });
 }
 
-// Only while its target is there: Wine lists no link whose target is gone.
 void RemoveUnixLink(const std::string& link) {
-  RunUnixProgram("Z:\\bin\\rm", "rm \"" + UnixPath(link) + "\"", [&] { return !Exists(link); });
+  test::RemoveUnixLink(link, [&] { return !Exists(link); });
 }
 
 class CleanerWindowE2E : public ::testing::Test {

@@ -10,6 +10,7 @@
 #include "platform/fake/FakeShell.h"
 #include "platform/win32/SystemFunction.h"
 #include "platform/win32/Win32Platform.h"
+#include "wine/cleaner/UnixLinks.win32.h"
 
 namespace ql {
 namespace {
@@ -192,58 +193,16 @@ TEST_F(CacheTreeTest, InternetCacheFolderOfThisSystemFailsTheGuard) {
   EXPECT_FALSE(PassesTemporaryGuard(cache + "\\"));
 }
 
-// The Unix path Wine keeps a Windows path at; empty outside Wine.
-AnsiString UnixPathOf(const AnsiString& path) {
-  using ToUnix = char*(CDECL*)(LPCWSTR);
-  const auto toUnix = win32::LookUpFunction<ToUnix>("kernel32.dll", "wine_get_unix_file_name");
-  if (toUnix == nullptr)
-    return AnsiString();
-  const std::wstring wide(path.begin(), path.end());
-  char* unixPath = toUnix(wide.c_str());
-  if (unixPath == nullptr)
-    return AnsiString();
-  const AnsiString result = unixPath;
-  HeapFree(GetProcessHeap(), 0, unixPath);
-  return result;
-}
-
-// Starts a Unix program through Wine (which can start them) and waits until done() holds, at
-// most five seconds: the handle of a Unix process cannot be waited on.
-template <typename Done>
-bool RunUnixProgram(const char* program, AnsiString commandLine, Done done) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
-    return false;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  for (int attempt = 0; attempt < 100 && !done(); ++attempt)
-    Sleep(50);
-  return done();
-}
-
-AnsiString UnixPathOfNewEntry(const AnsiString& path) {
-  const std::size_t delimiter = path.find_last_of('\\');
-  const AnsiString folder = UnixPathOf(path.substr(0, delimiter));
-  return folder.empty() ? folder : folder + "/" + path.substr(delimiter + 1);
-}
-
-// Wine's CreateSymbolicLinkA makes nothing, but Wine shows a Unix symbolic link to a folder as
-// a directory reparse point, so /bin/ln makes one. Wine cannot remove it either: /bin/rm does.
+// Wine shows a Unix symbolic link to a folder as a directory reparse point.
 bool MakeUnixDirectoryLink(const AnsiString& link, const AnsiString& target) {
-  const AnsiString unixTarget = UnixPathOf(target);
-  const AnsiString unixLink = UnixPathOfNewEntry(link);
-  return !unixTarget.empty() && !unixLink.empty() &&
-         RunUnixProgram("Z:\\bin\\ln", "ln -s \"" + unixTarget + "\" \"" + unixLink + "\"",
-                        [&] { return IsReparseFolder(GetFileAttributesA(link.c_str())); });
+  return test::MakeUnixLink(link, target,
+                            [&] { return IsReparseFolder(GetFileAttributesA(link.c_str())); });
 }
 
 bool RemoveDirectoryLink(const AnsiString& link) {
-  const auto gone = [&] { return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES; };
-  return RemoveDirectoryA(link.c_str()) ||
-         RunUnixProgram("Z:\\bin\\rm", "rm \"" + UnixPathOfNewEntry(link) + "\"", gone);
+  return RemoveDirectoryA(link.c_str()) || test::RemoveUnixLink(link, [&] {
+           return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES;
+         });
 }
 
 // Creates a directory symbolic link, the Windows way or else the Wine way; false when neither
@@ -277,12 +236,8 @@ TEST_F(CacheTreeTest, DirectoryLinkInsideTheCacheIsNotFollowed) {
 
 // A Unix symbolic link to a file, which Wine shows as a reparse point.
 bool MakeUnixFileLink(const AnsiString& link, const AnsiString& target) {
-  const AnsiString unixTarget = UnixPathOf(target);
-  const AnsiString unixLink = UnixPathOfNewEntry(link);
-  return !unixTarget.empty() && !unixLink.empty() &&
-         RunUnixProgram("Z:\\bin\\ln", "ln -s \"" + unixTarget + "\" \"" + unixLink + "\"", [&] {
-           return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES;
-         });
+  return test::MakeUnixLink(
+      link, target, [&] { return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
 // The deletion rules on the real file system: a second name of a file outside, a link to it and
