@@ -122,16 +122,11 @@ HWND FormWindow::CreateChild(Control& control) {
       className = "BUTTON";
       style |= BS_CHECKBOX | WS_TABSTOP;
       break;
-    case ControlKind::Grid:
+    case ControlKind::Grid:       // one row chosen at a time
+    case ControlKind::CheckList:  // several lines selected, long ones scrolled sideways
       className = WC_LISTVIEWA;
-      style |= LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_VSCROLL |
-               WS_TABSTOP;
-      exStyle = WS_EX_CLIENTEDGE;
-      break;
-    case ControlKind::CheckList:
-      className = WC_LISTVIEWA;
-      style |= LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS | WS_VSCROLL | WS_HSCROLL |
-               WS_TABSTOP;
+      style |= LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS | WS_VSCROLL | WS_TABSTOP |
+               (control.Kind() == ControlKind::Grid ? LVS_SINGLESEL : WS_HSCROLL);
       exStyle = WS_EX_CLIENTEDGE;
       break;
     case ControlKind::Memo:
