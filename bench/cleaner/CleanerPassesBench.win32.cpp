@@ -98,57 +98,44 @@ void PlantFiles(const AnsiString& cache, int files) {
   }
 }
 
-void RemoveTree(const AnsiString& folder) {
+// Depth first, as the cleaner walks: each file by its full path, then each folder once its
+// entries are done (the top folder last).
+void WalkTree(const AnsiString& folder, const std::function<void(const AnsiString&)>& onFile,
+              const std::function<void(const AnsiString&)>& onFolderDone) {
   WIN32_FIND_DATAA data;
   const HANDLE search = FindFirstFileA((folder + "*.*").c_str(), &data);
   if (search != INVALID_HANDLE_VALUE) {
     do {
       const AnsiString name = data.cFileName;
-      if (name == "." || name == "..")
-        continue;
-      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        RemoveTree(folder + name + "\\");
-      else
-        DeleteFileA((folder + name).c_str());
+      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        onFile(folder + name);
+      else if (name != "." && name != "..")
+        WalkTree(folder + name + "\\", onFile, onFolderDone);
     } while (FindNextFileA(search, &data));
     FindClose(search);
   }
-  RemoveDirectoryA(folder.c_str());
+  if (onFolderDone)
+    onFolderDone(folder);
+}
+
+void RemoveTree(const AnsiString& folder) {
+  WalkTree(
+      folder, [](const AnsiString& file) { DeleteFileA(file.c_str()); },
+      [](const AnsiString& done) { RemoveDirectoryA(done.c_str()); });
 }
 
 // The baseline: every entry of the tree found and every file's full path built.
 void PlainFileWalk(const AnsiString& folder, StringList& found) {
-  WIN32_FIND_DATAA data;
-  const HANDLE search = FindFirstFileA((folder + "*.*").c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE)
-    return;
-  do {
-    const AnsiString name = data.cFileName;
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-      found.push_back(folder + name);
-    else if (name != "." && name != "..")
-      PlainFileWalk(folder + name + "\\", found);
-  } while (FindNextFileA(search, &data));
-  FindClose(search);
+  WalkTree(
+      folder, [&](const AnsiString& file) { found.push_back(file); }, nullptr);
 }
 
 // The baseline of a clean: every entry of the tree found and every file deleted by its name, as
 // the cleaner did before it judged each file through its handle. Folders stay, as they do there.
 void PlainDeletingWalk(const AnsiString& folder, std::size_t& deleted) {
-  WIN32_FIND_DATAA data;
-  const HANDLE search = FindFirstFileA((folder + "*.*").c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE)
-    return;
-  do {
-    const AnsiString name = data.cFileName;
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-      if (DeleteFileA((folder + name).c_str()) != FALSE)
-        ++deleted;
-    } else if (name != "." && name != "..") {
-      PlainDeletingWalk(folder + name + "\\", deleted);
-    }
-  } while (FindNextFileA(search, &data));
-  FindClose(search);
+  WalkTree(
+      folder, [&](const AnsiString& file) { deleted += DeleteFileA(file.c_str()) != FALSE; },
+      nullptr);
 }
 
 // Values: one in ten holds the path of a missing file, the others plain text, as in a real hive.
