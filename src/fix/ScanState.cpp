@@ -19,11 +19,6 @@ void ScanState::SetTicked(const FixedEntry& entry, bool ticked) {
     Unticked.insert(FindingPath(entry));
 }
 
-std::size_t ScanState::FindingCount(Category category) const {
-  return static_cast<std::size_t>(std::count_if(
-      Fixes.begin(), Fixes.end(), [&](const FixedEntry& e) { return e.category == category; }));
-}
-
 std::size_t ScanState::TickedCount(Category category) const {
   return static_cast<std::size_t>(
       std::count_if(Fixes.begin(), Fixes.end(),

@@ -76,8 +76,7 @@ struct ScanState {
 
   bool IsTicked(const FixedEntry& entry) const { return Unticked.count(FindingPath(entry)) == 0; }
   void SetTicked(const FixedEntry& entry, bool ticked);
-  // The number of the category's findings, and of those ticked.
-  std::size_t FindingCount(Category category) const;
+  // The number of the category's findings that are ticked.
   std::size_t TickedCount(Category category) const;
   // Takes a finding out of the scan's results (Fixes, its category's list and the count).
   void Remove(std::size_t fix);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "Driver.win32.h"
+#include "fix/IgnoreList.h"
 #include "fix/ScriptText.h"
 #include "platform/win32/Win32Platform.h"
 #include "ui/Controls.h"
@@ -26,7 +27,6 @@ constexpr char kExtension[] = ".qlgui";
 constexpr int kFixRegistryCommand = 40001;
 constexpr int kUndoManagerCommand = 40003;
 constexpr int kOptionsCommand = 40004;
-constexpr char kIgnored[] = "SOFTWARE\\Kestrelworks\\Quillon\\Ignored";
 // Three startup entries whose programs are gone: one the user unticks, one ignored, one fixed.
 constexpr char kUntickedEntry[] = "qlpickA";
 constexpr char kIgnoredEntry[] = "qlpickB";
@@ -77,7 +77,7 @@ class ScanWindowE2e : public ::testing::Test {
     DeleteRegistryValue(HKEY_CURRENT_USER, kRun, "qlgui");
     for (const char* entry : {kUntickedEntry, kIgnoredEntry, kFixedEntry})
       DeleteRegistryValue(HKEY_CURRENT_USER, kRun, entry);
-    DeleteRegistryTree(HKEY_CURRENT_USER, kIgnored);
+    DeleteRegistryTree(HKEY_CURRENT_USER, IgnoredKeyPath().c_str());
   }
 
   Program quillon;
@@ -166,7 +166,7 @@ std::string ScanPrint() {
 // ones change and the undo brings them back; the ignored one stays out of every scan until the
 // list is cleared in the options window.
 TEST_F(ScanWindowE2e, TheUserPicksAndIgnoresFindingsWithThePointer) {
-  DeleteRegistryTree(HKEY_CURRENT_USER, kIgnored);
+  DeleteRegistryTree(HKEY_CURRENT_USER, IgnoredKeyPath().c_str());
   for (const char* entry : {kUntickedEntry, kIgnoredEntry, kFixedEntry})
     ASSERT_TRUE(WriteRegistryText(HKEY_CURRENT_USER, kRun, entry, GoneProgram(entry)));
   ASSERT_TRUE(PostMessageA(main, WM_COMMAND, kFixRegistryCommand, 0));
